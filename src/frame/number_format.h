@@ -1,0 +1,23 @@
+// The number format of the printed reports.
+#pragma once
+
+#include <string>
+
+namespace tessary {
+
+// x with at most `decimals` decimals and no trailing zeros ("1.5", "2", "0.05");
+// "0." and `decimals` zeros when nothing significant is left; the general
+// (exponent) form with `decimals` significant digits when the decimal point lies more
+// than width - decimals - 2 places from the first digit (exponent without leading
+// zeros: "1.235e+7").
+std::string formatFixed(double x, int decimals, int width);
+// The report shorthand: 7 decimals, width 14.
+std::string formatFixed(double x);
+
+// formatFixed padded on the left with blanks to `field` characters.
+std::string formatPadded(double x, int decimals, int width, int field);
+
+// A p-value in 8 characters: formatPadded(p, 4, 8, 8), or "  <.0001" below 0.0001.
+std::string formatPValue(double p);
+
+}  // namespace tessary

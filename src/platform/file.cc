@@ -1,0 +1,153 @@
+#include "platform/file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "platform/paths.h"
+
+namespace tessary {
+
+File::~File() { close(); }
+
+File::File(File&& other) noexcept : fd_(other.fd_), position_(other.position_) {
+  other.fd_ = -1;
+}
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    close();
+    fd_ = other.fd_;
+    position_ = other.position_;
+    other.fd_ = -1;
+  }
+  return *this;
+}
+
+bool File::open(std::string_view path, Mode mode) {
+  close();
+  int flags = O_CLOEXEC;
+  switch (mode) {
+    case Mode::kRead: flags |= O_RDONLY; break;
+    case Mode::kReadWrite: flags |= O_RDWR; break;
+    case Mode::kCreate: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+    case Mode::kOpenOrCreate: flags |= O_RDWR | O_CREAT; break;
+    case Mode::kAppend: flags |= O_WRONLY | O_CREAT | O_APPEND; break;
+  }
+  std::string native = nativePath(path);
+  do {
+    fd_ = ::open(native.c_str(), flags, 0666);
+  } while (fd_ < 0 && errno == EINTR);
+  if (fd_ >= 0) {
+    struct stat info;
+    if (::fstat(fd_, &info) == 0 && S_ISDIR(info.st_mode)) {
+      ::close(fd_);
+      fd_ = -1;
+      errno = EISDIR;
+    }
+  }
+  position_ = 0;
+  return fd_ >= 0;
+}
+
+void File::close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  position_ = 0;
+}
+
+std::size_t File::readAt(std::uint64_t offset, void* buffer, std::size_t count) const {
+  std::size_t done = 0;
+  auto* bytes = static_cast<char*>(buffer);
+  while (fd_ >= 0 && done < count) {
+    ssize_t got = ::pread(fd_, bytes + done, count - done, static_cast<off_t>(offset + done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    done += static_cast<std::size_t>(got);
+  }
+  return done;
+}
+
+std::size_t File::writeAt(std::uint64_t offset, const void* buffer, std::size_t count) {
+  std::size_t done = 0;
+  const auto* bytes = static_cast<const char*>(buffer);
+  while (fd_ >= 0 && done < count) {
+    ssize_t put = ::pwrite(fd_, bytes + done, count - done, static_cast<off_t>(offset + done));
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) break;
+    done += static_cast<std::size_t>(put);
+  }
+  return done;
+}
+
+std::size_t File::read(void* buffer, std::size_t count) {
+  std::size_t done = readAt(position_, buffer, count);
+  position_ += done;
+  return done;
+}
+
+std::size_t File::write(const void* buffer, std::size_t count) {
+  std::size_t done = 0;
+  const auto* bytes = static_cast<const char*>(buffer);
+  while (fd_ >= 0 && done < count) {
+    // write(), not pwrite(): an append-mode descriptor must add at the end.
+    if (::lseek(fd_, static_cast<off_t>(position_ + done), SEEK_SET) < 0) break;
+    ssize_t put = ::write(fd_, bytes + done, count - done);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) break;
+    done += static_cast<std::size_t>(put);
+  }
+  position_ += done;
+  return done;
+}
+
+bool File::seek(std::uint64_t offset) {
+  if (fd_ < 0) return false;
+  position_ = offset;
+  return true;
+}
+
+std::int64_t File::size() const {
+  struct stat info;
+  if (fd_ < 0 || ::fstat(fd_, &info) != 0) return -1;
+  return static_cast<std::int64_t>(info.st_size);
+}
+
+bool File::truncate(std::uint64_t length) {
+  return fd_ >= 0 && ::ftruncate(fd_, static_cast<off_t>(length)) == 0;
+}
+
+bool fileExists(std::string_view path) {
+  struct stat info;
+  return ::stat(nativePath(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool removeFile(std::string_view path) { return ::unlink(nativePath(path).c_str()) == 0; }
+
+bool readWholeFile(std::string_view path, std::string& content) {
+  File file;
+  if (!file.open(path, File::Mode::kRead)) return false;
+  std::int64_t length = file.size();
+  if (length < 0) return false;
+  content.resize(static_cast<std::size_t>(length));
+  std::size_t got = file.readAt(0, content.data(), content.size());
+  content.resize(got);
+  return got == static_cast<std::size_t>(length);
+}
+
+bool writeWholeFile(std::string_view path, std::string_view content) {
+  std::string target = nativePath(path);
+  std::string staging = target + ".tmp~";
+  File file;
+  if (!file.open(staging, File::Mode::kCreate)) return false;
+  bool written = file.write(content.data(), content.size()) == content.size();
+  file.close();
+  if (written && std::rename(staging.c_str(), target.c_str()) == 0) return true;
+  ::unlink(staging.c_str());
+  return false;
+}
+
+}  // namespace tessary

@@ -1,0 +1,65 @@
+// The file layer: every byte the library reads or writes goes through File.
+//
+// POSIX descriptors with 64-bit offsets. A File keeps a current position for the
+// sequential calls and offers positional reads and writes beside them. Failures do
+// not throw here: open() reports false and the byte counts tell what moved, so each
+// caller raises its own message; lastSystemError() gives errno.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tessary {
+
+class File {
+ public:
+  enum class Mode {
+    kRead,          // existing file, read only
+    kReadWrite,     // existing file, read and write
+    kCreate,        // created or truncated, read and write
+    kOpenOrCreate,  // created when absent, kept when present, read and write
+    kAppend,        // created when absent, every write at the end
+  };
+
+  File() = default;
+  ~File();
+  File(File&& other) noexcept;
+  File& operator=(File&& other) noexcept;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  // Opens `path` ('\' accepted as a separator); false when the system refuses.
+  bool open(std::string_view path, Mode mode);
+  void close();
+  bool isOpen() const { return fd_ >= 0; }
+
+  // Sequential access from the current position; returns the bytes moved.
+  std::size_t read(void* buffer, std::size_t count);
+  std::size_t write(const void* buffer, std::size_t count);
+
+  // Positional access; the current position does not move.
+  std::size_t readAt(std::uint64_t offset, void* buffer, std::size_t count) const;
+  std::size_t writeAt(std::uint64_t offset, const void* buffer, std::size_t count);
+
+  bool seek(std::uint64_t offset);
+  std::uint64_t position() const { return position_; }
+  // The file's length in bytes, or -1 when it cannot be read.
+  std::int64_t size() const;
+  bool truncate(std::uint64_t length);
+
+ private:
+  int fd_ = -1;
+  std::uint64_t position_ = 0;
+};
+
+bool fileExists(std::string_view path);
+bool removeFile(std::string_view path);
+// Reads a whole file into `content`; false when it cannot be opened or read.
+bool readWholeFile(std::string_view path, std::string& content);
+// Replaces a file's content through a temporary file and a rename, so a failed
+// write leaves the old content whole; false when it cannot be written.
+bool writeWholeFile(std::string_view path, std::string_view content);
+
+}  // namespace tessary

@@ -1,0 +1,20 @@
+// Character services: upper-casing of names and printf-style formatting.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tessary {
+
+// Upper-cases ASCII letters byte by byte; every other byte stays.
+std::string upperCase(std::string_view text);
+void upperCaseInPlace(std::string& text);
+
+// Fills a printf-style template (%i, %d, %s, %f ...) into a string.
+[[gnu::format(printf, 1, 2)]] std::string formatText(const char* format, ...);
+
+// The last operating-system error code (errno) and its text (strerror).
+int lastSystemError();
+std::string systemErrorText(int code);
+
+}  // namespace tessary

@@ -1,0 +1,59 @@
+// Shared test fixtures: a scratch directory, a recording message handler, environment
+// overrides.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/presenter.h"
+
+namespace tessary::testing {
+
+// A fresh directory, removed with everything in it at the end of the scope.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ~ScratchDir();
+  const std::string& path() const { return path_; }
+  // path() + "/" + name
+  std::string file(const std::string& name) const;
+
+ private:
+  std::string path_;
+};
+
+// One message as the presenter received it.
+struct ShownMessage {
+  std::string text;
+  std::string caption;
+  unsigned int style;
+};
+
+// Installs itself as the message handler for its lifetime and records every message.
+class MessageRecorder {
+ public:
+  explicit MessageRecorder(int answer = kIdOk);
+  ~MessageRecorder();
+  const std::vector<ShownMessage>& messages() const;
+  void clear();
+
+ private:
+  MessageHandler previous_;
+};
+
+// Sets an environment variable for the scope, restoring the old value after.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value);  // value nullptr unsets
+  ~ScopedEnv();
+
+ private:
+  std::string name_;
+  bool had_;
+  std::string old_;
+};
+
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& content);
+
+}  // namespace tessary::testing
