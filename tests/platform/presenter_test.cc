@@ -1,0 +1,49 @@
+#include "platform/presenter.h"
+
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+namespace tessary {
+namespace {
+
+int answerNo(void*, const char*, const char*, unsigned int) { return kIdNo; }
+
+TEST(Presenter, DefaultButtonFollowsTheStyleWord) {
+  EXPECT_EQ(defaultButton(0x10), kIdOk);
+  EXPECT_EQ(defaultButton(0x30), kIdOk);
+  EXPECT_EQ(defaultButton(0x40), kIdOk);
+  EXPECT_EQ(defaultButton(0x24), kIdYes);  // yes/no with question icon
+  EXPECT_EQ(defaultButton(0x23), kIdYes);  // yes/no/cancel
+  EXPECT_EQ(defaultButton(0x104), kIdNo);  // second button of yes/no
+  EXPECT_EQ(defaultButton(0x1), kIdOk);
+  EXPECT_EQ(defaultButton(0x2), kIdAbort);
+  EXPECT_EQ(defaultButton(0x5), kIdRetry);
+}
+
+TEST(Presenter, DefaultWritesCaptionAndTextToStandardError) {
+  ::testing::internal::CaptureStderr();
+  const int button = presentMessage(nullptr, "line one\nline two", "Caption", 0x24);
+  const std::string shown = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(button, kIdYes);
+  EXPECT_EQ(shown, "[Caption]\nline one\nline two\n");
+}
+
+TEST(Presenter, HostHandlerReplacesTheDefaultAndNullRestoresIt) {
+  EXPECT_EQ(setMessageHandler(answerNo), nullptr);
+  EXPECT_EQ(presentMessage(nullptr, "t", "c", 0x24), kIdNo);
+  EXPECT_EQ(setMessageHandler(nullptr), answerNo);
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(presentMessage(nullptr, "t", "c", 0x24), kIdYes);
+  ::testing::internal::GetCapturedStderr();
+
+  testing::MessageRecorder recorder(kIdCancel);
+  EXPECT_EQ(presentMessage(nullptr, "text", "caption", 0x30), kIdCancel);
+  ASSERT_EQ(recorder.messages().size(), 1u);
+  EXPECT_EQ(recorder.messages()[0].text, "text");
+  EXPECT_EQ(recorder.messages()[0].caption, "caption");
+  EXPECT_EQ(recorder.messages()[0].style, 0x30u);
+}
+
+}  // namespace
+}  // namespace tessary

@@ -1,0 +1,98 @@
+#include "platform/profile.h"
+
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+namespace tessary {
+namespace {
+
+using testing::readFile;
+using testing::writeFile;
+
+const char* kProject =
+    "; project\n"
+    "[Project]\n"
+    "  Survey = C:\\data\\survey.daA  \n"
+    "Census=\"quoted value\"\n"
+    "Count= -42abc\n"
+    "\n"
+    "[AGE]\n"
+    "nLevels=3\n"
+    "1=young\n"
+    "\n"
+    "3 = old\n";
+
+TEST(Profile, ReadsMatchNamesWithoutCaseAndTrimValues) {
+  testing::ScratchDir dir;
+  const std::string ini = dir.file("p.ini");
+  writeFile(ini, kProject);
+  EXPECT_EQ(profileString(ini, "PROJECT", "survey", "", 260), "C:\\data\\survey.daA");
+  EXPECT_EQ(profileString(ini, "project", "CENSUS", "", 260), "quoted value");
+  EXPECT_EQ(profileString(ini, "project", "absent", " fallback ", 260), "fallback");
+  EXPECT_EQ(profileString(ini, "nosection", "Survey", "d", 260), "d");
+  EXPECT_EQ(profileString(dir.file("nofile.ini"), "Project", "Survey", "d", 260), "d");
+  // A buffer of 5 bytes holds 4 characters.
+  EXPECT_EQ(profileString(ini, "Project", "Survey", "", 5), "C:\\d");
+
+  EXPECT_EQ(profileInt(ini, "Project", "Count", 7), -42);
+  EXPECT_EQ(profileInt(ini, "Project", "Census", 7), 0);
+  EXPECT_EQ(profileInt(ini, "Project", "Nothing", 7), 7);
+  EXPECT_EQ(profileInt(ini, "age", "nLevels", 0), 3);
+}
+
+TEST(Profile, SectionsComeBackAsTrimmedLinesWithinTheBuffer) {
+  testing::ScratchDir dir;
+  const std::string ini = dir.file("labels.daL");
+  writeFile(ini, kProject);
+  const std::vector<std::string> all = {"nLevels=3", "1=young", "3 = old"};
+  EXPECT_EQ(profileSection(ini, "Age", 6000), all);
+  // 10 + 8 bytes with terminators leave 2 of a 22-byte buffer after the list end:
+  // the third line is cut to one character.
+  const std::vector<std::string> cut = {"nLevels=3", "1=young", "3"};
+  EXPECT_EQ(profileSection(ini, "Age", 22), cut);
+  EXPECT_TRUE(profileSection(ini, "None", 6000).empty());
+}
+
+TEST(Profile, WritesReplaceInPlaceAndKeepEveryOtherLine) {
+  testing::ScratchDir dir;
+  const std::string ini = dir.file("p.ini");
+  writeFile(ini, kProject);
+  ASSERT_TRUE(writeProfileString(ini, "PROJECT", "census", "new.daA"));
+  ASSERT_TRUE(writeProfileString(ini, "Project", "MaskFile", "C:\\p\\proj.gmk"));
+  ASSERT_TRUE(writeProfileString(ini, "Models", "Beta", "beta.mdl"));
+  EXPECT_EQ(readFile(ini),
+            "; project\n"
+            "[Project]\n"
+            "  Survey = C:\\data\\survey.daA  \n"
+            "Census=new.daA\n"
+            "Count= -42abc\n"
+            "MaskFile=C:\\p\\proj.gmk\n"
+            "\n"
+            "[AGE]\n"
+            "nLevels=3\n"
+            "1=young\n"
+            "\n"
+            "3 = old\n"
+            "[Models]\n"
+            "Beta=beta.mdl\n");
+  EXPECT_EQ(profileString(ini, "models", "beta", "", 260), "beta.mdl");
+}
+
+TEST(Profile, WritingCreatesTheFileAndKeepsCarriageReturns) {
+  testing::ScratchDir dir;
+  const std::string fresh = dir.file("new.ini");
+  ASSERT_TRUE(writeProfileString(fresh, "S", "k", "v"));
+  EXPECT_EQ(readFile(fresh), "[S]\nk=v\n");
+
+  const std::string windows = dir.file("win.ini");
+  writeFile(windows, "[S]\r\na=1\r\n");
+  ASSERT_TRUE(writeProfileString(windows, "s", "B", "2"));
+  EXPECT_EQ(readFile(windows), "[S]\r\na=1\r\nB=2\r\n");
+  EXPECT_EQ(profileString(windows, "S", "a", "", 10), "1");
+
+  EXPECT_FALSE(writeProfileString(dir.file("no/dir/x.ini"), "S", "k", "v"));
+}
+
+}  // namespace
+}  // namespace tessary
