@@ -14,7 +14,8 @@ std::vector<double> wellConditioned(int n, unsigned seed) {
   std::uniform_real_distribution<double> uniform(-1.0, 1.0);
   std::vector<double> a(static_cast<std::size_t>(n) * n);
   for (int r = 0; r < n; ++r)
-    for (int c = 0; c < n; ++c) a[r * n + c] = uniform(random) + (r == c ? n : 0.0);
+    for (int c = 0; c < n; ++c)
+      a[r * n + c] = uniform(random) + (r == c ? n : 0.0);
   return a;
 }
 

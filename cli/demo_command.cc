@@ -11,7 +11,8 @@ namespace {
 void printRowMajor(const char* title, const std::vector<double>& a, int rows, int columns) {
   std::printf("%s\n", title);
   for (int r = 0; r < rows; ++r) {
-    for (int c = 0; c < columns; ++c) std::printf("%12.6f", a[r * columns + c]);
+    for (int c = 0; c < columns; ++c)
+      std::printf("%12.6f", a[r * columns + c]);
     std::printf("\n");
   }
 }
@@ -20,7 +21,8 @@ void printColumnMajor(const char* title, const std::vector<double>& a, int rows,
                       int leading) {
   std::printf("%s\n", title);
   for (int r = 0; r < rows; ++r) {
-    for (int c = 0; c < columns; ++c) std::printf("%12.6f", a[c * leading + r]);
+    for (int c = 0; c < columns; ++c)
+      std::printf("%12.6f", a[c * leading + r]);
     std::printf("\n");
   }
 }

@@ -32,7 +32,9 @@ ScratchDir::~ScratchDir() {
   std::filesystem::remove_all(path_, ignored);
 }
 
-std::string ScratchDir::file(const std::string& name) const { return path_ + "/" + name; }
+std::string ScratchDir::file(const std::string& name) const {
+  return path_ + "/" + name;
+}
 
 MessageRecorder::MessageRecorder(int answer) {
   recorded.clear();
@@ -40,11 +42,17 @@ MessageRecorder::MessageRecorder(int answer) {
   previous_ = setMessageHandler(recordMessage);
 }
 
-MessageRecorder::~MessageRecorder() { setMessageHandler(previous_); }
+MessageRecorder::~MessageRecorder() {
+  setMessageHandler(previous_);
+}
 
-const std::vector<ShownMessage>& MessageRecorder::messages() const { return recorded; }
+const std::vector<ShownMessage>& MessageRecorder::messages() const {
+  return recorded;
+}
 
-void MessageRecorder::clear() { recorded.clear(); }
+void MessageRecorder::clear() {
+  recorded.clear();
+}
 
 ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {
   const char* old = std::getenv(name);

@@ -7,15 +7,14 @@
 
 #include "frame/failure.h"
 
-
 namespace tessary {
 
 // One row of the exports' caption table.
 struct BoundaryPolicy {
   const char* caption = "";
   unsigned int textStyle = 0x10;  // box style for a thrown text
-  int textResult = -2;             // result after a thrown text
-  bool showText = true;            // false: a thrown text is returned without a box
+  int textResult = -2;            // result after a thrown text
+  bool showText = true;           // false: a thrown text is returned without a box
 
   // Any other failure: the text shown (nullptr: no box; may hold one %i for the last
   // system error code), its caption (nullptr: `caption`) and the result.
@@ -59,10 +58,14 @@ template <class Result, class Body>
 Result guardExport(const BoundaryPolicy& policy, Body&& body, void* owner = nullptr,
                    bool showMessages = true) noexcept {
   Result result{};
-  switch (runGuarded(policy, [&] { result = body(); }, owner, showMessages)) {
-    case GuardOutcome::kCompleted: return result;
-    case GuardOutcome::kTextFailure: return static_cast<Result>(policy.textResult);
-    case GuardOutcome::kOtherFailure: break;
+  switch (runGuarded(
+      policy, [&] { result = body(); }, owner, showMessages)) {
+    case GuardOutcome::kCompleted:
+      return result;
+    case GuardOutcome::kTextFailure:
+      return static_cast<Result>(policy.textResult);
+    case GuardOutcome::kOtherFailure:
+      break;
   }
   return static_cast<Result>(policy.otherResult);
 }

@@ -23,7 +23,8 @@ std::string readCountedString(File& file) {
   const auto length = static_cast<std::int16_t>(prefix[0] | (prefix[1] << 8));
   if (length <= 0) return {};
   std::string text(static_cast<std::size_t>(length), '\0');
-  if (file.read(text.data(), text.size()) < text.size()) raiseFailure("Can't retrieve whole string");
+  if (file.read(text.data(), text.size()) < text.size())
+    raiseFailure("Can't retrieve whole string");
   return text;
 }
 

@@ -2,6 +2,8 @@
 
 namespace tessary {
 
-void raiseFailure(std::string text) { throw Failure(std::move(text)); }
+void raiseFailure(std::string text) {
+  throw Failure(std::move(text));
+}
 
 }  // namespace tessary

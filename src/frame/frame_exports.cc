@@ -22,7 +22,8 @@ TESSARY_EXPORT char* RgVersion(char* buf) {
 TESSARY_EXPORT int16_t stringsTest(const void* packedList) {
   std::vector<std::string> list;
   const std::int16_t count = tessary::splitPackedStrings(packedList, list);
-  for (const std::string& text : list) tessary::showMessageBox(text);
+  for (const std::string& text : list)
+    tessary::showMessageBox(text);
   return count;
 }
 

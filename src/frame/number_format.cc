@@ -16,7 +16,8 @@ std::string trimExponent(std::string text) {
   std::size_t digits = e + 1;
   if (text[digits] == '+' || text[digits] == '-') ++digits;
   std::size_t first = digits;
-  while (first + 1 < text.size() && text[first] == '0') ++first;
+  while (first + 1 < text.size() && text[first] == '0')
+    ++first;
   text.erase(digits, first - digits);
   return text;
 }
@@ -45,13 +46,16 @@ std::string formatFixed(double x, int decimals, int width) {
   } else {
     text = fixed;
     if (text.find('.') != std::string::npos)
-      while (!text.empty() && text.back() == '0') text.pop_back();
+      while (!text.empty() && text.back() == '0')
+        text.pop_back();
   }
   if (!text.empty() && text.back() == '.') text.pop_back();
   return x < 0 ? "-" + text : text;
 }
 
-std::string formatFixed(double x) { return formatFixed(x, 7, 14); }
+std::string formatFixed(double x) {
+  return formatFixed(x, 7, 14);
+}
 
 std::string formatPadded(double x, int decimals, int width, int field) {
   std::string text = formatFixed(x, decimals, width);

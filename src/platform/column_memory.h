@@ -47,7 +47,8 @@ class ColumnBuffer {
   void grow(std::size_t count) {
     if (count > static_cast<std::size_t>(-1) / sizeof(T)) throw std::bad_alloc();
     T* fresh = static_cast<T*>(mapColumnMemory(count * sizeof(T)));
-    for (std::size_t i = 0; i < size_; ++i) fresh[i] = data_[i];
+    for (std::size_t i = 0; i < size_; ++i)
+      fresh[i] = data_[i];
     release();
     data_ = fresh;
     capacity_ = count;

@@ -11,7 +11,9 @@
 
 namespace tessary {
 
-File::~File() { close(); }
+File::~File() {
+  close();
+}
 
 File::File(File&& other) noexcept : fd_(other.fd_), position_(other.position_) {
   other.fd_ = -1;
@@ -31,11 +33,21 @@ bool File::open(std::string_view path, Mode mode) {
   close();
   int flags = O_CLOEXEC;
   switch (mode) {
-    case Mode::kRead: flags |= O_RDONLY; break;
-    case Mode::kReadWrite: flags |= O_RDWR; break;
-    case Mode::kCreate: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
-    case Mode::kOpenOrCreate: flags |= O_RDWR | O_CREAT; break;
-    case Mode::kAppend: flags |= O_WRONLY | O_CREAT | O_APPEND; break;
+    case Mode::kRead:
+      flags |= O_RDONLY;
+      break;
+    case Mode::kReadWrite:
+      flags |= O_RDWR;
+      break;
+    case Mode::kCreate:
+      flags |= O_RDWR | O_CREAT | O_TRUNC;
+      break;
+    case Mode::kOpenOrCreate:
+      flags |= O_RDWR | O_CREAT;
+      break;
+    case Mode::kAppend:
+      flags |= O_WRONLY | O_CREAT | O_APPEND;
+      break;
   }
   std::string native = nativePath(path);
   do {
@@ -125,7 +137,9 @@ bool fileExists(std::string_view path) {
   return ::stat(nativePath(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-bool removeFile(std::string_view path) { return ::unlink(nativePath(path).c_str()) == 0; }
+bool removeFile(std::string_view path) {
+  return ::unlink(nativePath(path).c_str()) == 0;
+}
 
 bool readWholeFile(std::string_view path, std::string& content) {
   File file;

@@ -4,7 +4,9 @@
 
 namespace tessary {
 
-bool isSeparator(char c) { return c == '/' || c == '\\'; }
+bool isSeparator(char c) {
+  return c == '/' || c == '\\';
+}
 
 std::string nativePath(std::string_view path) {
   std::string out(path);
@@ -13,7 +15,9 @@ std::string nativePath(std::string_view path) {
   return out;
 }
 
-bool isFullPath(std::string_view path) { return !path.empty() && isSeparator(path.front()); }
+bool isFullPath(std::string_view path) {
+  return !path.empty() && isSeparator(path.front());
+}
 
 static std::size_t afterLastSeparator(std::string_view path) {
   for (std::size_t i = path.size(); i > 0; --i)

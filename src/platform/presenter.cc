@@ -20,12 +20,12 @@ int defaultButton(unsigned int style) {
   // Button sets by the low nibble of the style; MB_DEFBUTTON2..4 (0x100..0x300) pick
   // the second to fourth button.
   static const int kButtons[][3] = {
-      {kIdOk, kIdOk, kIdOk},              // MB_OK
-      {kIdOk, kIdCancel, kIdCancel},      // MB_OKCANCEL
-      {kIdAbort, kIdRetry, kIdIgnore},    // MB_ABORTRETRYIGNORE
-      {kIdYes, kIdNo, kIdCancel},         // MB_YESNOCANCEL
-      {kIdYes, kIdNo, kIdNo},             // MB_YESNO
-      {kIdRetry, kIdCancel, kIdCancel},   // MB_RETRYCANCEL
+      {kIdOk, kIdOk, kIdOk},             // MB_OK
+      {kIdOk, kIdCancel, kIdCancel},     // MB_OKCANCEL
+      {kIdAbort, kIdRetry, kIdIgnore},   // MB_ABORTRETRYIGNORE
+      {kIdYes, kIdNo, kIdCancel},        // MB_YESNOCANCEL
+      {kIdYes, kIdNo, kIdNo},            // MB_YESNO
+      {kIdRetry, kIdCancel, kIdCancel},  // MB_RETRYCANCEL
   };
   unsigned set = style & 0xF;
   if (set >= sizeof kButtons / sizeof kButtons[0]) set = 0;
@@ -41,6 +41,8 @@ int presentMessage(void* owner, const std::string& text, const std::string& capt
   return handler(owner, text.c_str(), caption.c_str(), style);
 }
 
-MessageHandler setMessageHandler(MessageHandler handler) { return installed.exchange(handler); }
+MessageHandler setMessageHandler(MessageHandler handler) {
+  return installed.exchange(handler);
+}
 
 }  // namespace tessary

@@ -15,7 +15,15 @@ using MessageHandler = int (*)(void* owner, const char* text, const char* captio
                                unsigned int style);
 
 // Windows button results.
-enum : int { kIdOk = 1, kIdCancel = 2, kIdAbort = 3, kIdRetry = 4, kIdIgnore = 5, kIdYes = 6, kIdNo = 7 };
+enum : int {
+  kIdOk = 1,
+  kIdCancel = 2,
+  kIdAbort = 3,
+  kIdRetry = 4,
+  kIdIgnore = 5,
+  kIdYes = 6,
+  kIdNo = 7
+};
 
 // Windows style words used by the library.
 enum : unsigned int {

@@ -63,7 +63,8 @@ struct ProfileText {
       auto name = sectionName(lines[i]);
       if (!name || !sameName(*name, trim(section))) continue;
       std::size_t end = i + 1;
-      while (end < lines.size() && !sectionName(lines[end])) ++end;
+      while (end < lines.size() && !sectionName(lines[end]))
+        ++end;
       return std::make_pair(i + 1, end);
     }
     return std::nullopt;
@@ -146,11 +147,13 @@ bool writeProfileString(std::string_view file, std::string_view section, std::st
   } else {
     // After the section's last non-blank line, so a blank separator line stays last.
     std::size_t insert = body->second;
-    while (insert > body->first && trim(text.lines[insert - 1]).empty()) --insert;
+    while (insert > body->first && trim(text.lines[insert - 1]).empty())
+      --insert;
     text.lines.insert(text.lines.begin() + static_cast<std::ptrdiff_t>(insert), entry);
   }
   std::string content;
-  for (const std::string& line : text.lines) content += line + text.lineEnd;
+  for (const std::string& line : text.lines)
+    content += line + text.lineEnd;
   return writeWholeFile(file, content);
 }
 

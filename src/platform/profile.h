@@ -20,8 +20,7 @@ std::string profileString(std::string_view file, std::string_view section, std::
 
 // The value of `key` read as a leading decimal integer (blanks and a sign allowed,
 // reading stops at the first non-digit); `fallback` when the key is absent.
-int profileInt(std::string_view file, std::string_view section, std::string_view key,
-               int fallback);
+int profileInt(std::string_view file, std::string_view section, std::string_view key, int fallback);
 
 // The lines of a section, trimmed, blank lines left out, in file order. Only what a
 // buffer of bufferSize bytes holds comes back: each line takes its length plus one

@@ -34,7 +34,9 @@ std::string formatText(const char* format, ...) {
   return out;
 }
 
-int lastSystemError() { return errno; }
+int lastSystemError() {
+  return errno;
+}
 
 std::string systemErrorText(int code) {
   char buffer[256];

@@ -39,9 +39,8 @@ TEST(Boundary, CompletedBodiesReturnTheirOwnResult) {
 
 TEST(Boundary, ThrownTextIsShownVerbatimWithTheCaption) {
   testing::MessageRecorder recorder;
-  const int result = guardExport<int>(kForward, []() -> int {
-    raiseFailure("Regression::OLS(): singular matrix\n");
-  });
+  const int result = guardExport<int>(
+      kForward, []() -> int { raiseFailure("Regression::OLS(): singular matrix\n"); });
   EXPECT_EQ(result, -2);
   ASSERT_EQ(recorder.messages().size(), 1u);
   EXPECT_EQ(recorder.messages()[0].text, "Regression::OLS(): singular matrix\n");

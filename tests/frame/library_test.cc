@@ -32,7 +32,9 @@ TEST(Library, SharedLibraryExportsPlainNamesOnly) {
                            "minverse", "mmultiply", "svdcmp"})
     EXPECT_NE(dlsym(library, name), nullptr) << name;
   // Internal routines stay hidden.
-  for (const char* name : {"_ZN7tessary8luExtendEPdi", "_ZN7tessary12raiseFailureENSt7__cxx1112basic_stringIcSt11char_traitsIcESaIcEEE"})
+  for (const char* name :
+       {"_ZN7tessary8luExtendEPdi",
+        "_ZN7tessary12raiseFailureENSt7__cxx1112basic_stringIcSt11char_traitsIcESaIcEEE"})
     EXPECT_EQ(dlsym(library, name), nullptr) << name;
 
   using Version = char* (*)(char*);

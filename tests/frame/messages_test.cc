@@ -15,8 +15,9 @@ TEST(ErrorTable, KnownCodesGiveTheirTextAndOthersUnexpectedError) {
   EXPECT_STREQ(errorCodeText(110170), "Vector is NOT collapsible.\nContinue anyway?");
   EXPECT_STREQ(errorCodeText(110670),
                "Possible error due to invalid data reference.Please review the ID structure.");
-  EXPECT_STREQ(errorCodeText(110860),
-               "The formula for hierarchical ID has been reconstructed. Please take a note of it: ");
+  EXPECT_STREQ(
+      errorCodeText(110860),
+      "The formula for hierarchical ID has been reconstructed. Please take a note of it: ");
   for (std::uint32_t unknown : {0u, 110290u, 110570u, 110009u, 110861u, 4294967295u})
     EXPECT_STREQ(errorCodeText(unknown), "Unexpected error") << unknown;
 }

@@ -23,7 +23,11 @@ std::string failureText(const std::function<void()>& action) {
 
 TEST(PackedStrings, ByteLayoutAndSplitting) {
   const std::string packed = packStrings({"a", "bc"});
-  EXPECT_EQ(packed, std::string("\x02\x00\x01\x00" "a" "\x02\x00" "bc", 9));
+  EXPECT_EQ(packed, std::string("\x02\x00\x01\x00"
+                                "a"
+                                "\x02\x00"
+                                "bc",
+                                9));
   std::vector<std::string> list = {"stale"};
   EXPECT_EQ(splitPackedStrings(packed.data(), list), 2);
   EXPECT_EQ(list, (std::vector<std::string>{"a", "bc"}));
@@ -67,7 +71,11 @@ TEST(CountedStrings, RoundTripAndExactBytes) {
     writeCountedString(file, std::string(40000, 'q'));  // cut to 32767
   }
   const std::string bytes = testing::readFile(path);
-  EXPECT_EQ(bytes.substr(0, 8), std::string("\x02\x00" "ab" "\x00\x00" "\xff\x7f", 8));
+  EXPECT_EQ(bytes.substr(0, 8), std::string("\x02\x00"
+                                            "ab"
+                                            "\x00\x00"
+                                            "\xff\x7f",
+                                            8));
   EXPECT_EQ(bytes.size(), 8u + 32767u);
 
   File file;
@@ -87,7 +95,9 @@ TEST(CountedStrings, ShortFilesAndFailedWritesThrowTheirMessages) {
   EXPECT_EQ(failureText([&] { readCountedString(file); }), "Can't retrieve string length");
 
   const std::string shortBody = dir.file("short");
-  testing::writeFile(shortBody, std::string("\x05\x00" "abc", 5));
+  testing::writeFile(shortBody, std::string("\x05\x00"
+                                            "abc",
+                                            5));
   ASSERT_TRUE(file.open(shortBody, File::Mode::kRead));
   EXPECT_EQ(failureText([&] { readCountedString(file); }), "Can't retrieve whole string");
 

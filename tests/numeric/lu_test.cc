@@ -78,25 +78,30 @@ TEST(Minverse, StoresTheTransposeOfTheInverse) {
 std::vector<long double> referenceSolve(std::vector<long double> a, std::vector<long double> b,
                                         int n) {
   std::vector<int> column(n);
-  for (int i = 0; i < n; ++i) column[i] = i;
+  for (int i = 0; i < n; ++i)
+    column[i] = i;
   for (int k = 0; k < n; ++k) {
     int pr = k, pc = k;
     for (int r = k; r < n; ++r)
       for (int c = k; c < n; ++c)
         if (std::fabs(a[r * n + c]) > std::fabs(a[pr * n + pc])) pr = r, pc = c;
-    for (int c = 0; c < n; ++c) std::swap(a[k * n + c], a[pr * n + c]);
+    for (int c = 0; c < n; ++c)
+      std::swap(a[k * n + c], a[pr * n + c]);
     std::swap(b[k], b[pr]);
-    for (int r = 0; r < n; ++r) std::swap(a[r * n + k], a[r * n + pc]);
+    for (int r = 0; r < n; ++r)
+      std::swap(a[r * n + k], a[r * n + pc]);
     std::swap(column[k], column[pc]);
     for (int r = 0; r < n; ++r) {
       if (r == k) continue;
       long double f = a[r * n + k] / a[k * n + k];
-      for (int c = k; c < n; ++c) a[r * n + c] -= f * a[k * n + c];
+      for (int c = k; c < n; ++c)
+        a[r * n + c] -= f * a[k * n + c];
       b[r] -= f * b[k];
     }
   }
   std::vector<long double> x(n);
-  for (int k = 0; k < n; ++k) x[column[k]] = b[k] / a[k * n + k];
+  for (int k = 0; k < n; ++k)
+    x[column[k]] = b[k] / a[k * n + k];
   return x;
 }
 
@@ -106,7 +111,8 @@ TEST(LinearEq, AgreesWithAnIndependentSolveOnRandomSystems) {
   for (int n : {1, 2, 5, 17, 60, 120}) {
     std::vector<double> a(n * n), b(n);
     for (int r = 0; r < n; ++r) {
-      for (int c = 0; c < n; ++c) a[r * n + c] = uniform(random);
+      for (int c = 0; c < n; ++c)
+        a[r * n + c] = uniform(random);
       a[r * n + r] += 2.0 * std::sqrt(static_cast<double>(n));  // well conditioned
       b[r] = uniform(random) * 10;
     }
@@ -114,8 +120,10 @@ TEST(LinearEq, AgreesWithAnIndependentSolveOnRandomSystems) {
     std::vector<double> original = a, x(n), inv(n * n);
     ASSERT_EQ(linearEq(a.data(), n, b.data(), x.data()), 0);
     long double scale = 0;
-    for (auto v : expected) scale = std::max(scale, std::fabs(v));
-    for (int i = 0; i < n; ++i) EXPECT_NEAR(x[i], expected[i], 1e-10 * scale) << n << " " << i;
+    for (auto v : expected)
+      scale = std::max(scale, std::fabs(v));
+    for (int i = 0; i < n; ++i)
+      EXPECT_NEAR(x[i], expected[i], 1e-10 * scale) << n << " " << i;
 
     // The inverse, column c of the stored array, solves a x = e_c.
     a = original;
@@ -124,7 +132,8 @@ TEST(LinearEq, AgreesWithAnIndependentSolveOnRandomSystems) {
       std::vector<long double> unit(n, 0.0L);
       unit[c] = 1.0L;
       const auto column = referenceSolve({original.begin(), original.end()}, unit, n);
-      for (int r = 0; r < n; ++r) EXPECT_NEAR(inv[c * n + r], column[r], 1e-10) << n;
+      for (int r = 0; r < n; ++r)
+        EXPECT_NEAR(inv[c * n + r], column[r], 1e-10) << n;
     }
   }
 }
@@ -133,7 +142,8 @@ TEST(LuNoPivot, FactorsSolveAndLeaveBAlone) {
   std::vector<double> a = {4, 2, 1, 2, 5, 3, 1, 3, 6}, b = {7, 10, 10}, x(3);
   ASSERT_EQ(luDecomposeNoPivot(a.data(), 3), 0);
   ASSERT_EQ(luSolveNoPivot(a.data(), b.data(), x.data(), 3), 0);
-  for (double v : x) EXPECT_NEAR(v, 1.0, 1e-15);
+  for (double v : x)
+    EXPECT_NEAR(v, 1.0, 1e-15);
   EXPECT_EQ(b, (std::vector<double>{7, 10, 10}));
 
   std::vector<double> zeroPivot = {0, 1, 1, 0};
@@ -148,7 +158,8 @@ TEST(LuExtend, BorderingMatchesAFullFactorisation) {
   const int n = 8;
   std::vector<double> full(n * n);
   for (int r = 0; r < n; ++r)
-    for (int c = 0; c < n; ++c) full[r * n + c] = uniform(random) + (r == c ? 4 : 0);
+    for (int c = 0; c < n; ++c)
+      full[r * n + c] = uniform(random) + (r == c ? 4 : 0);
   std::vector<double> reference = full;
   ASSERT_EQ(luDecomposeNoPivot(reference.data(), n), 0);
 
@@ -157,12 +168,13 @@ TEST(LuExtend, BorderingMatchesAFullFactorisation) {
     std::vector<double> grown(size * size);
     for (int r = 0; r < size; ++r)
       for (int c = 0; c < size; ++c)
-        grown[r * size + c] = (r < size - 1 && c < size - 1) ? reference[r * n + c]
-                                                               : full[r * n + c];
+        grown[r * size + c] =
+            (r < size - 1 && c < size - 1) ? reference[r * n + c] : full[r * n + c];
     const double pivot = luExtend(grown.data(), size);
     EXPECT_NEAR(pivot, reference[(size - 1) * n + size - 1], 1e-13);
     for (int r = 0; r < size; ++r)
-      for (int c = 0; c < size; ++c) EXPECT_NEAR(grown[r * size + c], reference[r * n + c], 1e-13);
+      for (int c = 0; c < size; ++c)
+        EXPECT_NEAR(grown[r * size + c], reference[r * n + c], 1e-13);
   }
 }
 

@@ -51,7 +51,8 @@ double reconstructionError(const std::vector<double>& original, const std::vecto
                            const std::vector<double>& w, const std::vector<double>& v, int m,
                            int n) {
   long double largest = 0, error = 0;
-  for (double x : original) largest = std::max<long double>(largest, std::fabs(x));
+  for (double x : original)
+    largest = std::max<long double>(largest, std::fabs(x));
   for (int i = 0; i < m; ++i)
     for (int j = 0; j < n; ++j) {
       long double sum = 0;
@@ -69,17 +70,21 @@ TEST(Svdcmp, ReconstructsRandomMatricesWithOrthonormalFactors) {
   for (const auto& shape : shapes) {
     const int m = shape[0], n = shape[1];
     std::vector<double> a(m * n);
-    for (double& x : a) x = normal(random);
+    for (double& x : a)
+      x = normal(random);
     std::vector<double> u = a, w(n), v(m * n);
     ASSERT_EQ(svdcmp(u.data(), m, n, w.data(), v.data()), 1);
     EXPECT_LT(reconstructionError(a, u, w, v, m, n), 1e-10) << m << "x" << n;
-    for (double s : w) EXPECT_GE(s, 0.0);
+    for (double s : w)
+      EXPECT_GE(s, 0.0);
     // U'U = I and V'V = I on a few column pairs.
     for (int p = 0; p < n; p += std::max(1, n / 5))
       for (int q = p; q < n; q += std::max(1, n / 3)) {
         long double uu = 0, vv = 0;
-        for (int i = 0; i < m; ++i) uu += static_cast<long double>(u[p * m + i]) * u[q * m + i];
-        for (int i = 0; i < n; ++i) vv += static_cast<long double>(v[p * m + i]) * v[q * m + i];
+        for (int i = 0; i < m; ++i)
+          uu += static_cast<long double>(u[p * m + i]) * u[q * m + i];
+        for (int i = 0; i < n; ++i)
+          vv += static_cast<long double>(v[p * m + i]) * v[q * m + i];
         EXPECT_NEAR(static_cast<double>(uu), p == q ? 1.0 : 0.0, 1e-10);
         EXPECT_NEAR(static_cast<double>(vv), p == q ? 1.0 : 0.0, 1e-10);
       }

@@ -9,13 +9,16 @@ namespace {
 
 TEST(ColumnMemory, BuffersStartZeroedAndKeepTheirContentWhenGrowing) {
   ColumnBuffer<double> small(10);
-  for (double v : small) EXPECT_EQ(v, 0.0);
-  for (std::size_t i = 0; i < small.size(); ++i) small[i] = static_cast<double>(i);
+  for (double v : small)
+    EXPECT_EQ(v, 0.0);
+  for (std::size_t i = 0; i < small.size(); ++i)
+    small[i] = static_cast<double>(i);
 
   // From the heap-served range into a huge-page mapping.
   small.resize(3 << 20);
   EXPECT_EQ(small.size(), std::size_t{3} << 20);
-  for (std::size_t i = 0; i < 10; ++i) EXPECT_EQ(small[i], static_cast<double>(i));
+  for (std::size_t i = 0; i < 10; ++i)
+    EXPECT_EQ(small[i], static_cast<double>(i));
   EXPECT_EQ(small[(3 << 20) - 1], 0.0);
 
   // Shrinking keeps the mapping: growing back moves nothing.

@@ -7,7 +7,9 @@
 namespace tessary {
 namespace {
 
-int answerNo(void*, const char*, const char*, unsigned int) { return kIdNo; }
+int answerNo(void*, const char*, const char*, unsigned int) {
+  return kIdNo;
+}
 
 TEST(Presenter, DefaultButtonFollowsTheStyleWord) {
   EXPECT_EQ(defaultButton(0x10), kIdOk);
