@@ -22,7 +22,7 @@ void printColumnMajor(const char* title, const std::vector<double>& a, int rows,
   std::printf("%s\n", title);
   for (int r = 0; r < rows; ++r) {
     for (int c = 0; c < columns; ++c)
-      std::printf("%12.6f", a[c * leading + r]);
+      std::printf("%12.6f", a[c * leading + r] + 0.0);  // no "-0.000000"
     std::printf("\n");
   }
 }
