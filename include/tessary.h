@@ -76,6 +76,24 @@ TESSARY_EXPORT void mmultiply(double* A, int32_t m, int32_t n, int32_t p, double
  * m*n doubles. Always returns 1. */
 TESSARY_EXPORT uint8_t svdcmp(double* a, int32_t m, int32_t n, double* w, double* v);
 
+/* ---- Univariate statistics -------------------------------------------------------- */
+
+/* Thirteen weighted statistics per group of consecutive values, 13 doubles per group in
+ * out: count, mean, variance, minimum, median, maximum, total weight, then the 5th,
+ * 10th, 25th, 75th, 90th and 95th percentiles (position trunc(k * step) of the sorted
+ * group, step = count * 0.05 in single precision).
+ * Groups: groupSizes[0..nGroups-1] values each; with nGroups 0, n / groupSizes[0]
+ * groups of groupSizes[0] values (the remainder is left alone).
+ * Weights count when weights[0] > 0; otherwise every weight is 1 and weights is not
+ * read beyond its first element. Each group of values is sorted in place, the used
+ * weights moving with their values; values that are not finite become +infinity (the
+ * missing value), are not counted and sort last. A value counts when it and its weight
+ * are finite. The variance is (S2/W - mean^2) * m / (m - 1) with m the group's size.
+ * A group without a valid value gets the missing value for its order statistics.
+ * Shows nothing; always returns 0. */
+TESSARY_EXPORT int32_t Univariate(double* values, double* weights, int32_t n, int32_t* groupSizes,
+                                  int32_t nGroups, double* out);
+
 #ifdef __cplusplus
 }
 #endif
