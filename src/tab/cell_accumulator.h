@@ -1,0 +1,59 @@
+// The accumulator of one category or cell of a tabulation, and the texts of its
+// statistics.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace tessary {
+
+// Statistics a tabulation can show, in the order they appear; the value is the
+// option byte that enables each.
+enum class TabStatistic : int {
+  kCount = 1,
+  kMean,
+  kStdDev,
+  kMin,
+  kMax,
+  kRowPercent,
+  kColPercent,
+  kTotalPercent
+};
+constexpr int kTabStatisticCount = 8;
+
+// The caption of a statistic: "Count", "Mean", "Std Dev.", "Min", "Max", "Row %",
+// "Col %", "Total %".
+const char* statisticName(TabStatistic statistic);
+
+struct CellAccumulator {
+  std::uint32_t count = 0;
+  std::int32_t weightedCount = 0;  // truncated to an integer at every addition
+  double sumX = 0;
+  double sumXX = 0;
+  double sumXW = 0;
+  double sumXXWW = 0;
+  double min = 1.7976931348623157e308;
+  double max = -1.7976931348623157e308;
+
+  // Adds nothing unless x and w are finite and strictly between -1e200 and 1e200.
+  void add(double x, double w);
+};
+
+// Totals a percentage statistic divides by.
+struct PercentBases {
+  double row = 0;
+  double column = 0;
+  double table = 0;
+};
+
+// The value of a statistic (MISSING where it is undefined).
+double statisticValue(const CellAccumulator& cell, TabStatistic statistic,
+                      const PercentBases& bases);
+
+// Its text: Count as a decimal integer, Mean to Max with 4 decimals and width 0,
+// percentages with 2 decimals and width 7; a value that is not finite is "-".
+std::string statisticText(const CellAccumulator& cell, TabStatistic statistic,
+                          const PercentBases& bases);
+
+}  // namespace tessary

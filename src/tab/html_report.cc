@@ -1,0 +1,209 @@
+#include "tab/html_report.h"
+
+#include "frame/failure.h"
+#include "platform/file.h"
+#include "platform/paths.h"
+#include "platform/text.h"
+
+namespace tessary {
+namespace {
+
+constexpr std::string_view kTableOpen =
+    "<table cellspacing=\"1\" cellpadding=\"2\" class=\"tbl\">\n<tr class=\"cell4\">";
+
+constexpr std::string_view kPageHead[] = {
+    "<html>\n<head>\n",
+    "<style>\nbody{font-family:tahoma,sans-serif;font-size: 13px;}\n",
+    ".tbl {font-family:tahoma,sans-serif;font-size: 13px;border:1px solid "
+    "#666666;background-color:#666666;}\n",
+    ".cell0 {font-family:tahoma,sans-serif;font-size: 13px;text-align:right;}\n.cell1 "
+    "{background-color:#ffffff;text-align:right;}\n.cell2 {background-color:#eeeeff;}\n.cell4 "
+    "{background-color:#ccccff;}\n",
+    "</style>\n<script>\nfunction init() "
+    "{document.getElementById(\"divLoading\").style.display=\"none\";}\n</script>\n</head>\n<body "
+    "onload=\"init()\">\n",
+    "<div id=\"divLoading\" style=\"z-index:200; background:white; position:absolute; "
+    "border:1px solid black; left:10em; top:140px; width:200px;height:50px; "
+    "filter:progid:DXImageTransform.Microsoft.Shadow(color='#666666', Direction=135, "
+    "Strength=6)\">",
+    "<table border=\"0\" width=\"100%\" style=\"height:100%\"><tr><td valign=\"middle\" "
+    "align=\"center\"></td><td valign=\"middle\" "
+    "style=\"text-align:center;\">Loading...</td></tr></table></div>\n",
+};
+
+std::string intervalLabel(const CategoryHeading& heading) {
+  return "[" + defaultNumber(heading.lower) + "," + defaultNumber(heading.upper) + ")";
+}
+
+std::string headingText(const CategoryHeading& heading) {
+  switch (heading.kind) {
+    case CategoryHeading::Kind::kLabel:
+      return heading.label;
+    case CategoryHeading::Kind::kInteger:
+      return defaultNumber(heading.value);
+    case CategoryHeading::Kind::kInterval:
+      return intervalLabel(heading);
+  }
+  return {};
+}
+
+}  // namespace
+
+std::string defaultNumber(double value) {
+  return formatText("%g", value);
+}
+
+void CrossTable::allocate() {
+  cells.assign(rows.size() * columnCount(), CellAccumulator{});
+  rowWeight.assign(rows.size(), 0.0);
+  columnWeight.assign(columnCount(), 0.0);
+  totalWeight = 0;
+}
+
+void CrossTable::add(std::size_t r, std::size_t c, double x, double w) {
+  cell(r, c).add(x, w);
+  rowWeight[r] += w;
+  columnWeight[c] += w;
+  totalWeight += w;
+}
+
+std::vector<TabStatistic> HtmlReport::enabledStatistics() const {
+  std::vector<TabStatistic> shown;
+  for (int i = 1; i <= kTabStatisticCount; ++i)
+    if (options_.enabled(static_cast<TabStatistic>(i)))
+      shown.push_back(static_cast<TabStatistic>(i));
+  return shown;
+}
+
+void HtmlReport::statisticNames(std::string_view open, std::string_view close) {
+  for (TabStatistic statistic : enabledStatistics()) {
+    html_ += open;
+    html_ += statisticName(statistic);
+    html_ += close;
+  }
+}
+
+void HtmlReport::statisticValues(const CellAccumulator& cell, const PercentBases& bases,
+                                 std::string_view open, std::string_view close) {
+  for (TabStatistic statistic : enabledStatistics()) {
+    html_ += open;
+    html_ += statisticText(cell, statistic, bases);
+    html_ += close;
+  }
+}
+
+void HtmlReport::pageHead() {
+  for (std::string_view part : kPageHead)
+    html_ += part;
+}
+
+void HtmlReport::selection(std::string_view filter, std::string_view weight) {
+  html_ += "Record Filter: ";
+  html_ += filter;
+  html_ += "<br />\n";
+  html_ += "Weighted By: ";
+  html_ += weight;
+  html_ += "<br />\n";
+}
+
+void HtmlReport::categoricalSection(std::string_view name, const std::vector<FrequencyRow>& rows) {
+  html_ += "<p>";
+  html_ += name;
+  html_ += " (Categorical)<br />\n";
+  html_ += kTableOpen;
+  html_ +=
+      "<td>Label</td><td>Count</td><td>Weighted Count</td><td>%</td><td>Weighted %</td></tr>\n";
+  for (const FrequencyRow& row : rows) {
+    html_ += "<tr class=\"cell1\"><td class=\"cell2\">" + row.label + "</td>";
+    html_ += "<td>" + defaultNumber(row.count) + "</td>";
+    html_ += "<td>" + defaultNumber(row.weightedCount) + "</td>";
+    html_ += "<td>" + defaultNumber(row.percent) + "</td>";
+    html_ += "<td>" + defaultNumber(row.weightedPercent) + "</td></tr>\n";
+  }
+  html_ += "</table></p>\n";
+}
+
+void HtmlReport::numericalSection(std::string_view name, const CellAccumulator& cell) {
+  html_ += "<p>";
+  html_ += name;
+  html_ += " (Numerical)<br />\n";
+  html_ += kTableOpen;
+  statisticNames("<td>", "</td>");
+  html_ += "\n<tr class=\"cell1\">";
+  statisticValues(cell, PercentBases{}, "<td>", "</td>");
+  html_ += "</tr>\n</table></p>\n";
+}
+
+void HtmlReport::oneWayTable(std::string_view rowFormula, const CrossTable& table) {
+  html_ += kTableOpen;
+  html_ += "<td>";
+  html_ += rowFormula;
+  html_ += "</td>";
+  statisticNames("<td>", "</td>");
+  html_ += "</tr>\n";
+  for (std::size_t r = 0; r < table.rows.size(); ++r) {
+    const CategoryHeading& heading = table.rows[r];
+    if (heading.kind == CategoryHeading::Kind::kLabel)
+      html_ += "<tr><td class=\"cell2\">" + heading.label + "</td>";
+    else
+      html_ += "<tr class=\"cell2\"><td>" + headingText(heading) + "</td>";
+    const PercentBases bases{table.rowWeight[r], table.columnWeight[0], table.totalWeight};
+    statisticValues(table.cell(r, 0), bases, "<td class=\"cell1\">", "</td>");
+    html_ += "</tr>\n";
+  }
+  html_ += "</table>\n";
+}
+
+void HtmlReport::twoWayTable(std::string_view rowFormula, std::string_view colFormula,
+                             const CrossTable& table) {
+  html_ += rowFormula;
+  html_ += " by ";
+  html_ += colFormula;
+  html_ += "<br />\n";
+  html_ += kTableOpen;
+  // The leading cell spans the two heading columns of the body rows.
+  html_ += "<td colspan=\"2\">";
+  html_ += colFormula;
+  html_ += "</td>";
+  for (const CategoryHeading& column : table.columns)
+    html_ += "<td rowspan=\"2\" class=\"cell2\">" + headingText(column) + "</td>";
+  html_ += "</tr>\n<tr class=\"cell4\"><td>";
+  html_ += rowFormula;
+  html_ += "</td><td>Statistics</td></tr>\n";
+  for (std::size_t r = 0; r < table.rows.size(); ++r) {
+    html_ += "<tr class=\"cell1\"><td class=\"cell2\">" + headingText(table.rows[r]) +
+             "</td><td class=\"cell4\">";
+    statisticNames("<br />", "");
+    html_ += "</td>";
+    for (std::size_t c = 0; c < table.columns.size(); ++c) {
+      const CellAccumulator& cell = table.cell(r, c);
+      if (cell.count == 0) {
+        html_ += "<td>&nbsp;</td>";
+        continue;
+      }
+      html_ += "<td>";
+      const PercentBases bases{table.rowWeight[r], table.columnWeight[c], table.totalWeight};
+      statisticValues(cell, bases, "<br />", "");
+      html_ += "</td>";
+    }
+    html_ += "</tr>\n";
+  }
+  html_ += "</table>\n";
+}
+
+std::string HtmlReport::outputPath() {
+  return temporaryDirectoryWithin260() + "EvalResult.tbl";
+}
+
+void HtmlReport::save() const {
+  const std::string path = outputPath();
+  File file;
+  const bool opened =
+      file.open(path, options_.pageHead() ? File::Mode::kCreate : File::Mode::kAppend);
+  throwUnless(opened, "Can't open the tabulation output file " + path + ": " +
+                          systemErrorText(lastSystemError()));
+  throwUnless(file.write(html_.data(), html_.size()) == html_.size(),
+              "Can't write the tabulation output file " + path);
+}
+
+}  // namespace tessary

@@ -1,0 +1,128 @@
+#include "tab/html_report.h"
+
+#include <gtest/gtest.h>
+
+#include "frame/failure.h"
+#include "test_support.h"
+
+namespace tessary {
+namespace {
+
+TabOptions optionsWith(std::initializer_list<int> bytes) {
+  TabOptions options;
+  for (int b : bytes)
+    options.set(b, 1);
+  return options;
+}
+
+TEST(HtmlReport, PageHeadThenSelection) {
+  HtmlReport report(optionsWith({0}));
+  report.pageHead();
+  report.selection("AGE>15", "WEIGHT");
+  const std::string& html = report.html();
+  EXPECT_EQ(html.substr(0, 76),
+            "<html>\n<head>\n<style>\nbody{font-family:tahoma,sans-serif;font-size: 13px;}\n.");
+  EXPECT_NE(html.find(".cell2 {background-color:#eeeeff;}\n.cell4 {background-color:#ccccff;}\n"
+                      "</style>\n<script>\nfunction init() {document.getElementById(\"divLoading\")"
+                      ".style.display=\"none\";}\n</script>\n</head>\n<body onload=\"init()\">\n"
+                      "<div id=\"divLoading\""),
+            std::string::npos);
+  const std::string tail =
+      "style=\"text-align:center;\">Loading...</td></tr></table></div>\n"
+      "Record Filter: AGE>15<br />\nWeighted By: WEIGHT<br />\n";
+  EXPECT_EQ(html.substr(html.size() - tail.size()), tail);
+}
+
+TEST(HtmlReport, CategoricalAndNumericalSections) {
+  HtmlReport report(optionsWith({2, 5}));
+  report.categoricalSection(
+      "REGION", {{"North", 2, 3.5, 20, 35}, {"South", 5, 4, 50, 40}, {"East", 3, 2.5, 30, 25}});
+  CellAccumulator cell;
+  cell.add(1.0, 1.0);
+  cell.add(2.0, 1.0);
+  report.numericalSection("INCOME", cell);
+  EXPECT_EQ(report.html(),
+            "<p>REGION (Categorical)<br />\n"
+            "<table cellspacing=\"1\" cellpadding=\"2\" class=\"tbl\">\n<tr class=\"cell4\">"
+            "<td>Label</td><td>Count</td><td>Weighted Count</td><td>%</td><td>Weighted %</td>"
+            "</tr>\n"
+            "<tr class=\"cell1\"><td class=\"cell2\">North</td><td>2</td><td>3.5</td><td>20</td>"
+            "<td>35</td></tr>\n"
+            "<tr class=\"cell1\"><td class=\"cell2\">South</td><td>5</td><td>4</td><td>50</td>"
+            "<td>40</td></tr>\n"
+            "<tr class=\"cell1\"><td class=\"cell2\">East</td><td>3</td><td>2.5</td><td>30</td>"
+            "<td>25</td></tr>\n"
+            "</table></p>\n"
+            "<p>INCOME (Numerical)<br />\n"
+            "<table cellspacing=\"1\" cellpadding=\"2\" class=\"tbl\">\n<tr class=\"cell4\">"
+            "<td>Mean</td><td>Max</td>\n<tr class=\"cell1\"><td>1.5</td><td>2</td></tr>\n"
+            "</table></p>\n");
+}
+
+TEST(HtmlReport, OneWayTableWithEveryHeadingKind) {
+  CrossTable table;
+  table.rows = {{CategoryHeading::Kind::kLabel, "Urban"},
+                {CategoryHeading::Kind::kInteger, "", 3},
+                {CategoryHeading::Kind::kInterval, "", 0, 0.5, 0.75}};
+  table.allocate();
+  table.add(0, 0, 10, 1);
+  table.add(1, 0, 20, 3);
+  HtmlReport report(optionsWith({1, 8}));
+  report.oneWayTable("AREA", table);
+  EXPECT_EQ(report.html(),
+            "<table cellspacing=\"1\" cellpadding=\"2\" class=\"tbl\">\n<tr class=\"cell4\">"
+            "<td>AREA</td><td>Count</td><td>Total %</td></tr>\n"
+            "<tr><td class=\"cell2\">Urban</td><td class=\"cell1\">1</td>"
+            "<td class=\"cell1\">25</td></tr>\n"
+            "<tr class=\"cell2\"><td>3</td><td class=\"cell1\">3</td>"
+            "<td class=\"cell1\">75</td></tr>\n"
+            "<tr class=\"cell2\"><td>[0.5,0.75)</td><td class=\"cell1\">0</td>"
+            "<td class=\"cell1\">0.00</td></tr>\n"
+            "</table>\n");
+}
+
+TEST(HtmlReport, TwoWayTableWithEmptyCells) {
+  CrossTable table;
+  table.rows = {{CategoryHeading::Kind::kInteger, "", 1}, {CategoryHeading::Kind::kInteger, "", 2}};
+  table.columns = {{CategoryHeading::Kind::kLabel, "A"}, {CategoryHeading::Kind::kLabel, "B"}};
+  table.allocate();
+  table.add(0, 0, 5, 1);
+  table.add(0, 1, 7, 1);
+  table.add(1, 1, 9, 2);
+  HtmlReport report(optionsWith({1, 6}));
+  report.twoWayTable("SEX", "AREA", table);
+  EXPECT_EQ(report.html(),
+            "SEX by AREA<br />\n"
+            "<table cellspacing=\"1\" cellpadding=\"2\" class=\"tbl\">\n<tr class=\"cell4\">"
+            "<td colspan=\"2\">AREA</td><td rowspan=\"2\" class=\"cell2\">A</td>"
+            "<td rowspan=\"2\" class=\"cell2\">B</td></tr>\n"
+            "<tr class=\"cell4\"><td>SEX</td><td>Statistics</td></tr>\n"
+            "<tr class=\"cell1\"><td class=\"cell2\">1</td><td class=\"cell4\"><br />Count"
+            "<br />Row %</td><td><br />1<br />50</td><td><br />1<br />50</td></tr>\n"
+            "<tr class=\"cell1\"><td class=\"cell2\">2</td><td class=\"cell4\"><br />Count"
+            "<br />Row %</td><td>&nbsp;</td><td><br />2<br />100</td></tr>\n"
+            "</table>\n");
+}
+
+TEST(HtmlReport, SaveCreatesWithThePageHeadAndAppendsOtherwise) {
+  testing::ScratchDir dir;
+  testing::ScopedEnv env("TMPDIR", dir.path().c_str());
+  EXPECT_EQ(HtmlReport::outputPath(), dir.path() + "/EvalResult.tbl");
+  testing::writeFile(HtmlReport::outputPath(), "old page");
+
+  HtmlReport first(optionsWith({0}));
+  first.selection("", "");
+  first.save();
+  HtmlReport second(optionsWith({}));
+  second.selection("X=1", "W");
+  second.save();
+  EXPECT_EQ(testing::readFile(HtmlReport::outputPath()),
+            "Record Filter: <br />\nWeighted By: <br />\n"
+            "Record Filter: X=1<br />\nWeighted By: W<br />\n");
+
+  testing::ScopedEnv missing("TMPDIR", "/nonexistent/dir");
+  EXPECT_THROW(second.save(), Failure);
+}
+
+}  // namespace
+}  // namespace tessary
