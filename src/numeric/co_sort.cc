@@ -1,0 +1,42 @@
+// Quicksort of a key array that carries a companion array along.
+#include "numeric/small_statistics.h"
+
+namespace tessary {
+
+namespace {
+
+void sortRange(double* keys, double* companion, std::int64_t lo, std::int64_t hi) {
+  // Recurses into the left part only; the right part is sorted by this loop, which
+  // keeps the stack shallow for the usual inputs.
+  while (lo < hi) {
+    const double pivot = keys[(lo + hi) / 2];
+    std::int64_t i = lo;
+    std::int64_t j = hi;
+    while (i <= j) {
+      while (i < hi && keys[i] < pivot)
+        ++i;
+      while (j > lo && pivot < keys[j])
+        --j;
+      if (i > j) break;
+      const double key = keys[i];
+      keys[i] = keys[j];
+      keys[j] = key;
+      const double other = companion[i];
+      companion[i] = companion[j];
+      companion[j] = other;
+      ++i;
+      --j;
+    }
+    if (lo < j) sortRange(keys, companion, lo, j);
+    lo = i;
+  }
+}
+
+}  // namespace
+
+void coSort(double* keys, double* companion, std::int32_t n) {
+  if (n < 2) return;
+  sortRange(keys, companion, 0, n - 1);
+}
+
+}  // namespace tessary
