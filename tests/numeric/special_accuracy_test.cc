@@ -92,7 +92,7 @@ void append(std::vector<double>& to, const std::vector<double>& from) {
 
 // The references themselves, against closed forms.
 void expectSameLongDouble(Real got, Real expected) {
-  EXPECT_LT(static_cast<double>(std::fabs(got / expected - 1.0L)), 1e-16)
+  EXPECT_LT(static_cast<double>(std::fabs(got / expected - 1.0L)), 1e-15)
       << static_cast<double>(got) << " vs " << static_cast<double>(expected);
 }
 
