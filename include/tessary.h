@@ -93,15 +93,17 @@ TESSARY_EXPORT double p1evl(double x, const double* coef, int32_t N);
 /* log |gamma(x)|. NaN at the poles (0, -1, -2, ...) and above 2.556348e305. */
 TESSARY_EXPORT double lgam(double x);
 
-/* Regularised lower incomplete gamma P(a, x); 0.0 when a <= 0 or x <= 0. NaN when the
- * result underflows. */
+/* Regularised lower incomplete gamma P(a, x); 0.0 when a <= 0 or x <= 0. NaN when
+ * P or its complement Q underflows (for x > 1 and x > a, P is computed as 1 - Q). */
 TESSARY_EXPORT double igam(double a, double x);
 
 /* Regularised upper incomplete gamma Q(a, x) = 1 - P(a, x); 1.0 when a <= 0 or
- * x <= 0. NaN when the result underflows. */
+ * x <= 0. NaN when Q or its complement P underflows (for x < 1 or x < a, Q is
+ * computed as 1 - P). */
 TESSARY_EXPORT double igamc(double a, double x);
 
-/* x with Q(a, x) = y0, for a > 0 and 0 < y0 < 1; NaN outside that domain. */
+/* x with Q(a, x) = y0, for a > 0 and 0 < y0 < 1; NaN outside that domain and when
+ * Q underflows on the way to the root. */
 TESSARY_EXPORT double igami(double a, double y0);
 
 /* x with Phi(x) = y for the standard normal; NaN unless 0 < y < 1. */
