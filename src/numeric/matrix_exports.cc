@@ -37,8 +37,7 @@ TESSARY_EXPORT void mmultiply(double* A, int32_t m, int32_t n, int32_t p, double
     for (int32_t k = 0; k < n; ++k) {
       const double factor = B[j * static_cast<std::size_t>(n) + k];
       const double* source = A + static_cast<std::size_t>(k) * rows;
-      for (std::size_t i = 0; i < rows; ++i)
-        column[i] += source[i] * factor;
+      for (std::size_t i = 0; i < rows; ++i) column[i] += source[i] * factor;
     }
   }
 }

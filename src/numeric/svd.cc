@@ -11,9 +11,7 @@ constexpr double kNegligible = 1e-12;
 constexpr int kMaxSweeps = 30;
 
 // |a| with the sign of b.
-double withSign(double a, double b) {
-  return b >= 0.0 ? std::fabs(a) : -std::fabs(a);
-}
+double withSign(double a, double b) { return b >= 0.0 ? std::fabs(a) : -std::fabs(a); }
 
 // Element (i, j) of a column-major array with leading dimension ld.
 class ColumnMajor {
@@ -66,8 +64,7 @@ void singularValueDecomposition(double* aData, int m, int n, double* w, double* 
     g = scale = 0.0;
     double s = 0.0;
     if (i < m) {
-      for (int k = i; k < m; ++k)
-        scale += std::fabs(a(k, i));
+      for (int k = i; k < m; ++k) scale += std::fabs(a(k, i));
       if (scale != 0.0) {
         for (int k = i; k < m; ++k) {
           a(k, i) /= scale;
@@ -79,21 +76,17 @@ void singularValueDecomposition(double* aData, int m, int n, double* w, double* 
         a(i, i) = f - g;
         for (int j = l; j < n; ++j) {
           double sum = 0.0;
-          for (int k = i; k < m; ++k)
-            sum += a(k, i) * a(k, j);
+          for (int k = i; k < m; ++k) sum += a(k, i) * a(k, j);
           f = sum / h;
-          for (int k = i; k < m; ++k)
-            a(k, j) += f * a(k, i);
+          for (int k = i; k < m; ++k) a(k, j) += f * a(k, i);
         }
-        for (int k = i; k < m; ++k)
-          a(k, i) *= scale;
+        for (int k = i; k < m; ++k) a(k, i) *= scale;
       }
     }
     w[i] = scale * g;
     g = s = scale = 0.0;
     if (i < m && i != n - 1) {
-      for (int k = l; k < n; ++k)
-        scale += std::fabs(a(i, k));
+      for (int k = l; k < n; ++k) scale += std::fabs(a(i, k));
       if (scale != 0.0) {
         for (int k = l; k < n; ++k) {
           a(i, k) /= scale;
@@ -103,17 +96,13 @@ void singularValueDecomposition(double* aData, int m, int n, double* w, double* 
         g = -withSign(std::sqrt(s), f);
         const double h = f * g - s;
         a(i, l) = f - g;
-        for (int k = l; k < n; ++k)
-          rv1[k] = a(i, k) / h;
+        for (int k = l; k < n; ++k) rv1[k] = a(i, k) / h;
         for (int j = l; j < m; ++j) {
           double sum = 0.0;
-          for (int k = l; k < n; ++k)
-            sum += a(j, k) * a(i, k);
-          for (int k = l; k < n; ++k)
-            a(j, k) += sum * rv1[k];
+          for (int k = l; k < n; ++k) sum += a(j, k) * a(i, k);
+          for (int k = l; k < n; ++k) a(j, k) += sum * rv1[k];
         }
-        for (int k = l; k < n; ++k)
-          a(i, k) *= scale;
+        for (int k = l; k < n; ++k) a(i, k) *= scale;
       }
     }
     anorm = std::max(anorm, std::fabs(w[i]) + std::fabs(rv1[i]));
@@ -124,18 +113,14 @@ void singularValueDecomposition(double* aData, int m, int n, double* w, double* 
     if (i < n - 1) {
       if (g != 0.0) {
         // Two divisions, so a tiny a(i, l) cannot underflow the quotient.
-        for (int j = l; j < n; ++j)
-          v(j, i) = (a(i, j) / a(i, l)) / g;
+        for (int j = l; j < n; ++j) v(j, i) = (a(i, j) / a(i, l)) / g;
         for (int j = l; j < n; ++j) {
           double sum = 0.0;
-          for (int k = l; k < n; ++k)
-            sum += a(i, k) * v(k, j);
-          for (int k = l; k < n; ++k)
-            v(k, j) += sum * v(k, i);
+          for (int k = l; k < n; ++k) sum += a(i, k) * v(k, j);
+          for (int k = l; k < n; ++k) v(k, j) += sum * v(k, i);
         }
       }
-      for (int j = l; j < n; ++j)
-        v(i, j) = v(j, i) = 0.0;
+      for (int j = l; j < n; ++j) v(i, j) = v(j, i) = 0.0;
     }
     v(i, i) = 1.0;
     g = rv1[i];
@@ -146,23 +131,18 @@ void singularValueDecomposition(double* aData, int m, int n, double* w, double* 
   for (int i = std::min(m, n) - 1; i >= 0; --i) {
     l = i + 1;
     g = w[i];
-    for (int j = l; j < n; ++j)
-      a(i, j) = 0.0;
+    for (int j = l; j < n; ++j) a(i, j) = 0.0;
     if (g != 0.0) {
       g = 1.0 / g;
       for (int j = l; j < n; ++j) {
         double sum = 0.0;
-        for (int k = l; k < m; ++k)
-          sum += a(k, i) * a(k, j);
+        for (int k = l; k < m; ++k) sum += a(k, i) * a(k, j);
         const double f = (sum / a(i, i)) * g;
-        for (int k = i; k < m; ++k)
-          a(k, j) += f * a(k, i);
+        for (int k = i; k < m; ++k) a(k, j) += f * a(k, i);
       }
-      for (int j = i; j < m; ++j)
-        a(j, i) *= g;
+      for (int j = i; j < m; ++j) a(j, i) *= g;
     } else {
-      for (int j = i; j < m; ++j)
-        a(j, i) = 0.0;
+      for (int j = i; j < m; ++j) a(j, i) = 0.0;
     }
     a(i, i) += 1.0;
   }
@@ -199,8 +179,7 @@ void singularValueDecomposition(double* aData, int m, int n, double* w, double* 
       if (l == k) {
         if (z < 0.0) {
           w[k] = -z;
-          for (int j = 0; j < n; ++j)
-            v(j, k) = -v(j, k);
+          for (int j = 0; j < n; ++j) v(j, k) = -v(j, k);
         }
         break;
       }
