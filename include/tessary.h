@@ -94,6 +94,96 @@ TESSARY_EXPORT uint8_t svdcmp(double* a, int32_t m, int32_t n, double* w, double
 TESSARY_EXPORT int32_t Univariate(double* values, double* weights, int32_t n, int32_t* groupSizes,
                                   int32_t nGroups, double* out);
 
+/* ---- Distribution functions ------------------------------------------------------ */
+/* A failure inside these functions (an argument outside the domain, a pole, an
+ * underflow of the result) first writes a line feed and the failing routine's name to
+ * standard output ("\nndtri", "\nlgam", ...) and then yields a quiet NaN result;
+ * nothing is shown and no exception leaves the library. Test results with isFinite. */
+
+/* coef[0]*x^N + coef[1]*x^(N-1) + ... + coef[N]; coef holds N+1 values. N < 0 gives
+ * 0.0 without reading coef. */
+TESSARY_EXPORT double polevl(double x, const double* coef, int32_t N);
+
+/* x^N + coef[0]*x^(N-1) + ... + coef[N-1] (leading coefficient 1.0 implied); coef
+ * holds N values. N < 1 gives 1.0 without reading coef. */
+TESSARY_EXPORT double p1evl(double x, const double* coef, int32_t N);
+
+/* log |gamma(x)|. NaN at the poles (0, -1, -2, ...) and above 2.556348e305. */
+TESSARY_EXPORT double lgam(double x);
+
+/* Regularised lower incomplete gamma P(a, x); 0.0 when a <= 0 or x <= 0. NaN when
+ * P or its complement Q underflows (for x > 1 and x > a, P is computed as 1 - Q). */
+TESSARY_EXPORT double igam(double a, double x);
+
+/* Regularised upper incomplete gamma Q(a, x) = 1 - P(a, x); 1.0 when a <= 0 or
+ * x <= 0. NaN when Q or its complement P underflows (for x < 1 or x < a, Q is
+ * computed as 1 - P). */
+TESSARY_EXPORT double igamc(double a, double x);
+
+/* x with Q(a, x) = y0, for a > 0 and 0 < y0 < 1; NaN outside that domain and when
+ * Q underflows on the way to the root. */
+TESSARY_EXPORT double igami(double a, double y0);
+
+/* x with Phi(x) = y for the standard normal; NaN unless 0 < y < 1. */
+TESSARY_EXPORT double ndtri(double y);
+
+/* Chi-square quantile of the lower tail: x with P(chi2_df <= x) = y. NaN unless
+ * df >= 1 and 0 < y < 1. */
+TESSARY_EXPORT double chi2dtri(double df, double y);
+
+/* Upper tail of the F distribution with (ia, ib) degrees of freedom at x: the p-value
+ * of an F statistic. NaN unless ia >= 1, ib >= 1 and x >= 0. */
+TESSARY_EXPORT double FDistribution(int32_t ia, int32_t ib, double x);
+
+/* Lower tail of Student's t distribution with k degrees of freedom at t. A quiet NaN
+ * when k <= 0, with nothing written or shown. */
+TESSARY_EXPORT double stdtrA(int16_t k, double t);
+
+/* ---- Small statistics ------------------------------------------------------------ */
+/* None of these shows a message. Counts below 1 mean an empty vector. */
+
+/* Two-sample chi-square test of binned data with different totals. Bins are keyed by
+ * x1[i] and x2[i] truncated toward zero, with weights w1 and w2; knstrn constraints are
+ * subtracted from the degrees of freedom, and a key with zero weight in both samples
+ * removes one more. Writes the statistic to *chsq and the degrees of freedom to *df and
+ * returns the upper-tail p-value; NaN when that probability underflows. Returns -1.0,
+ * writing nothing, when the first sample's total weight is not positive. */
+TESSARY_EXPORT double Chi2Two(const double* x1, const double* w1, int32_t n1, const double* x2,
+                              const double* w2, int32_t n2, int32_t knstrn, double* chsq,
+                              double* df);
+
+/* Two-sample Kolmogorov-Smirnov test on weighted bins. A descriptor holds at least 14
+ * doubles: [10] the bin width, [11] the first bin's value, [13] the number of bins (at
+ * most 508 for desc1 and 510 for desc2; larger counts are clamped). w1 and w2 hold one
+ * weight per bin and are not modified. Writes the statistic to *d and returns the
+ * p-value; an empty sample gives 1.0 with *d = 0. */
+TESSARY_EXPORT double Kstwo(const double* desc1, const double* w1, const double* desc2,
+                            const double* w2, double* d);
+
+/* Sorts keys[0..n-1] ascending (not stable), applying every exchange to companion too.
+ * Quick_Sort and sorting differ only in argument order. n < 2 leaves both unchanged. */
+TESSARY_EXPORT void Quick_Sort(int32_t n, double* keys, double* companion);
+TESSARY_EXPORT void sorting(double* keys, double* companion, int32_t n);
+
+/* Number of set bits in the nBytes bytes of mask; 0 when nBytes < 1. */
+TESSARY_EXPORT int32_t bitCounts(const unsigned char* mask, int32_t nBytes);
+
+/* Counts the finite values of x[0..n-1] and writes their smallest and largest to *min
+ * and *max; with no finite value (or n < 1) writes +infinity to both and returns 0. */
+TESSARY_EXPORT int32_t getRange(const double* x, int32_t n, double* min, double* max);
+
+/* -1 when x is finite, 0 for +-infinity and NaN. */
+TESSARY_EXPORT int32_t isFinite(double x);
+
+/* In place x[i] = (x[i] - mean) / sd with the sample standard deviation (divisor n-1);
+ * with n = 1 the values become non-finite. Returns x + n; x itself, untouched, when
+ * n < 1. */
+TESSARY_EXPORT double* Standardize(double* x, int32_t n);
+
+/* Scales x[0..n-1] in place so that it sums to total; returns the sum before scaling
+ * (0.0, nothing written, when n < 1). */
+TESSARY_EXPORT double Unitization(double* x, int32_t n, double total);
+
 #ifdef __cplusplus
 }
 #endif
