@@ -1,0 +1,81 @@
+#include "tab/table_dimension.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "frame/failure.h"
+#include "numeric/small_statistics.h"
+
+namespace tessary {
+namespace {
+
+constexpr double kMaxIntegerCategories = 1000000;
+
+}  // namespace
+
+void TableDimension::form(double* values, std::size_t count,
+                          const std::map<int, std::string>& labels, int gridLimit) {
+  headings_.clear();
+  labelPosition_.clear();
+  if (!labels.empty()) {
+    kind_ = Kind::kLabels;
+    for (const auto& [code, label] : labels) {
+      labelPosition_[code] = headings_.size();
+      headings_.push_back({CategoryHeading::Kind::kLabel, label});
+    }
+    return;
+  }
+
+  double min = 0, max = 0;
+  bool any = false, integral = true;
+  for (std::size_t i = 0; i < count; ++i) {
+    const double v = values[i];
+    if (!std::isfinite(v)) continue;
+    if (!any || v < min) min = v;
+    if (!any || v > max) max = v;
+    any = true;
+    if (std::fmod(v, 1.0) != 0) integral = false;
+  }
+  if (!any) return;  // no category: the caller reports the empty dimension
+
+  if (integral) {
+    std::printf("No decimal in the data\n");
+    const double n = std::trunc(max - min + 1);
+    throwUnless(n <= kMaxIntegerCategories, "Too many integer category. Tabulation suspended.");
+    kind_ = Kind::kIntegers;
+    base_ = min;
+    headings_.reserve(static_cast<std::size_t>(n));
+    for (double k = 0; k < n; ++k)
+      headings_.push_back({CategoryHeading::Kind::kInteger, "", min + k});
+    return;
+  }
+
+  std::printf("Some data with decimal\n");
+  double start = 0, end = 0;
+  double width = (max - min) / gridLimit;  // kept when no round step qualifies
+  const int intervals = findBestGrid(min, max, gridLimit, start, end, width);
+  std::printf(
+      "eeList.MinValue, eeList.MaxValue, maxSplits, grid_Min, grid_Max, delta:%g %g %d %g %g %g\n",
+      min, max, gridLimit, start, end, width);
+  kind_ = Kind::kGrid;
+  base_ = 0;
+  for (int k = 0; k <= intervals; ++k)
+    headings_.push_back(
+        {CategoryHeading::Kind::kInterval, "", 0, start + k * width, start + (k + 1) * width});
+  for (std::size_t i = 0; i < count; ++i)
+    if (std::isfinite(values[i])) values[i] = (values[i] - start) / width;
+}
+
+long long TableDimension::indexOf(double value) const {
+  const double whole = std::trunc(value);
+  if (kind_ == Kind::kLabels) {
+    if (!(std::fabs(whole) < 2147483648.0)) return -1;
+    auto at = labelPosition_.find(static_cast<int>(whole));
+    return at == labelPosition_.end() ? -1 : static_cast<long long>(at->second);
+  }
+  const double index = std::trunc(whole - base_);
+  if (!(std::fabs(index) < 9e15)) return -1;
+  return static_cast<long long>(index);
+}
+
+}  // namespace tessary
