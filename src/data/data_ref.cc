@@ -23,7 +23,7 @@ bool DataRef::load(const std::string& directory, const std::string& baseName) {
   if (n <= 0) return true;
   const auto entries = static_cast<std::uint64_t>(n);
   const std::int64_t size = in.size();
-  if (size < 0 || static_cast<std::uint64_t>(size) < 12 + 21 * entries) truncated();
+  if (size < 0 || static_cast<std::uint64_t>(size) < 12 + 17 * entries) truncated();
   if (in.read(head + 4, 8) != 8) truncated();
   amplifier_ = loadLittle<double>(head + 4);
 
