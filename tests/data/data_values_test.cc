@@ -241,7 +241,9 @@ TEST(DataValues, EveryEncodingSurvivesRandomRoundTripsAndSubRanges) {
         if (!std::isfinite(v)) v = MISSING;
       if (records == 1 && shape.missing) continue;  // no finite value: 'D'
       EXPECT_EQ(f.write(values), expected) << shape.code;
-      if (records > 1) EXPECT_EQ(f.record().encoding, shape.code) << records;
+      if (records > 1) {
+        EXPECT_EQ(f.record().encoding, shape.code) << records;
+      }
       EXPECT_EQ(f.read(1, records), expected);
       for (int trial = 0; trial < 20; ++trial) {
         const std::int64_t a = 1 + static_cast<std::int64_t>(random() % records);
