@@ -227,11 +227,7 @@ void DataArray::SetValue(std::string_view name, std::span<const double> presentV
         formatText("DA::SetValue: the hole bitmap holds %zu bytes, fewer than %u "
                    "records need.\n",
                    holes.bytes.size(), recordCount));
-  const std::uint64_t present =
-      recordCount - countHoles(holes.bytes.first(recordCount / 8)) -
-      (recordCount % 8 == 0 ? 0
-                            : std::popcount(static_cast<unsigned>(
-                                  holes.bytes[recordCount / 8] & ((1u << (recordCount % 8)) - 1))));
+  const std::uint64_t present = countPresent(holes.bytes.data(), recordCount);
   if (presentValues.size() < present)
     raiseFailure(formatText("DA::SetValue: %zu values given for %llu present records.\n",
                             presentValues.size(), static_cast<unsigned long long>(present)));

@@ -60,10 +60,13 @@ class DataArray : public DataArrayHeader {
   // directory + base name + extension (".daD", ".msk", ...).
   std::string filePath(const char* extension) const;
 
+  // Raises a message when recordCount is more than the value file could back, before
+  // anyone allocates a column of that many values.
+  void requireRecordCountFitsValueFile();
+
  private:
   bool openValueFile();
   bool openHoleFile();
-  void requireRecordCountFitsValueFile();
 
   std::string directory_;
   std::string baseName_;

@@ -35,4 +35,12 @@ inline std::uint64_t countHoles(std::span<const std::uint8_t> bitmap) {
   return holes;
 }
 
+// The number of clear bits among the first `records` bits.
+inline std::uint64_t countPresent(const std::uint8_t* bitmap, std::uint64_t records) {
+  std::uint64_t holes = countHoles(std::span<const std::uint8_t>(bitmap, records / 8));
+  for (std::uint64_t record = records / 8 * 8 + 1; record <= records; ++record)
+    holes += isHole(bitmap, record) ? 1 : 0;
+  return records - holes;
+}
+
 }  // namespace tessary
