@@ -1,9 +1,21 @@
 #include "data/encodings.h"
 
+// The conversion loops below run over whole columns; GCC vectorizes them only with its
+// full cost model.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC optimize("O3")
+#endif
+
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <type_traits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "data/little_endian.h"
 #include "frame/missing.h"
@@ -19,21 +31,29 @@ unsigned char* bytesOf(double* column) {
   return reinterpret_cast<unsigned char*>(column);
 }
 
+// `value`, or `missing` when `isMissing`, chosen without a branch so loops vectorize.
+inline double selectMissing(bool isMissing, double value, std::uint64_t missingBits) {
+  const std::uint64_t mask = std::uint64_t{0} - static_cast<std::uint64_t>(isMissing);
+  return std::bit_cast<double>((std::bit_cast<std::uint64_t>(value) & ~mask) |
+                               (missingBits & mask));
+}
+
 template <class T>
 void widenElements(const unsigned char* src, double* dst, std::size_t count, T missingCode) {
+  const std::uint64_t missingBits = std::bit_cast<std::uint64_t>(MISSING);
   for (std::size_t i = 0; i < count; ++i) {
     const T element = loadLittle<T>(src + i * sizeof(T));
-    dst[i] = element == missingCode ? MISSING : static_cast<double>(element);
+    dst[i] = selectMissing(element == missingCode, static_cast<double>(element), missingBits);
   }
 }
 
 void widenFloats(const unsigned char* src, double* dst, std::size_t count) {
-  constexpr std::uint32_t kMissingBits = 0x7F7FFFFF;
+  constexpr std::uint32_t kMissingCode = 0x7F7FFFFF;
+  const std::uint64_t missingBits = std::bit_cast<std::uint64_t>(MISSING);
   for (std::size_t i = 0; i < count; ++i) {
     const std::uint32_t bits = loadLittle<std::uint32_t>(src + i * 4);
-    float value;
-    std::memcpy(&value, &bits, 4);
-    dst[i] = bits == kMissingBits ? MISSING : static_cast<double>(value);
+    dst[i] = selectMissing(bits == kMissingCode, static_cast<double>(std::bit_cast<float>(bits)),
+                           missingBits);
   }
 }
 
@@ -43,12 +63,24 @@ void widenPacked(const unsigned char* src, unsigned firstField, double* dst, std
   constexpr unsigned kMask = (1u << kBits) - 1;
   // '1' has no missing code: both of its values are data.
   constexpr unsigned kMissing = kFields == 8 ? 2u : kMask;
-  for (std::size_t i = 0; i < count; ++i) {
-    const std::size_t field = firstField + i;
-    const unsigned shift = (kFields - 1 - field % kFields) * kBits;
-    const unsigned value = (src[field / kFields] >> shift) & kMask;
-    dst[i] = value == kMissing ? MISSING : static_cast<double>(value);
+  const std::uint64_t missingBits = std::bit_cast<std::uint64_t>(MISSING);
+  auto field = [&](std::size_t f) {
+    const unsigned value = (src[f / kFields] >> ((kFields - 1 - f % kFields) * kBits)) & kMask;
+    return selectMissing(value == kMissing, static_cast<double>(value), missingBits);
+  };
+  // Up to the first byte boundary, then whole bytes, then the rest.
+  std::size_t i = 0;
+  for (; i < count && (firstField + i) % kFields != 0; ++i)
+    dst[i] = field(firstField + i);
+  for (; i + kFields <= count; i += kFields) {
+    const unsigned byte = src[(firstField + i) / kFields];
+    for (unsigned j = 0; j < kFields; ++j) {
+      const unsigned value = (byte >> ((kFields - 1 - j) * kBits)) & kMask;
+      dst[i + j] = selectMissing(value == kMissing, static_cast<double>(value), missingBits);
+    }
   }
+  for (; i < count; ++i)
+    dst[i] = field(firstField + i);
 }
 
 void widenBlock(char code, const unsigned char* src, unsigned firstField, double* dst,
@@ -84,10 +116,14 @@ void widenBlock(char code, const unsigned char* src, unsigned firstField, double
 
 template <class T>
 void narrowElements(const double* src, unsigned char* dst, std::size_t count, T missingCode) {
+  // Values of every code but 'I' fit 32 bits, whose conversion vectorizes.
+  using Wide =
+      std::conditional_t<(sizeof(T) < 4 || std::is_signed_v<T>), std::int32_t, std::int64_t>;
   for (std::size_t i = 0; i < count; ++i) {
     const double v = src[i];
-    const T element = std::isfinite(v) ? static_cast<T>(static_cast<std::int64_t>(v)) : missingCode;
-    storeLittle(dst + i * sizeof(T), element);
+    const bool isFinite = std::fabs(v) < std::numeric_limits<double>::infinity();
+    const T element = static_cast<T>(static_cast<Wide>(isFinite ? v : 0.0));
+    storeLittle(dst + i * sizeof(T), isFinite ? element : missingCode);
   }
 }
 
@@ -95,12 +131,26 @@ template <unsigned kFields>
 void narrowPacked(const double* src, unsigned char* dst, std::size_t count) {
   constexpr unsigned kBits = 8 / kFields;
   constexpr unsigned kMask = (1u << kBits) - 1;
-  std::memset(dst, 0, (count + kFields - 1) / kFields);
-  for (std::size_t i = 0; i < count; ++i) {
-    const double v = src[i];
-    const unsigned value =
-        std::isfinite(v) ? static_cast<unsigned>(static_cast<std::int64_t>(v)) & kMask : kMask;
-    dst[i / kFields] |= static_cast<unsigned char>(value << ((kFields - 1 - i % kFields) * kBits));
+  auto field = [](double v) {
+    const bool isFinite = std::fabs(v) < std::numeric_limits<double>::infinity();
+    const unsigned value = static_cast<unsigned>(static_cast<std::int32_t>(isFinite ? v : 0.0));
+    return isFinite ? value & kMask : kMask;
+  };
+  const std::size_t wholeBytes = count / kFields;
+  for (std::size_t b = 0; b < wholeBytes; ++b) {
+    unsigned byte = 0;
+    for (unsigned j = 0; j < kFields; ++j)
+      byte = (byte << kBits) | field(src[b * kFields + j]);
+    dst[b] = static_cast<unsigned char>(byte);
+  }
+  // A last byte that is not full keeps its remaining low bits zero.
+  if (count % kFields != 0) {
+    unsigned byte = 0;
+    for (unsigned j = 0; j < kFields; ++j) {
+      const std::size_t i = wholeBytes * kFields + j;
+      byte = (byte << kBits) | (i < count ? field(src[i]) : 0u);
+    }
+    dst[wholeBytes] = static_cast<unsigned char>(byte);
   }
 }
 
@@ -176,21 +226,66 @@ std::uint64_t regionBytes(char code, std::uint64_t count) {
 }
 
 ColumnSummary summarizeColumn(const double* values, std::size_t count) {
-  ColumnSummary s;
-  double lowest = std::numeric_limits<double>::infinity();
-  double highest = -lowest;
-  for (std::size_t i = 0; i < count; ++i) {
-    const double v = values[i];
-    if (!std::isfinite(v)) {
-      s.anyMissing = true;
-      continue;
+  constexpr double kInfinity = std::numeric_limits<double>::infinity();
+  // From 2^52 on every double is integral; below it, adding and taking away 2^52
+  // rounds to the nearest integer, which equals the value only when it is integral.
+  constexpr double kAllIntegral = 4503599627370496.0;
+  double lowest = kInfinity;
+  double highest = -kInfinity;
+  std::uint64_t finite = 0;
+  std::uint64_t fractional = 0;
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  {
+    // Two values per step: the compiler does not vectorize these reductions itself.
+    const __m128d infinity = _mm_set1_pd(kInfinity);
+    const __m128d allIntegral = _mm_set1_pd(kAllIntegral);
+    const __m128d magnitudeBits = _mm_castsi128_pd(_mm_set1_epi64x(0x7FFFFFFFFFFFFFFF));
+    __m128d low = infinity;
+    __m128d high = _mm_set1_pd(-kInfinity);
+    __m128i finiteLanes = _mm_setzero_si128();
+    __m128i fractionalLanes = _mm_setzero_si128();
+    for (; i + 2 <= count; i += 2) {
+      const __m128d v = _mm_loadu_pd(values + i);
+      const __m128d magnitude = _mm_and_pd(v, magnitudeBits);
+      const __m128d isFinite = _mm_cmplt_pd(magnitude, infinity);  // false for NaN too
+      low = _mm_min_pd(low, _mm_or_pd(_mm_and_pd(isFinite, v), _mm_andnot_pd(isFinite, infinity)));
+      high = _mm_max_pd(high, _mm_or_pd(_mm_and_pd(isFinite, v),
+                                        _mm_andnot_pd(isFinite, _mm_set1_pd(-kInfinity))));
+      const __m128d rounded = _mm_sub_pd(_mm_add_pd(magnitude, allIntegral), allIntegral);
+      const __m128d isFractional =
+          _mm_and_pd(_mm_cmplt_pd(magnitude, allIntegral), _mm_cmpneq_pd(rounded, magnitude));
+      // Set lanes are all ones, that is -1.
+      finiteLanes = _mm_sub_epi64(finiteLanes, _mm_castpd_si128(isFinite));
+      fractionalLanes = _mm_sub_epi64(fractionalLanes, _mm_castpd_si128(isFractional));
     }
-    ++s.finiteCount;
+    double lanes[2];
+    _mm_storeu_pd(lanes, low);
+    lowest = std::min(lanes[0], lanes[1]);
+    _mm_storeu_pd(lanes, high);
+    highest = std::max(lanes[0], lanes[1]);
+    std::uint64_t counts[2];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(counts), finiteLanes);
+    finite = counts[0] + counts[1];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(counts), fractionalLanes);
+    fractional = counts[0] + counts[1];
+  }
+#endif
+  for (; i < count; ++i) {
+    const double v = values[i];
+    const double magnitude = std::fabs(v);
+    if (!(magnitude < kInfinity)) continue;
+    ++finite;
     lowest = std::min(lowest, v);
     highest = std::max(highest, v);
-    if (v != std::trunc(v)) s.allIntegral = false;
+    const double rounded = (magnitude + kAllIntegral) - kAllIntegral;
+    if (magnitude < kAllIntegral && rounded != magnitude) ++fractional;
   }
-  if (s.finiteCount == 0) {
+  ColumnSummary s;
+  s.finiteCount = static_cast<std::uint32_t>(finite);
+  s.anyMissing = finite < count;
+  s.allIntegral = fractional == 0;
+  if (finite == 0) {
     s.minValue = s.maxValue = MISSING;
   } else {
     s.minValue = lowest;

@@ -11,6 +11,7 @@
 #include "data/data_array.h"
 #include "data/data_ref.h"
 #include "data/data_set_builder.h"
+#include "data/encodings.h"
 #include "frame/failure.h"
 #include "frame/missing.h"
 #include "test_support.h"
@@ -120,6 +121,37 @@ TEST(DataValues, WriterChoosesTheCompactCodeWithStrictThresholds) {
       EXPECT_TRUE(sameBits(stored[i], expected)) << c.code << " record " << i + 1;
     }
   }
+}
+
+TEST(DataValues, ColumnSummaryInBothScanPaths) {
+  // Odd lengths put the last value in the scalar tail of the scan.
+  const double big = 9007199254740994.0;     // 2^53 + 2: integral
+  const double almost = 4503599627370495.5;  // 2^52 - 0.5: fractional
+  const std::vector<double> integral = {-0.0, big, 3, MISSING, -7, kNaN, 2};
+  ColumnSummary s = summarizeColumn(integral.data(), integral.size());
+  EXPECT_EQ(s.finiteCount, 5u);
+  EXPECT_TRUE(s.anyMissing);
+  EXPECT_TRUE(s.allIntegral);
+  EXPECT_TRUE(s.anyNegative);
+  EXPECT_EQ(s.minValue, -7);
+  EXPECT_EQ(s.maxValue, big);
+  for (std::size_t at = 0; at < 5; ++at) {
+    std::vector<double> values = {1, 2, 3, 4, 5};
+    values[at] = almost;
+    EXPECT_FALSE(summarizeColumn(values.data(), values.size()).allIntegral) << at;
+    values[at] = -0.25;
+    s = summarizeColumn(values.data(), values.size());
+    EXPECT_FALSE(s.allIntegral);
+    EXPECT_EQ(s.minValue, -0.25);
+    values[at] = -MISSING;
+    s = summarizeColumn(values.data(), values.size());
+    EXPECT_TRUE(s.anyMissing && s.allIntegral && !s.anyNegative);
+    EXPECT_EQ(s.finiteCount, 4u);
+  }
+  const std::vector<double> none = {kNaN, MISSING, -MISSING};
+  s = summarizeColumn(none.data(), none.size());
+  EXPECT_EQ(s.finiteCount, 0u);
+  EXPECT_TRUE(std::isinf(s.minValue) && s.minValue > 0);
 }
 
 TEST(DataValues, RecordFieldsAfterAWrite) {
