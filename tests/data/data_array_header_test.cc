@@ -167,6 +167,23 @@ TEST(DataArrayHeader, EdgeFilesAndMessages) {
             "DataArrayHeader::Select:\nVariable: ghost not found\n");
 }
 
+TEST(DataArrayHeader, AFailedSaveLeavesTheOldHeaderWhole) {
+  ScratchDir dir;
+  const std::string path = dir.file("a.daH");
+  const std::string old = fixedPart(3, 1, 1) + recordBytes(1, "KEEP", 'N', 1);
+  writeFile(path, old);
+  DataArrayHeader header;
+  header.LoadHeader(path);
+  header.recordCount = 99;
+  // The temporary file cannot be created: a directory sits where it would go.
+  std::filesystem::create_directory(path + ".tmp~");
+  EXPECT_NE(failureText([&] { header.SaveHeader(path); }), "(no failure)");
+  EXPECT_EQ(readFile(path), old);
+  std::filesystem::remove(path + ".tmp~");
+  EXPECT_TRUE(header.SaveHeader(path));
+  EXPECT_EQ(get<std::uint32_t>(readFile(path), 10), 99u);
+}
+
 TEST(DataArrayHeader, LookupIsUpperCasedAndLowerCaseStoredNamesAreUnreachable) {
   ScratchDir dir;
   const std::string path = dir.file("a.daH");
