@@ -57,6 +57,25 @@ void widenFloats(const unsigned char* src, double* dst, std::size_t count) {
   }
 }
 
+// The doubles of every byte value of a packed code, fields in record order: whole bytes
+// decode as one copy.
+template <unsigned kFields>
+struct PackedTable {
+  double values[256][kFields];
+
+  PackedTable() {
+    constexpr unsigned kBits = 8 / kFields;
+    constexpr unsigned kMask = (1u << kBits) - 1;
+    for (unsigned byte = 0; byte < 256; ++byte) {
+      for (unsigned j = 0; j < kFields; ++j) {
+        const unsigned value = (byte >> ((kFields - 1 - j) * kBits)) & kMask;
+        // '1' has no missing code: both of its values are data.
+        values[byte][j] = kFields != 8 && value == kMask ? MISSING : static_cast<double>(value);
+      }
+    }
+  }
+};
+
 template <unsigned kFields>
 void widenPacked(const unsigned char* src, unsigned firstField, double* dst, std::size_t count) {
   constexpr unsigned kBits = 8 / kFields;
@@ -72,13 +91,9 @@ void widenPacked(const unsigned char* src, unsigned firstField, double* dst, std
   std::size_t i = 0;
   for (; i < count && (firstField + i) % kFields != 0; ++i)
     dst[i] = field(firstField + i);
-  for (; i + kFields <= count; i += kFields) {
-    const unsigned byte = src[(firstField + i) / kFields];
-    for (unsigned j = 0; j < kFields; ++j) {
-      const unsigned value = (byte >> ((kFields - 1 - j) * kBits)) & kMask;
-      dst[i + j] = selectMissing(value == kMissing, static_cast<double>(value), missingBits);
-    }
-  }
+  static const PackedTable<kFields> table;
+  for (; i + kFields <= count; i += kFields)
+    std::memcpy(dst + i, table.values[src[(firstField + i) / kFields]], sizeof(double) * kFields);
   for (; i < count; ++i)
     dst[i] = field(firstField + i);
 }
