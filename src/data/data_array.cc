@@ -164,7 +164,10 @@ int DataArray::getValue(std::string_view name, std::span<double> out, std::int64
 }
 
 void DataArray::requireRecordCountFitsValueFile() {
-  if (!openValueFile()) return;  // getValue reports the open failure
+  if (!openValueFile()) {
+    lastError = lastSystemError();
+    raiseFailure("DataArray:\nCan't open file " + filePath(".daD") + " to read.\n");
+  }
   // Even the most compact code needs a bit per record in the value file.
   const std::int64_t size = valueFile_.size();
   if (size >= 0 && recordCount / 8 > static_cast<std::uint64_t>(size))

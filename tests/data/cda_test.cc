@@ -113,6 +113,16 @@ TEST(CDA, CoarserVariablesRepeatOverTheirFinerRecords) {
   EXPECT_EQ(failureText([&] { cda.getValue("ghost", out, 1, 2); }), "Variable: ghost not found.");
 }
 
+TEST(CDA, ACoarserLevelWithoutItsValueFileFailsBeforeAllocating) {
+  Survey survey(false);
+  std::filesystem::remove(survey.dir.file("cl.daD"));
+  std::filesystem::create_directory(survey.dir.file("cl.daD"));
+  CDA cda(survey.daa);
+  cda.load();
+  EXPECT_EQ(failureText([&] { read(cda, "urban", 1, 10); }),
+            "DataArray:\nCan't open file " + survey.dir.file("cl.daD") + " to read.\n");
+}
+
 TEST(CDA, ExpansionCasesOfTheReference) {
   ScratchDir dir;
   writeDataRef(dir.file("r.daR"), 1.0,
