@@ -7,6 +7,7 @@
 #endif
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -41,10 +42,34 @@ inline double selectMissing(bool isMissing, double value, std::uint64_t missingB
 template <class T>
 void widenElements(const unsigned char* src, double* dst, std::size_t count, T missingCode) {
   const std::uint64_t missingBits = std::bit_cast<std::uint64_t>(MISSING);
-  for (std::size_t i = 0; i < count; ++i) {
-    const T element = loadLittle<T>(src + i * sizeof(T));
-    dst[i] = selectMissing(element == missingCode, static_cast<double>(element), missingBits);
+  if constexpr (sizeof(T) <= 4) {
+    // Exact in a double, so the missing code is compared there, lane for lane.
+    const double missingAsDouble = static_cast<double>(missingCode);
+    for (std::size_t i = 0; i < count; ++i) {
+      const double value = static_cast<double>(loadLittle<T>(src + i * sizeof(T)));
+      dst[i] = selectMissing(value == missingAsDouble, value, missingBits);
+    }
+  } else {
+    for (std::size_t i = 0; i < count; ++i) {
+      const T element = loadLittle<T>(src + i * sizeof(T));
+      dst[i] = selectMissing(element == missingCode, static_cast<double>(element), missingBits);
+    }
   }
+}
+
+// Byte codes decode through a table of the 256 doubles a byte can stand for.
+template <class T>
+void widenBytes(const unsigned char* src, double* dst, std::size_t count, T missingCode) {
+  static const auto table = [missingCode] {
+    std::array<double, 256> values;
+    for (unsigned byte = 0; byte < 256; ++byte) {
+      const T element = static_cast<T>(byte);
+      values[byte] = element == missingCode ? MISSING : static_cast<double>(element);
+    }
+    return values;
+  }();
+  for (std::size_t i = 0; i < count; ++i)
+    dst[i] = table[src[i]];
 }
 
 void widenFloats(const unsigned char* src, double* dst, std::size_t count) {
@@ -108,9 +133,9 @@ void widenBlock(char code, const unsigned char* src, unsigned firstField, double
     case '4':
       return widenPacked<2>(src, firstField, dst, count);
     case 'B':
-      return widenElements<std::uint8_t>(src, dst, count, 255);
+      return widenBytes<std::uint8_t>(src, dst, count, 255);
     case 'b':
-      return widenElements<std::int8_t>(src, dst, count, 127);
+      return widenBytes<std::int8_t>(src, dst, count, 127);
     case 'S':
       return widenElements<std::uint16_t>(src, dst, count, 65535);
     case 's':
