@@ -48,8 +48,12 @@ class DataArray : public DataArrayHeader {
   std::int64_t getMask(std::string_view name, std::span<std::uint8_t> bitmap);
   void SetMask(std::string_view name, std::span<const std::uint8_t> bitmap);
 
+  // The variable's value labels from the data array's .daL file (empty when none).
+  void loadLabels(std::string_view name, LabelMap& labels) const;
+
   // Categorises a 'C' variable: all values into out (recordCount entries), then records
-  // fromRec..toRec moved to its front. Returns the categorisation result.
+  // fromRec..toRec moved to its front. `weights`, when given, holds recordCount
+  // values. Returns the categorisation result.
   int getCategory(std::string_view name, std::span<double> out, std::int64_t fromRec,
                   std::int64_t toRec, std::vector<Category>& categories,
                   const double* weights = nullptr, bool renumber = false, int baseCode = 1);

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "data/data_array.h"
-#include "data/labels.h"
 #include "frame/failure.h"
 #include "platform/error_state.h"
 #include "platform/presenter.h"
@@ -82,27 +81,6 @@ void DataArray::SetMask(std::string_view name, std::span<const std::uint8_t> bit
   if (holeFile_.writeAt(position, bitmap.data(), maskBytes) != maskBytes)
     raiseFailure(formatText("File I/O error code = %d", lastSystemError()));
   record->maskOffset = static_cast<std::int32_t>(position);
-}
-
-int DataArray::getCategory(std::string_view name, std::span<double> out, std::int64_t fromRec,
-                           std::int64_t toRec, std::vector<Category>& categories,
-                           const double* weights, bool renumber, int baseCode) {
-  const VariableRecord* record = find(name);
-  if (record == nullptr)
-    raiseFailure("DataArray::getCategory: Variable " + std::string(name) + " not found");
-  if (record->kind != 'C') raiseFailure(std::string(name) + " is not categorical");
-  if (fromRec > toRec) std::swap(fromRec, toRec);
-  if (fromRec < 1 || toRec > static_cast<std::int64_t>(recordCount))
-    raiseFailure(formatText("DataArray::getCategory:Range beyond: %lld-%lld",
-                            static_cast<long long>(fromRec), static_cast<long long>(toRec)));
-  if (out.size() < recordCount) raiseFailure("DataArray::getCategory: INVALID ADDRESS");
-  getValue(name, out, 1, recordCount);
-  LabelMap labels;
-  loadLabels(filePath(".daL"), name, labels);
-  const int result =
-      categorizeColumn(out.first(recordCount), labels, weights, renumber, baseCode, categories);
-  std::copy(out.begin() + (fromRec - 1), out.begin() + toRec, out.begin());
-  return result;
 }
 
 }  // namespace tessary
