@@ -1,0 +1,244 @@
+#include "data/data_array.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "data/encodings.h"
+#include "frame/failure.h"
+#include "frame/missing.h"
+#include "platform/error_state.h"
+#include "platform/paths.h"
+#include "platform/text.h"
+
+namespace tessary {
+namespace {
+
+const char* readErrorText(char code) {
+  switch (code) {
+    case '1':
+      return "Read 1-bit daD file error!";
+    case '2':
+      return "Read 2-bit daD file error!";
+    case '4':
+      return "Read half-byte daD file error!";
+    case 'B':
+      return "Read BYTE daD file error!";
+    case 'b':
+      return "Read char daD file error!";
+    case 'S':
+      return "Read USHORT daD file error!";
+    case 's':
+      return "Read short daD file error!";
+    case 'I':
+      return "Read UINT daD file error!";
+    case 'i':
+      return "Read int daD file error!";
+    case 'L':
+      return "Read __int64 daD file error!";
+    case 'F':
+      return "Read float daD file error!";
+    default:
+      return "Read double daD file error!";
+  }
+}
+
+// Opens read-write (created when absent), else read-only; false when neither works.
+bool openShared(File& file, const std::string& path, bool& readOnly) {
+  if (file.open(path, File::Mode::kOpenOrCreate)) return true;
+  if (file.open(path, File::Mode::kRead)) {
+    readOnly = true;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string DataArray::filePath(const char* extension) const {
+  return directory_ + baseName_ + extension;
+}
+
+bool DataArray::open(std::string_view path) {
+  valueFile_.close();
+  holeFile_.close();
+  readOnly_ = false;
+  std::string_view rest = path.substr(0, std::min(path.size(), path.rfind('.')));
+  directory_ = directoryOf(rest);
+  baseName_ = baseNameOf(rest);
+  clear();
+  if (baseName_.empty()) return false;
+  openShared(valueFile_, filePath(".daD"), readOnly_);
+  openShared(holeFile_, filePath(".msk"), readOnly_);
+  return !readOnly_;
+}
+
+bool DataArray::openValueFile() {
+  return valueFile_.isOpen() || openShared(valueFile_, filePath(".daD"), readOnly_);
+}
+
+bool DataArray::openHoleFile() {
+  return holeFile_.isOpen() || openShared(holeFile_, filePath(".msk"), readOnly_);
+}
+
+bool DataArray::loadHeader() {
+  return LoadHeader(filePath(".daH"));
+}
+
+bool DataArray::saveHeader() {
+  if (readOnly_ || baseName_.empty()) return false;
+  return SaveHeader(filePath(".daH"));
+}
+
+bool DataArray::addVariable(std::string_view textA, std::string_view name, std::string_view textB,
+                            char kind, std::int64_t dataOffset, std::int32_t maskOffset,
+                            std::int32_t validCount, std::int16_t valueTag,
+                            std::uint8_t reservedByte1) {
+  std::string key = lookupKey(name);
+  if (variables_.count(key) != 0) return false;
+  VariableRecord record;
+  record.id = nextId++;
+  record.name = makeTextField(key);
+  record.textA = makeTextField(textA);
+  record.textB = makeTextField(textB);
+  record.kind = kind;
+  record.dataOffset = dataOffset;
+  record.maskOffset = maskOffset;
+  record.validCount = validCount;
+  record.valueTag = valueTag;
+  record.reservedByte1 = reservedByte1;
+  record.minValue = record.maxValue = 0.0;
+  record.secondWord = 0;
+  record.encoding = 'D';
+  record.width = 8;
+  record.reservedWord = 0xFFFFFFFFu;
+  variables_.emplace(std::move(key), record);
+  return true;
+}
+
+int DataArray::getValue(std::string_view name, std::span<double> out, std::int64_t fromRec,
+                        std::int64_t toRec) {
+  lastError = 0;
+  if (fromRec > toRec) std::swap(fromRec, toRec);
+  if (fromRec < 1 || toRec > static_cast<std::int64_t>(recordCount))
+    raiseFailure(formatText("DataArray::getValue:Range beyond: %lld-%lld",
+                            static_cast<long long>(fromRec), static_cast<long long>(toRec)));
+  const std::uint64_t count = static_cast<std::uint64_t>(toRec - fromRec + 1);
+  if (out.size() < count) raiseFailure("DataArray::getValue: INVALID ADDRESS");
+  VariableRecord* record = find(name);
+  if (record == nullptr)
+    raiseFailure("DataArray::getValue:Variable " + lookupKey(name) + " not found.");
+  if (record->isExpression()) raiseFailure(lookupKey(name) + " is an expression.");
+  const char code = record->encoding;
+  if (isKnownEncoding(code) && record->width != widthOf(code))
+    raiseFailure(
+        formatText("DataArray::getValue:Variable %s has width %u, which does not fit its "
+                   "encoding '%c'.",
+                   lookupKey(name).c_str(), record->width, code));
+  if (record->valueTag < 0) record->valueTag = 0;
+
+  // Opening and reading failures carry the system error code and the caller's name.
+  auto fail = [&](const std::string& message) {
+    lastError = lastSystemError();
+    raiseFailure(message + formatText("\nError Code: (%i)\nVariable: %s", lastError,
+                                      std::string(name).c_str()));
+  };
+  if (!openValueFile())
+    fail("DataArray::getValue:\nCan't open file " + filePath(".daD") + " to read.\n");
+
+  const unsigned fields = fieldsPerByte(code);
+  const std::uint64_t first = static_cast<std::uint64_t>(fromRec - 1);
+  std::uint64_t byteOffset, byteCount;
+  if (fields != 0) {
+    byteOffset = first / fields;
+    byteCount = static_cast<std::uint64_t>(toRec - 1) / fields - byteOffset + 1;
+  } else {
+    byteOffset = first * widthOf(code);
+    byteCount = count * widthOf(code);
+  }
+  clearSystemError();
+  if (record->dataOffset < 0) fail(readErrorText(code));
+  const std::uint64_t position = static_cast<std::uint64_t>(record->dataOffset) + byteOffset;
+  if (valueFile_.readAt(position, out.data(), byteCount) != byteCount) fail(readErrorText(code));
+  widenInPlace(code, static_cast<unsigned>(fields != 0 ? first % fields : 0), out.data(), count);
+  return record->valueTag;
+}
+
+void DataArray::requireRecordCountFitsValueFile() {
+  if (!openValueFile()) {
+    lastError = lastSystemError();
+    raiseFailure("DataArray:\nCan't open file " + filePath(".daD") + " to read.\n");
+  }
+  // Even the most compact code needs a bit per record in the value file.
+  const std::int64_t size = valueFile_.size();
+  if (size >= 0 && recordCount / 8 > static_cast<std::uint64_t>(size))
+    raiseFailure(
+        formatText("DataArray: the header of %s claims %u records, more than its value "
+                   "file can hold.\n",
+                   filePath(".daH").c_str(), recordCount));
+}
+
+int DataArray::readColumn(std::string_view name, ColumnBuffer<double>& column) {
+  requireRecordCountFitsValueFile();
+  column.resize(recordCount);
+  if (recordCount == 0) return 0;
+  return getValue(name, std::span<double>(column.data(), column.size()), 1, recordCount);
+}
+
+void DataArray::SetValue(std::string_view name, std::span<double> values) {
+  if (readOnly_ || baseName_.empty()) return;
+  if (!valueFile_.isOpen() && !valueFile_.open(filePath(".daD"), File::Mode::kOpenOrCreate))
+    raiseFailure("DA::SetValue: Can't open file " + filePath(".daD") + " to write.\n");
+  VariableRecord* record = find(name);
+  if (record == nullptr) raiseFailure("Variable " + lookupKey(name) + " not found.");
+  if (values.size() < recordCount)
+    raiseFailure(formatText("DA::SetValue: Variable %s needs %u values, %zu given.\n",
+                            lookupKey(name).c_str(), recordCount, values.size()));
+
+  const std::size_t count = recordCount;
+  const ColumnSummary summary = summarizeColumn(values.data(), count);
+  const char code = chooseEncoding(summary);
+  record->minValue = summary.minValue;
+  record->maxValue = summary.maxValue;
+  record->validCount = static_cast<std::int32_t>(summary.finiteCount);
+  record->isInteger = summary.allIntegral;
+  const std::uint64_t oldBytes = regionBytes(record->encoding, count);
+  const std::uint64_t newBytes = regionBytes(code, count);
+  record->encoding = code;
+  record->width = static_cast<std::uint8_t>(widthOf(code));
+
+  std::uint64_t position;
+  if (record->dataOffset >= 0 && oldBytes >= newBytes) {
+    position = static_cast<std::uint64_t>(record->dataOffset);
+  } else {
+    // Appended regions never reach into the global mask at the front of the file.
+    const std::int64_t end = valueFile_.size();
+    position = std::max<std::uint64_t>(end < 0 ? 0 : static_cast<std::uint64_t>(end), maskBytes);
+  }
+  narrowInPlace(code, values.data(), count);
+  const bool written = valueFile_.writeAt(position, values.data(), newBytes) == newBytes;
+  const int error = lastSystemError();
+  widenInPlace(code, 0, values.data(), count);
+  if (!written) raiseFailure(formatText("File I/O error code = %d", error));
+  record->dataOffset = static_cast<std::int64_t>(position);
+}
+
+void DataArray::SetValue(std::string_view name, std::span<const double> presentValues,
+                         const RecordBitmap& holes) {
+  if (holes.bitCount != recordCount) raiseFailure("Invalid mask length.\n");
+  if (holes.bytes.size() < bitmapBytes(recordCount))
+    raiseFailure(
+        formatText("DA::SetValue: the hole bitmap holds %zu bytes, fewer than %u "
+                   "records need.\n",
+                   holes.bytes.size(), recordCount));
+  const std::uint64_t present = countPresent(holes.bytes.data(), recordCount);
+  if (presentValues.size() < present)
+    raiseFailure(formatText("DA::SetValue: %zu values given for %llu present records.\n",
+                            presentValues.size(), static_cast<unsigned long long>(present)));
+  ColumnBuffer<double> full(recordCount);
+  std::size_t next = 0;
+  for (std::uint64_t record = 1; record <= recordCount; ++record)
+    full[record - 1] = isHole(holes.bytes.data(), record) ? MISSING : presentValues[next++];
+  SetValue(name, std::span<double>(full.data(), full.size()));
+}
+
+}  // namespace tessary

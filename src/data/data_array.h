@@ -1,0 +1,82 @@
+// One level of data: a header bound to its files (value file .daD, hole file .msk,
+// labels .daL) in one directory under one base name.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "data/categorize.h"
+#include "data/data_array_header.h"
+#include "data/record_bitmap.h"
+#include "platform/column_memory.h"
+#include "platform/file.h"
+
+namespace tessary {
+
+class DataArray : public DataArrayHeader {
+ public:
+  // Binds the data array to a path (its extension is dropped) and opens the value and
+  // hole files, read-write when possible. True when they are writable.
+  bool open(std::string_view path);
+  bool loadHeader();
+  // Saves the header unless the data array is read-only or unbound; false then.
+  bool saveHeader();
+
+  bool hasVariable(std::string_view name) const { return find(name) != nullptr; }
+  // Adds a numeric-layout record; false when the name is taken.
+  bool addVariable(std::string_view textA, std::string_view name, std::string_view textB, char kind,
+                   std::int64_t dataOffset, std::int32_t maskOffset, std::int32_t validCount,
+                   std::int16_t valueTag, std::uint8_t reservedByte1);
+
+  // Values of records fromRec..toRec (either order) into out; returns the valueTag.
+  int getValue(std::string_view name, std::span<double> out, std::int64_t fromRec,
+               std::int64_t toRec);
+  // All recordCount values of a variable into `column`, sized to fit.
+  int readColumn(std::string_view name, ColumnBuffer<double>& column);
+
+  // Writes a whole variable (recordCount values) and rewrites `values` as stored.
+  void SetValue(std::string_view name, std::span<double> values);
+  // Writes a whole variable from the values of the present records and a hole bitmap.
+  void SetValue(std::string_view name, std::span<const double> presentValues,
+                const RecordBitmap& holes);
+
+  // Record bitmaps (maskBytes bytes): the global mask and a variable's holes.
+  std::uint64_t getGlobalMask(std::span<std::uint8_t> bitmap);
+  std::int64_t getMask(std::string_view name, std::span<std::uint8_t> bitmap);
+  void SetMask(std::string_view name, std::span<const std::uint8_t> bitmap);
+
+  // The variable's value labels from the data array's .daL file (empty when none).
+  void loadLabels(std::string_view name, LabelMap& labels) const;
+
+  // Categorises a 'C' variable: all values into out (recordCount entries), then records
+  // fromRec..toRec moved to its front. `weights`, when given, holds recordCount
+  // values. Returns the categorisation result.
+  int getCategory(std::string_view name, std::span<double> out, std::int64_t fromRec,
+                  std::int64_t toRec, std::vector<Category>& categories,
+                  const double* weights = nullptr, bool renumber = false, int baseCode = 1);
+
+  const std::string& directory() const { return directory_; }
+  const std::string& baseName() const { return baseName_; }
+  bool readOnly() const { return readOnly_; }
+  // directory + base name + extension (".daD", ".msk", ...).
+  std::string filePath(const char* extension) const;
+
+  // Raises a message when recordCount is more than the value file could back, before
+  // anyone allocates a column of that many values.
+  void requireRecordCountFitsValueFile();
+
+ private:
+  bool openValueFile();
+  bool openHoleFile();
+
+  std::string directory_;
+  std::string baseName_;
+  bool readOnly_ = false;
+  File valueFile_;
+  File holeFile_;
+};
+
+}  // namespace tessary

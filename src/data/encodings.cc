@@ -1,0 +1,395 @@
+#include "data/encodings.h"
+
+// The conversion loops below run over whole columns; GCC vectorizes them only with its
+// full cost model.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC optimize("O3")
+#endif
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <type_traits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "data/little_endian.h"
+#include "frame/missing.h"
+
+namespace tessary {
+namespace {
+
+// Elements converted per block: small enough for the stack, a multiple of 8 so packed
+// blocks start on a byte.
+constexpr std::size_t kBlock = 4096;
+
+unsigned char* bytesOf(double* column) {
+  return reinterpret_cast<unsigned char*>(column);
+}
+
+// `value`, or `missing` when `isMissing`, chosen without a branch so loops vectorize.
+inline double selectMissing(bool isMissing, double value, std::uint64_t missingBits) {
+  const std::uint64_t mask = std::uint64_t{0} - static_cast<std::uint64_t>(isMissing);
+  return std::bit_cast<double>((std::bit_cast<std::uint64_t>(value) & ~mask) |
+                               (missingBits & mask));
+}
+
+template <class T>
+void widenElements(const unsigned char* src, double* dst, std::size_t count, T missingCode) {
+  const std::uint64_t missingBits = std::bit_cast<std::uint64_t>(MISSING);
+  if constexpr (sizeof(T) <= 4) {
+    // Exact in a double, so the missing code is compared there, lane for lane.
+    const double missingAsDouble = static_cast<double>(missingCode);
+    for (std::size_t i = 0; i < count; ++i) {
+      const double value = static_cast<double>(loadLittle<T>(src + i * sizeof(T)));
+      dst[i] = selectMissing(value == missingAsDouble, value, missingBits);
+    }
+  } else {
+    for (std::size_t i = 0; i < count; ++i) {
+      const T element = loadLittle<T>(src + i * sizeof(T));
+      dst[i] = selectMissing(element == missingCode, static_cast<double>(element), missingBits);
+    }
+  }
+}
+
+// Byte codes decode through a table of the 256 doubles a byte can stand for.
+template <class T>
+void widenBytes(const unsigned char* src, double* dst, std::size_t count, T missingCode) {
+  static const auto table = [missingCode] {
+    std::array<double, 256> values;
+    for (unsigned byte = 0; byte < 256; ++byte) {
+      const T element = static_cast<T>(byte);
+      values[byte] = element == missingCode ? MISSING : static_cast<double>(element);
+    }
+    return values;
+  }();
+  for (std::size_t i = 0; i < count; ++i)
+    dst[i] = table[src[i]];
+}
+
+void widenFloats(const unsigned char* src, double* dst, std::size_t count) {
+  constexpr std::uint32_t kMissingCode = 0x7F7FFFFF;
+  const std::uint64_t missingBits = std::bit_cast<std::uint64_t>(MISSING);
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::uint32_t bits = loadLittle<std::uint32_t>(src + i * 4);
+    dst[i] = selectMissing(bits == kMissingCode, static_cast<double>(std::bit_cast<float>(bits)),
+                           missingBits);
+  }
+}
+
+// The doubles of every byte value of a packed code, fields in record order: whole bytes
+// decode as one copy.
+template <unsigned kFields>
+struct PackedTable {
+  double values[256][kFields];
+
+  PackedTable() {
+    constexpr unsigned kBits = 8 / kFields;
+    constexpr unsigned kMask = (1u << kBits) - 1;
+    for (unsigned byte = 0; byte < 256; ++byte) {
+      for (unsigned j = 0; j < kFields; ++j) {
+        const unsigned value = (byte >> ((kFields - 1 - j) * kBits)) & kMask;
+        // '1' has no missing code: both of its values are data.
+        values[byte][j] = kFields != 8 && value == kMask ? MISSING : static_cast<double>(value);
+      }
+    }
+  }
+};
+
+template <unsigned kFields>
+void widenPacked(const unsigned char* src, unsigned firstField, double* dst, std::size_t count) {
+  constexpr unsigned kBits = 8 / kFields;
+  constexpr unsigned kMask = (1u << kBits) - 1;
+  // '1' has no missing code: both of its values are data.
+  constexpr unsigned kMissing = kFields == 8 ? 2u : kMask;
+  const std::uint64_t missingBits = std::bit_cast<std::uint64_t>(MISSING);
+  auto field = [&](std::size_t f) {
+    const unsigned value = (src[f / kFields] >> ((kFields - 1 - f % kFields) * kBits)) & kMask;
+    return selectMissing(value == kMissing, static_cast<double>(value), missingBits);
+  };
+  // Up to the first byte boundary, then whole bytes, then the rest.
+  std::size_t i = 0;
+  for (; i < count && (firstField + i) % kFields != 0; ++i)
+    dst[i] = field(firstField + i);
+  static const PackedTable<kFields> table;
+  for (; i + kFields <= count; i += kFields)
+    std::memcpy(dst + i, table.values[src[(firstField + i) / kFields]], sizeof(double) * kFields);
+  for (; i < count; ++i)
+    dst[i] = field(firstField + i);
+}
+
+void widenBlock(char code, const unsigned char* src, unsigned firstField, double* dst,
+                std::size_t count) {
+  switch (code) {
+    case '1':
+      return widenPacked<8>(src, firstField, dst, count);
+    case '2':
+      return widenPacked<4>(src, firstField, dst, count);
+    case '4':
+      return widenPacked<2>(src, firstField, dst, count);
+    case 'B':
+      return widenBytes<std::uint8_t>(src, dst, count, 255);
+    case 'b':
+      return widenBytes<std::int8_t>(src, dst, count, 127);
+    case 'S':
+      return widenElements<std::uint16_t>(src, dst, count, 65535);
+    case 's':
+      return widenElements<std::int16_t>(src, dst, count, 32767);
+    case 'I':
+      return widenElements<std::uint32_t>(src, dst, count, 4294967295u);
+    case 'i':
+      return widenElements<std::int32_t>(src, dst, count, 2147483647);
+    case 'L':
+      return widenElements<std::int64_t>(src, dst, count, std::numeric_limits<std::int64_t>::max());
+    case 'F':
+      return widenFloats(src, dst, count);
+    default:
+      std::memcpy(dst, src, count * 8);
+      return;
+  }
+}
+
+template <class T>
+void narrowElements(const double* src, unsigned char* dst, std::size_t count, T missingCode) {
+  // Values of every code but 'I' fit 32 bits, whose conversion vectorizes.
+  using Wide =
+      std::conditional_t<(sizeof(T) < 4 || std::is_signed_v<T>), std::int32_t, std::int64_t>;
+  for (std::size_t i = 0; i < count; ++i) {
+    const double v = src[i];
+    const bool isFinite = std::fabs(v) < std::numeric_limits<double>::infinity();
+    const T element = static_cast<T>(static_cast<Wide>(isFinite ? v : 0.0));
+    storeLittle(dst + i * sizeof(T), isFinite ? element : missingCode);
+  }
+}
+
+template <unsigned kFields>
+void narrowPacked(const double* src, unsigned char* dst, std::size_t count) {
+  constexpr unsigned kBits = 8 / kFields;
+  constexpr unsigned kMask = (1u << kBits) - 1;
+  auto field = [](double v) {
+    const bool isFinite = std::fabs(v) < std::numeric_limits<double>::infinity();
+    const unsigned value = static_cast<unsigned>(static_cast<std::int32_t>(isFinite ? v : 0.0));
+    return isFinite ? value & kMask : kMask;
+  };
+  const std::size_t wholeBytes = count / kFields;
+  for (std::size_t b = 0; b < wholeBytes; ++b) {
+    unsigned byte = 0;
+    for (unsigned j = 0; j < kFields; ++j)
+      byte = (byte << kBits) | field(src[b * kFields + j]);
+    dst[b] = static_cast<unsigned char>(byte);
+  }
+  // A last byte that is not full keeps its remaining low bits zero.
+  if (count % kFields != 0) {
+    unsigned byte = 0;
+    for (unsigned j = 0; j < kFields; ++j) {
+      const std::size_t i = wholeBytes * kFields + j;
+      byte = (byte << kBits) | (i < count ? field(src[i]) : 0u);
+    }
+    dst[wholeBytes] = static_cast<unsigned char>(byte);
+  }
+}
+
+void narrowBlock(char code, const double* src, unsigned char* dst, std::size_t count) {
+  switch (code) {
+    case '1':
+      return narrowPacked<8>(src, dst, count);
+    case '2':
+      return narrowPacked<4>(src, dst, count);
+    case '4':
+      return narrowPacked<2>(src, dst, count);
+    case 'B':
+      return narrowElements<std::uint8_t>(src, dst, count, 255);
+    case 'b':
+      return narrowElements<std::int8_t>(src, dst, count, 127);
+    case 'S':
+      return narrowElements<std::uint16_t>(src, dst, count, 65535);
+    case 's':
+      return narrowElements<std::int16_t>(src, dst, count, 32767);
+    case 'I':
+      return narrowElements<std::uint32_t>(src, dst, count, 4294967295u);
+    case 'i':
+      return narrowElements<std::int32_t>(src, dst, count, 2147483647);
+    default:
+      std::memcpy(dst, src, count * 8);
+      return;
+  }
+}
+
+}  // namespace
+
+unsigned fieldsPerByte(char code) {
+  switch (code) {
+    case '1':
+      return 8;
+    case '2':
+      return 4;
+    case '4':
+      return 2;
+    default:
+      return 0;
+  }
+}
+
+unsigned widthOf(char code) {
+  switch (code) {
+    case '1':
+    case '2':
+    case '4':
+    case 'B':
+    case 'b':
+      return 1;
+    case 'S':
+    case 's':
+      return 2;
+    case 'I':
+    case 'i':
+    case 'F':
+      return 4;
+    default:
+      return 8;
+  }
+}
+
+bool isKnownEncoding(char code) {
+  return std::strchr("124BbSsIiLFD", code) != nullptr && code != '\0';
+}
+
+std::uint64_t regionBytes(char code, std::uint64_t count) {
+  const unsigned fields = fieldsPerByte(code);
+  if (fields != 0) return (count + fields - 1) / fields;
+  return count * widthOf(code);
+}
+
+ColumnSummary summarizeColumn(const double* values, std::size_t count) {
+  constexpr double kInfinity = std::numeric_limits<double>::infinity();
+  // From 2^52 on every double is integral; below it, adding and taking away 2^52
+  // rounds to the nearest integer, which equals the value only when it is integral.
+  constexpr double kAllIntegral = 4503599627370496.0;
+  double lowest = kInfinity;
+  double highest = -kInfinity;
+  std::uint64_t finite = 0;
+  std::uint64_t fractional = 0;
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  {
+    // Two values per step: the compiler does not vectorize these reductions itself.
+    const __m128d infinity = _mm_set1_pd(kInfinity);
+    const __m128d allIntegral = _mm_set1_pd(kAllIntegral);
+    const __m128d magnitudeBits = _mm_castsi128_pd(_mm_set1_epi64x(0x7FFFFFFFFFFFFFFF));
+    __m128d low = infinity;
+    __m128d high = _mm_set1_pd(-kInfinity);
+    __m128i finiteLanes = _mm_setzero_si128();
+    __m128i fractionalLanes = _mm_setzero_si128();
+    for (; i + 2 <= count; i += 2) {
+      const __m128d v = _mm_loadu_pd(values + i);
+      const __m128d magnitude = _mm_and_pd(v, magnitudeBits);
+      const __m128d isFinite = _mm_cmplt_pd(magnitude, infinity);  // false for NaN too
+      low = _mm_min_pd(low, _mm_or_pd(_mm_and_pd(isFinite, v), _mm_andnot_pd(isFinite, infinity)));
+      high = _mm_max_pd(high, _mm_or_pd(_mm_and_pd(isFinite, v),
+                                        _mm_andnot_pd(isFinite, _mm_set1_pd(-kInfinity))));
+      const __m128d rounded = _mm_sub_pd(_mm_add_pd(magnitude, allIntegral), allIntegral);
+      const __m128d isFractional =
+          _mm_and_pd(_mm_cmplt_pd(magnitude, allIntegral), _mm_cmpneq_pd(rounded, magnitude));
+      // Set lanes are all ones, that is -1.
+      finiteLanes = _mm_sub_epi64(finiteLanes, _mm_castpd_si128(isFinite));
+      fractionalLanes = _mm_sub_epi64(fractionalLanes, _mm_castpd_si128(isFractional));
+    }
+    double lanes[2];
+    _mm_storeu_pd(lanes, low);
+    lowest = std::min(lanes[0], lanes[1]);
+    _mm_storeu_pd(lanes, high);
+    highest = std::max(lanes[0], lanes[1]);
+    std::uint64_t counts[2];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(counts), finiteLanes);
+    finite = counts[0] + counts[1];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(counts), fractionalLanes);
+    fractional = counts[0] + counts[1];
+  }
+#endif
+  for (; i < count; ++i) {
+    const double v = values[i];
+    const double magnitude = std::fabs(v);
+    if (!(magnitude < kInfinity)) continue;
+    ++finite;
+    lowest = std::min(lowest, v);
+    highest = std::max(highest, v);
+    const double rounded = (magnitude + kAllIntegral) - kAllIntegral;
+    if (magnitude < kAllIntegral && rounded != magnitude) ++fractional;
+  }
+  ColumnSummary s;
+  s.finiteCount = static_cast<std::uint32_t>(finite);
+  s.anyMissing = finite < count;
+  s.allIntegral = fractional == 0;
+  if (finite == 0) {
+    s.minValue = s.maxValue = MISSING;
+  } else {
+    s.minValue = lowest;
+    s.maxValue = highest;
+    s.anyNegative = lowest < 0;
+  }
+  return s;
+}
+
+char chooseEncoding(const ColumnSummary& s) {
+  if (s.finiteCount == 0 || !s.allIntegral) return 'D';
+  const double range =
+      std::max(std::fabs(s.minValue), std::fabs(s.maxValue)) + (s.anyMissing ? 1.0 : 0.0);
+  if (s.anyNegative) {
+    if (range < 127) return 'b';
+    if (range < 32767) return 's';
+    if (range < 2147483647.0) return 'i';
+    return 'D';
+  }
+  if (!s.anyMissing && range <= 1) return '1';
+  if (range < 3) return '2';
+  if (range < 15) return '4';
+  if (range < 255) return 'B';
+  if (range < 65535) return 'S';
+  if (range < 4294967295.0) return 'I';
+  return 'D';
+}
+
+void narrowInPlace(char code, double* column, std::size_t count) {
+  if (widthOf(code) == 8) return;
+  const unsigned fields = fieldsPerByte(code);
+  unsigned char local[kBlock * 4];
+  for (std::size_t first = 0; first < count; first += kBlock) {
+    const std::size_t n = std::min(kBlock, count - first);
+    narrowBlock(code, column + first, local, n);
+    // The block's bytes land on values already consumed.
+    if (fields != 0)
+      std::memcpy(bytesOf(column) + first / fields, local, (n + fields - 1) / fields);
+    else
+      std::memcpy(bytesOf(column) + first * widthOf(code), local, n * widthOf(code));
+  }
+}
+
+void widenInPlace(char code, unsigned firstField, double* column, std::size_t count) {
+  if (count == 0 || (widthOf(code) == 8 && code != 'L')) return;
+  const unsigned fields = fieldsPerByte(code);
+  const unsigned width = widthOf(code);
+  unsigned char local[kBlock * 8 + 1];
+  // From the last block down: a block's doubles cover only bytes of itself and of the
+  // blocks above it, which are already widened.
+  for (std::size_t first = (count - 1) / kBlock * kBlock;; first -= kBlock) {
+    const std::size_t n = std::min(kBlock, count - first);
+    if (fields != 0) {
+      const std::size_t startField = firstField + first;
+      const std::size_t startByte = startField / fields;
+      const std::size_t endByte = (startField + n - 1) / fields + 1;
+      std::memcpy(local, bytesOf(column) + startByte, endByte - startByte);
+      widenBlock(code, local, static_cast<unsigned>(startField % fields), column + first, n);
+    } else {
+      std::memcpy(local, bytesOf(column) + first * width, n * width);
+      widenBlock(code, local, 0, column + first, n);
+    }
+    if (first == 0) break;
+  }
+}
+
+}  // namespace tessary

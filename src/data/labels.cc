@@ -1,0 +1,77 @@
+#include "data/labels.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+#include "platform/profile.h"
+
+namespace tessary {
+namespace {
+
+// The code=label form reads no more of a section than this.
+constexpr std::size_t kSectionBytes = 6000;
+// The nLevels form is read from the whole section; a corrupted count must not make
+// the map grow without end.
+constexpr int kMostLevels = 1000000;
+constexpr std::size_t kWholeSection = std::size_t{1} << 30;
+
+std::string_view trimmed(std::string_view s) {
+  const char* kBlanks = " \t";
+  const std::size_t first = s.find_first_not_of(kBlanks);
+  if (first == std::string_view::npos) return {};
+  return s.substr(first, s.find_last_not_of(kBlanks) - first + 1);
+}
+
+// A key's value as the profile reader gives it: trimmed, one pair of quotes removed.
+std::string profileValue(std::string_view value) {
+  value = trimmed(value);
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front())
+    value = value.substr(1, value.size() - 2);
+  return std::string(value);
+}
+
+}  // namespace
+
+std::string labelSectionName(std::string_view variableName) {
+  std::string section;
+  for (char c : variableName.substr(0, std::min<std::size_t>(variableName.size(), 256))) {
+    if (c == '[')
+      section += '#';
+    else if (c == ']')
+      section += '$';
+    else if (c != ' ')
+      section += c;
+  }
+  return section;
+}
+
+void loadLabels(const std::string& labelFile, std::string_view variableName, LabelMap& labels) {
+  labels.clear();
+  const std::string section = labelSectionName(variableName);
+  const int levels = profileInt(labelFile, section, "nLevels", 0);
+  if (levels > 0) {
+    // Keys 1..n, the first line of a key counting; absent keys get "L<k>".
+    std::map<std::string, std::string> keyed;
+    for (const std::string& line : profileSection(labelFile, section, kWholeSection)) {
+      const std::size_t eq = line.find('=');
+      if (eq == std::string::npos) continue;
+      const std::string key(trimmed(std::string_view(line).substr(0, eq)));
+      if (key.empty() || key.find_first_not_of("0123456789") != std::string::npos) continue;
+      keyed.emplace(key, profileValue(std::string_view(line).substr(eq + 1)));
+    }
+    for (int code = 1; code <= std::min(levels, kMostLevels); ++code) {
+      auto it = keyed.find(std::to_string(code));
+      labels[code] = it != keyed.end() ? it->second : "L" + std::to_string(code);
+    }
+    return;
+  }
+  for (const std::string& line : profileSection(labelFile, section, kSectionBytes)) {
+    const std::size_t eq = line.find('=');
+    if (eq == std::string::npos) continue;
+    labels[static_cast<int>(std::strtol(line.c_str(), nullptr, 10))] = line.substr(eq + 1);
+  }
+}
+
+}  // namespace tessary

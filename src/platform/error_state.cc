@@ -1,0 +1,15 @@
+#include "platform/error_state.h"
+
+#include <cerrno>
+
+namespace tessary {
+
+void clearSystemError() {
+  errno = 0;
+}
+
+bool isMissingFileError(int code) {
+  return code == ENOENT || code == ENOTDIR;
+}
+
+}  // namespace tessary

@@ -1,0 +1,269 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "data/cda.h"
+#include "data/data_set_builder.h"
+#include "frame/failure.h"
+#include "frame/missing.h"
+#include "tessary.h"
+#include "test_support.h"
+
+namespace tessary {
+namespace {
+
+using testing::MessageRecorder;
+using testing::readFile;
+using testing::ScratchDir;
+using testing::writeFile;
+
+std::string failureText(auto&& body) {
+  try {
+    body();
+  } catch (const Failure& failure) {
+    return failure.text();
+  }
+  return "(no failure)";
+}
+
+const double M = MISSING;
+
+void addVariable(const std::string& path, const char* name, char kind, std::vector<double> values) {
+  DataArray data;
+  data.open(path);
+  data.loadHeader();
+  data.addVariable("", name, "", kind, -1, -1, -1, 0, 2);
+  data.SetValue(name, values);
+  data.saveHeader();
+}
+
+// Ten households in three clusters and two regions:
+//   cluster 1 has no households, cluster 2 has households 1-3 (after a skipped entry
+//   that consumes nothing), cluster 3 has households 4-8, households 9-10 belong to
+//   an entry without a cluster. Clusters 1-2 lie in region 1, cluster 3 in region 2.
+struct Survey {
+  ScratchDir dir;
+  std::string daa;
+  explicit Survey(bool withRegions = true) {
+    createDataArray(dir.file("hh.daH"), 10);
+    createDataArray(dir.file("cl.daH"), 3);
+    writeDataRef(
+        dir.file("cl.daR"), 1000.0,
+        {{1, 0, false, 1}, {1, 4, true, 9}, {1, 3, false, 2}, {1, 5, false, 3}, {0, 2, false, 0}});
+    addVariable(dir.file("hh.daH"), "size", 'N', {1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+    addVariable(dir.file("cl.daH"), "urban", 'N', {10, 20, 30});
+    addVariable(dir.file("cl.daH"), "zone", 'C', {4, 2, 4});
+    daa = dir.file("survey.daA");
+    if (withRegions) {
+      createDataArray(dir.file("rg.daH"), 2);
+      writeDataRef(dir.file("rg.daR"), 1.0, {{1, 2, false, 1}, {1, 1, false, 2}});
+      addVariable(dir.file("rg.daH"), "rain", 'N', {100.5, 200.25});
+      // Relative lines, one with a carriage return inside its extension.
+      writeFile(daa, "hh.daH\r\ncl.daH\n" + dir.file("cl.daR") + "\nrg.daH\nrg.daR\n");
+    } else {
+      writeFile(daa, "hh.daH\ncl.daH\ncl.daR\n");
+    }
+  }
+};
+
+std::vector<double> read(CDA& cda, const char* name, std::int64_t from, std::int64_t to,
+                         std::size_t room = 0) {
+  std::vector<double> out(room != 0 ? room : static_cast<std::size_t>(to - from + 1), -1.0);
+  cda.getValue(name, out, from, to);
+  return out;
+}
+
+TEST(CDA, CoarserVariablesRepeatOverTheirFinerRecords) {
+  Survey survey;
+  CDA cda(survey.daa);
+  cda.load();
+  EXPECT_TRUE(cda.auxPresent());
+  EXPECT_EQ(cda.maxRecordCount(), 10u);
+
+  EXPECT_EQ(read(cda, "size", 2, 3), (std::vector<double>{2, 3}));
+  EXPECT_EQ(cda.foundLevel, 0);
+  EXPECT_EQ(read(cda, "urban", 1, 10), (std::vector<double>{20, 20, 20, 30, 30, 30, 30, 30, M, M}));
+  EXPECT_EQ(cda.foundLevel, 1);
+  // Households 5-6 of the five-household cluster: exactly two values written.
+  EXPECT_EQ(read(cda, "urban", 5, 6, 3), (std::vector<double>{30, 30, -1}));
+  EXPECT_EQ(read(cda, "urban", 3, 4), (std::vector<double>{20, 30}));
+  // A range beyond the reference's households is left unwritten.
+  EXPECT_EQ(read(cda, "urban", 10, 12), (std::vector<double>{M, -1, -1}));
+
+  EXPECT_EQ(read(cda, "rain", 1, 10), (std::vector<double>{100.5, 100.5, 100.5, 200.25, 200.25,
+                                                           200.25, 200.25, 200.25, M, M}));
+  EXPECT_EQ(cda.foundLevel, 2);
+  cda.cursor = 1;
+  EXPECT_EQ(read(cda, "rain", 1, 3), (std::vector<double>{100.5, 100.5, 200.25}));
+  EXPECT_EQ(read(cda, "urban", 2, 3), (std::vector<double>{20, 30}));
+  EXPECT_EQ(failureText([&] { read(cda, "size", 1, 3); }), "Variable: size not found.");
+  cda.cursor = 2;
+  EXPECT_EQ(read(cda, "RAIN", 1, 2), (std::vector<double>{100.5, 200.25}));
+  EXPECT_EQ(failureText([&] { read(cda, "urban", 1, 2); }), "Variable: urban not found.");
+  cda.cursor = 3;
+  EXPECT_EQ(failureText([&] { read(cda, "size", 1, 2); }), "Invalid cursor.\n");
+  cda.cursor = 0;
+  EXPECT_EQ(failureText([&] { read(cda, "", 1, 2); }), "CDA::getValue:Variable name is empty");
+  std::vector<double> out(5);
+  EXPECT_EQ(failureText([&] { cda.getValue("size", out, 4, 2); }),
+            "CDA::getValue:FromRec 4 > ToRec 2.");
+  EXPECT_EQ(failureText([&] { cda.getValue("ghost", out, 1, 2); }), "Variable: ghost not found.");
+}
+
+TEST(CDA, ACoarserLevelWithoutItsValueFileFailsBeforeAllocating) {
+  Survey survey(false);
+  std::filesystem::remove(survey.dir.file("cl.daD"));
+  std::filesystem::create_directory(survey.dir.file("cl.daD"));
+  CDA cda(survey.daa);
+  cda.load();
+  EXPECT_EQ(failureText([&] { read(cda, "urban", 1, 10); }),
+            "DataArray:\nCan't open file " + survey.dir.file("cl.daD") + " to read.\n");
+}
+
+TEST(CDA, ExpansionCasesOfTheReference) {
+  ScratchDir dir;
+  writeDataRef(dir.file("r.daR"), 1.0,
+               {{2, 5, false, 0}, {0, 0, false, 0}, {3, 0, false, 0}, {1, 2, false, 0}});
+  DataRef ref;
+  ref.load(dir.path() + "/", "r");
+  const std::vector<double> coarse = {1, 2, 3, 4, 5, 6};
+  std::vector<double> out(8, -1);
+  EXPECT_EQ(expandThroughRef(ref, coarse, out, 1, 7), 7u);
+  EXPECT_EQ(out, (std::vector<double>{1, 2, 1, 2, 1, 6, 6, -1}));
+  std::fill(out.begin(), out.end(), -1);
+  EXPECT_EQ(expandThroughRef(ref, coarse, out, 4, 6), 3u);
+  EXPECT_EQ(out[0], 2);
+  EXPECT_EQ(out[2], 6);
+  // A reference naming more coarser records than there are is refused.
+  const std::vector<double> tooFew = {1, 2, 3};
+  EXPECT_NE(failureText([&] { expandThroughRef(ref, tooFew, out, 1, 7); }).find("more records"),
+            std::string::npos);
+}
+
+TEST(CDA, CategoriesAndWeightFilters) {
+  Survey survey(false);
+  writeFile(survey.dir.file("cl.daL"), "[ZONE]\n2=Coast\n4=Hills\n");
+  CDA cda(survey.daa);
+  cda.load();
+  std::vector<double> out(10, -1);
+  std::vector<Category> categories;
+  EXPECT_EQ(cda.getCategory("zone", out, 1, 8, categories, nullptr, true, 1), 2);
+  EXPECT_EQ(categories[0].label, "Coast");
+  EXPECT_EQ(categories[1].count, 2u);
+  EXPECT_EQ(std::vector<double>(out.begin(), out.begin() + 8),
+            (std::vector<double>{1, 1, 1, 2, 2, 2, 2, 2}));
+  EXPECT_EQ(failureText([&] { cda.getCategory("zone", out, 3, 1, categories); }),
+            "CDA::getCategory:FromRec 3 > ToRec 1.");
+
+  const std::vector<double> weights = {1, 0, M, 1, 1.0000001, 1, 1, 1, 1, 1};
+  std::int64_t count = -1;
+  EXPECT_EQ(cda.getValueWhere("size", out, weights.data(), count, 1, 10), 0);
+  EXPECT_EQ(count, 7);
+  EXPECT_EQ(std::vector<double>(out.begin(), out.begin() + 7),
+            (std::vector<double>{1, 4, 6, 7, 8, 9, 10}));
+}
+
+TEST(CDA, DescriptionFileRules) {
+  ScratchDir dir;
+  const std::string daa = dir.file("x.daA");
+  EXPECT_NO_THROW(CDA{dir.file("absent.daA")});
+  writeFile(daa, "");
+  EXPECT_NO_THROW(CDA{daa});
+  writeFile(daa, "hh.daH\n");
+  EXPECT_EQ(failureText([&] { CDA cda(daa); }), ".daA file is incomplete (missing cluster header)");
+  writeFile(daa, "hh.daH\ncl.daH\n");
+  EXPECT_EQ(failureText([&] { CDA cda(daa); }), ".daA file is incomplete (missing dataRef)");
+  writeFile(daa, "hh.daH\ncl.daH\ncl.daR\nrg.daH\n");
+  EXPECT_EQ(failureText([&] { CDA cda(daa); }),
+            ".daA file is incomplete (missing aux dataRef line)");
+  writeFile(daa, "hh.daH\n" + std::string(1024, 'c') + "\ncl.daR\n");
+  EXPECT_EQ(failureText([&] { CDA cda(daa); }),
+            "CDA: line 2 of " + daa + " is longer than 1023 characters.\n");
+  writeFile(daa, std::string(5000, 'z'));
+  EXPECT_NE(failureText([&] { CDA cda(daa); }).find("longer than 1023"), std::string::npos);
+  const std::string folder = dir.file("folder.daA");
+  std::filesystem::create_directory(folder);
+  EXPECT_EQ(failureText([&] { CDA cda(folder); }),
+            "Can't open file (" + folder + ") to read. \nERROR CODE: 21");
+
+  // Levels whose files are missing fail at load with the header's message.
+  writeFile(daa, "hh.daH\ncl.daH\ncl.daR\n");
+  CDA missing(daa);
+  EXPECT_EQ(failureText([&] { missing.load(); }),
+            "DataArrayHeader::LoadHeader: \nCan't open file " + dir.file("hh.daH") + " to read.\n");
+}
+
+TEST(UpdateVariable, CreatesAndRewritesHouseholdVariables) {
+  Survey survey;
+  MessageRecorder recorder;
+  std::vector<double> values = {1.5, 2.5, 3.5, 4.5, 5.5, 6.5, 7.5, 8.5};
+  unsigned char holes[2] = {0x10, 0x02};  // households 5 and 10
+  ASSERT_EQ(updateVariable(survey.daa.c_str(), "Income", values.data(), holes), 0);
+  EXPECT_TRUE(recorder.messages().empty());
+
+  DataArray households;
+  households.open(survey.dir.file("hh.daH"));
+  households.loadHeader();
+  const VariableRecord* income = households.find("INCOME");
+  ASSERT_NE(income, nullptr);
+  EXPECT_EQ(income->kind, 'N');
+  EXPECT_EQ(income->selected, 1);
+  EXPECT_EQ(income->validCount, 8);
+  EXPECT_EQ(income->reservedByte1, 2);
+  EXPECT_EQ(textOf(income->textA), "Income");
+  EXPECT_EQ(households.variableCount, 1u);
+  std::vector<double> out(10);
+  households.getValue("income", out, 1, 10);
+  EXPECT_EQ(out, (std::vector<double>{1.5, 2.5, 3.5, 4.5, M, 5.5, 6.5, 7.5, 8.5, M}));
+  std::vector<std::uint8_t> mask(2);
+  EXPECT_EQ(households.getMask("income", mask), 2);
+  EXPECT_EQ(mask, (std::vector<std::uint8_t>{0x10, 0x02}));
+
+  // Rewriting an existing variable keeps its record and replaces values and holes.
+  std::vector<double> fewer = {1, 0, 1};
+  unsigned char moreHoles[2] = {0xF8, 0x03};
+  ASSERT_EQ(updateVariable(survey.daa.c_str(), "income", fewer.data(), moreHoles), 0);
+  DataArray again;
+  again.open(survey.dir.file("hh.daH"));
+  again.loadHeader();
+  EXPECT_EQ(again.variableCount, 1u);
+  EXPECT_EQ(again.find("INCOME")->maskOffset, income->maskOffset);
+  again.getValue("income", out, 1, 10);
+  EXPECT_EQ(out, (std::vector<double>{1, 0, 1, M, M, M, M, M, M, M}));
+  EXPECT_EQ(again.getMask("income", mask), 7);
+  EXPECT_TRUE(recorder.messages().empty());
+}
+
+TEST(UpdateVariable, FailuresAreReportedWithTheExportsCaptionAndCodes) {
+  Survey survey;
+  const std::string before = readFile(survey.dir.file("hh.daH"));
+  MessageRecorder recorder;
+  std::vector<double> values(10, 1.0);
+  unsigned char holes[2] = {0, 0};
+
+  // Clusters outnumbering households make the bitmap the wrong length.
+  createDataArray(survey.dir.file("cl.daH"), 12);
+  EXPECT_EQ(updateVariable(survey.daa.c_str(), "x", values.data(), holes), -2);
+  ASSERT_EQ(recorder.messages().size(), 1u);
+  EXPECT_EQ(recorder.messages()[0].text, "Invalid mask length.\n");
+  EXPECT_EQ(recorder.messages()[0].caption, "updateVariable");
+  EXPECT_EQ(readFile(survey.dir.file("hh.daH")), before);
+
+  recorder.clear();
+  std::filesystem::remove(survey.dir.file("hh.daH"));
+  EXPECT_EQ(updateVariable(survey.daa.c_str(), "x", values.data(), holes), -1);
+  ASSERT_EQ(recorder.messages().size(), 1u);
+  EXPECT_EQ(recorder.messages()[0].text, "Unexpected error occured");
+  EXPECT_EQ(recorder.messages()[0].caption, "updateVariable");
+
+  recorder.clear();
+  EXPECT_EQ(updateVariable(nullptr, "x", values.data(), holes), -2);
+  EXPECT_EQ(updateVariable(survey.daa.c_str(), nullptr, values.data(), holes), -2);
+  EXPECT_EQ(recorder.messages().size(), 2u);
+}
+
+}  // namespace
+}  // namespace tessary

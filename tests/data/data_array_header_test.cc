@@ -1,0 +1,252 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "data/data_array.h"
+#include "data/data_set_builder.h"
+#include "frame/failure.h"
+#include "test_support.h"
+
+namespace tessary {
+namespace {
+
+using testing::readFile;
+using testing::ScratchDir;
+using testing::writeFile;
+
+template <class T>
+void put(std::string& bytes, std::size_t offset, T value) {
+  std::memcpy(bytes.data() + offset, &value, sizeof value);
+}
+
+template <class T>
+T get(const std::string& bytes, std::size_t offset) {
+  T value;
+  std::memcpy(&value, bytes.data() + offset, sizeof value);
+  return value;
+}
+
+// A header file assembled byte by byte from the documented offsets.
+std::string fixedPart(std::uint32_t records, std::uint32_t variables, std::uint32_t maskBytes) {
+  std::string bytes(538, '\0');
+  std::memcpy(bytes.data(), "VODB 1.02", 10);
+  put(bytes, 10, records);
+  put(bytes, 14, variables);
+  put(bytes, 18, maskBytes);
+  std::memcpy(bytes.data() + 22, "CLUSTER", 7);
+  std::memcpy(bytes.data() + 278, "WEIGHT", 6);
+  put<std::uint32_t>(bytes, 534, 0xA1B2C3D4u);
+  return bytes;
+}
+
+std::string recordBytes(std::uint32_t id, const char* name, char kind, std::int64_t dataOffset) {
+  std::string bytes(818, '\0');
+  put(bytes, 0, id);
+  std::memcpy(bytes.data() + 4, name, std::strlen(name));
+  std::memcpy(bytes.data() + 260, "text a", 6);
+  bytes[260 + 200] = 'x';  // beyond the terminator: still carried
+  std::memcpy(bytes.data() + 516, "text b", 6);
+  bytes[772] = kind;
+  put(bytes, 773, dataOffset);
+  put<std::int32_t>(bytes, 781, 77);
+  put(bytes, 785, 9.5);
+  put(bytes, 793, -1.25);
+  put<std::int32_t>(bytes, 801, 10);
+  put<std::int16_t>(bytes, 805, 3);
+  put<std::int16_t>(bytes, 807, -7);
+  bytes[809] = 'S';
+  bytes[810] = 2;
+  bytes[811] = 5;
+  put<std::uint32_t>(bytes, 812, 0xDEADBEEFu);
+  bytes[816] = 1;
+  bytes[817] = 9;
+  return bytes;
+}
+
+std::string failureText(auto&& body) {
+  try {
+    body();
+  } catch (const Failure& failure) {
+    return failure.text();
+  }
+  return "(no failure)";
+}
+
+TEST(DataArrayHeader, LoadsTheByteLayoutAndSavesItBackInNameOrder) {
+  ScratchDir dir;
+  const std::string path = dir.file("hh.daH");
+  const std::string original = fixedPart(10, 3, 2) + recordBytes(4, "ZETA", 'N', 1234) +
+                               recordBytes(9, "ALPHA", 'C', 2) + recordBytes(2, "MID", 'E', -1);
+  writeFile(path, original);
+
+  DataArrayHeader header;
+  ASSERT_TRUE(header.LoadHeader(path));
+  EXPECT_EQ(header.recordCount, 10u);
+  EXPECT_EQ(header.variableCount, 3u);
+  EXPECT_EQ(header.maskBytes, 2u);
+  EXPECT_EQ(textOf(header.headerTextA), "CLUSTER");
+  EXPECT_EQ(textOf(header.headerTextB), "WEIGHT");
+  EXPECT_EQ(header.headerWord6, 0xA1B2C3D4u);
+  EXPECT_EQ(header.nextId, 10u);
+  ASSERT_EQ(header.variables().size(), 3u);
+  const VariableRecord* zeta = header.find("zeta");
+  ASSERT_NE(zeta, nullptr);
+  EXPECT_EQ(zeta->id, 4u);
+  EXPECT_EQ(zeta->dataOffset, 1234);
+  EXPECT_EQ(zeta->maskOffset, 77);
+  EXPECT_EQ(zeta->maxValue, 9.5);
+  EXPECT_EQ(zeta->minValue, -1.25);
+  EXPECT_EQ(zeta->validCount, 10);
+  EXPECT_EQ(zeta->valueTag, 3);
+  EXPECT_EQ(zeta->secondWord, -7);
+  EXPECT_EQ(zeta->encoding, 'S');
+  EXPECT_EQ(zeta->width, 2);
+  EXPECT_EQ(zeta->reservedWord, 0xDEADBEEFu);
+  EXPECT_TRUE(header.find("MID")->isExpression());
+
+  // Saved: the same fixed part, the records in ascending name order, nothing else.
+  const std::string saved = dir.file("copy.daH");
+  ASSERT_TRUE(header.SaveHeader(saved));
+  EXPECT_EQ(readFile(saved), fixedPart(10, 3, 2) + recordBytes(9, "ALPHA", 'C', 2) +
+                                 recordBytes(2, "MID", 'E', -1) +
+                                 recordBytes(4, "ZETA", 'N', 1234));
+  EXPECT_FALSE(std::filesystem::exists(saved + ".tmp~"));
+}
+
+TEST(DataArrayHeader, EdgeFilesAndMessages) {
+  ScratchDir dir;
+  DataArrayHeader header;
+  const std::string path = dir.file("a.daH");
+
+  // Exactly the fixed part: no variables, nextId 1.
+  writeFile(path, fixedPart(5, 0, 1));
+  ASSERT_TRUE(header.LoadHeader(path));
+  EXPECT_TRUE(header.variables().empty());
+  EXPECT_EQ(header.nextId, 1u);
+
+  // A truncated last record is ignored; a repeated name keeps the later record.
+  writeFile(path, fixedPart(5, 2, 1) + recordBytes(1, "X", 'N', 10) + recordBytes(8, "X", 'N', 20) +
+                      recordBytes(3, "Y", 'N', 30).substr(0, 500));
+  DataArrayHeader twice;
+  twice.LoadHeader(path);
+  ASSERT_EQ(twice.variables().size(), 1u);
+  EXPECT_EQ(twice.find("x")->dataOffset, 20);
+  EXPECT_EQ(twice.nextId, 9u);
+  twice.SaveHeader(path);
+  EXPECT_EQ(readFile(path).size(), 538u + 818u);
+
+  // A file ending inside the fixed part after the record count keeps the other fields.
+  DataArrayHeader shortOne;
+  shortOne.maskBytes = 99;
+  writeFile(path, fixedPart(6, 0, 1).substr(0, 16));
+  ASSERT_TRUE(shortOne.LoadHeader(path));
+  EXPECT_EQ(shortOne.recordCount, 6u);
+  EXPECT_EQ(shortOne.maskBytes, 99u);
+
+  std::string otherVersion = fixedPart(5, 0, 1);
+  otherVersion[8] = '3';
+  writeFile(path, otherVersion);
+  EXPECT_EQ(failureText([&] { header.LoadHeader(path); }),
+            "DataArrayHeader::LoadHeader: Invalid DataArray!\n");
+  writeFile(path, std::string("VODB 1.0"));
+  EXPECT_EQ(failureText([&] { header.LoadHeader(path); }),
+            "DataArrayHeader::LoadHeader: Reading error");
+  writeFile(path, fixedPart(5, 0, 1).substr(0, 12));
+  EXPECT_EQ(failureText([&] { header.LoadHeader(path); }),
+            "DataArrayHeader::LoadHeader: Reading error");
+  const std::string absent = dir.file("none.daH");
+  EXPECT_EQ(failureText([&] { header.LoadHeader(absent); }),
+            "DataArrayHeader::LoadHeader: \nCan't open file " + absent + " to read.\n");
+  EXPECT_NE(header.lastError, 0);
+  const std::string unwritable = dir.file("no/such/dir.daH");
+  EXPECT_EQ(failureText([&] { header.SaveHeader(unwritable); }),
+            "DataArrayHeader::SaveHeader: \nCan't open file " + unwritable + " to write.\n");
+  EXPECT_EQ(failureText([&] { header.Select("ghost"); }),
+            "DataArrayHeader::Select:\nVariable: ghost not found\n");
+}
+
+TEST(DataArrayHeader, AFailedSaveLeavesTheOldHeaderWhole) {
+  ScratchDir dir;
+  const std::string path = dir.file("a.daH");
+  const std::string old = fixedPart(3, 1, 1) + recordBytes(1, "KEEP", 'N', 1);
+  writeFile(path, old);
+  DataArrayHeader header;
+  header.LoadHeader(path);
+  header.recordCount = 99;
+  // The temporary file cannot be created: a directory sits where it would go.
+  std::filesystem::create_directory(path + ".tmp~");
+  EXPECT_NE(failureText([&] { header.SaveHeader(path); }), "(no failure)");
+  EXPECT_EQ(readFile(path), old);
+  std::filesystem::remove(path + ".tmp~");
+  EXPECT_TRUE(header.SaveHeader(path));
+  EXPECT_EQ(get<std::uint32_t>(readFile(path), 10), 99u);
+}
+
+TEST(DataArrayHeader, LookupIsUpperCasedAndLowerCaseStoredNamesAreUnreachable) {
+  ScratchDir dir;
+  const std::string path = dir.file("a.daH");
+  writeFile(path, fixedPart(1, 2, 1) + recordBytes(1, "INCOME", 'N', 1) +
+                      recordBytes(2, "Mixed", 'N', 1));
+  DataArrayHeader header;
+  header.LoadHeader(path);
+  EXPECT_NE(header.find("income"), nullptr);
+  EXPECT_NE(header.find("InCoMe"), nullptr);
+  EXPECT_EQ(header.find("Mixed"), nullptr);
+  EXPECT_EQ(header.find("MIXED"), nullptr);
+  header.Select("income");
+  EXPECT_EQ(header.find("INCOME")->selected, 1);
+}
+
+TEST(DataArray, OpenSplitsThePathAndAddsVariables) {
+  ScratchDir dir;
+  DataArray data;
+  // Dots in directory names survive when the file name has an extension ...
+  std::filesystem::create_directories(dir.file("v1.2"));
+  EXPECT_TRUE(data.open(dir.file("v1.2/house.daH")));
+  EXPECT_EQ(data.directory(), dir.file("v1.2/"));
+  EXPECT_EQ(data.baseName(), "house");
+  EXPECT_TRUE(std::filesystem::exists(dir.file("v1.2/house.daD")));
+  EXPECT_TRUE(std::filesystem::exists(dir.file("v1.2/house.msk")));
+  // ... and without an extension the path is cut at the directory's dot.
+  EXPECT_TRUE(data.open(dir.file("v1.2/house")));
+  EXPECT_EQ(data.baseName(), "v1");
+  // Backslashes separate too; an empty base name binds nothing.
+  EXPECT_TRUE(data.open(dir.path() + "\\v1.2\\house.daH"));
+  EXPECT_EQ(data.baseName(), "house");
+  EXPECT_FALSE(data.open(dir.file(".daH")));
+  EXPECT_FALSE(data.saveHeader());
+
+  createDataArray(dir.file("set.daH"), 20);
+  ASSERT_TRUE(data.open(dir.file("set.daA")));
+  ASSERT_TRUE(data.loadHeader());
+  EXPECT_EQ(data.recordCount, 20u);
+  EXPECT_EQ(data.maskBytes, 3u);
+  EXPECT_EQ(readFile(dir.file("set.daD")), std::string(3, '\0'));
+  EXPECT_EQ(readFile(dir.file("set.msk")), "");
+
+  EXPECT_TRUE(data.addVariable("t", "income", "u", 'N', -1, -1, -1, 0, 2));
+  EXPECT_FALSE(data.addVariable("t", "INCOME", "u", 'N', -1, -1, -1, 0, 2));
+  EXPECT_TRUE(data.addVariable("", "age", "", 'N', -1, -1, -1, 0, 2));
+  EXPECT_TRUE(data.hasVariable("Income"));
+  const VariableRecord& income = *data.find("INCOME");
+  EXPECT_EQ(income.id, 1u);
+  EXPECT_EQ(data.find("AGE")->id, 2u);
+  EXPECT_EQ(textOf(income.textA), "t");
+  EXPECT_EQ(income.encoding, 'D');
+  EXPECT_EQ(income.width, 8);
+  EXPECT_EQ(income.reservedWord, 0xFFFFFFFFu);
+  EXPECT_EQ(income.reservedByte1, 2);
+  ASSERT_TRUE(data.saveHeader());
+
+  const std::string bytes = readFile(dir.file("set.daH"));
+  ASSERT_EQ(bytes.size(), 538u + 2 * 818u);
+  EXPECT_EQ(std::string(bytes.data() + 538 + 4), "AGE");
+  EXPECT_EQ(std::string(bytes.data() + 538 + 818 + 4), "INCOME");
+  EXPECT_EQ(get<std::int64_t>(bytes, 538 + 818 + 773), -1);
+  EXPECT_EQ(get<std::int32_t>(bytes, 538 + 818 + 801), -1);
+}
+
+}  // namespace
+}  // namespace tessary

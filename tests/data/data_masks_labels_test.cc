@@ -1,0 +1,207 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "data/categorize.h"
+#include "data/data_array.h"
+#include "data/data_set_builder.h"
+#include "data/labels.h"
+#include "frame/failure.h"
+#include "frame/missing.h"
+#include "test_support.h"
+
+namespace tessary {
+namespace {
+
+using testing::MessageRecorder;
+using testing::readFile;
+using testing::ScratchDir;
+using testing::writeFile;
+
+std::string failureText(auto&& body) {
+  try {
+    body();
+  } catch (const Failure& failure) {
+    return failure.text();
+  }
+  return "(no failure)";
+}
+
+struct Fixture {
+  ScratchDir dir;
+  DataArray data;
+  explicit Fixture(std::uint32_t records) {
+    createDataArray(dir.file("set.daH"), records);
+    data.open(dir.file("set.daH"));
+    data.loadHeader();
+  }
+  void add(const char* name, char kind, std::vector<double> values) {
+    data.addVariable("", name, "", kind, -1, -1, -1, 0, 2);
+    data.SetValue(name, values);
+  }
+};
+
+TEST(DataMasks, GlobalMaskAndHoleBitmapsUseLowBitFirstOrder) {
+  Fixture f(10);
+  std::string daD = readFile(f.dir.file("set.daD"));
+  daD[0] = '\x81';  // records 1 and 8
+  daD[1] = '\x02';  // record 10
+  writeFile(f.dir.file("set.daD"), daD);
+  std::vector<std::uint8_t> bitmap(2);
+  EXPECT_EQ(f.data.getGlobalMask(bitmap), 3u);
+  EXPECT_EQ(bitmap, (std::vector<std::uint8_t>{0x81, 0x02}));
+
+  f.add("v", 'N', {1, 2, 3, 4, 5, 6, 7, 8, 9, MISSING});
+  const std::vector<std::uint8_t> holes = {0x00, 0x02};  // record 10 is bit 1 of byte 1
+  f.data.SetMask("v", holes);
+  EXPECT_EQ(f.data.find("V")->maskOffset, 0);
+  f.add("w", 'N', {MISSING, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+  const std::vector<std::uint8_t> wHoles = {0x01, 0x00};
+  f.data.SetMask("w", wHoles);
+  EXPECT_EQ(f.data.find("W")->maskOffset, 2);  // appended
+  f.data.SetMask("w", wHoles);                 // rewritten in place
+  EXPECT_EQ(readFile(f.dir.file("set.msk")), std::string("\x00\x02\x01\x00", 4));
+
+  MessageRecorder recorder;
+  std::vector<std::uint8_t> read(2, 0xFF);
+  EXPECT_EQ(f.data.getMask("v", read), 1);
+  EXPECT_EQ(read, holes);
+  EXPECT_TRUE(recorder.messages().empty());
+  EXPECT_EQ(failureText([&] { f.data.SetMask("nope", holes); }), "Variable NOPE not found.");
+}
+
+TEST(DataMasks, HoleCountMismatchIsShownOnceAndCorrectsTheValidCount) {
+  Fixture f(10);
+  f.add("v", 'N', {1, 2, 3, 4, 5, 6, 7, 8, MISSING, MISSING});
+  f.data.SetMask("v", std::vector<std::uint8_t>{0x07, 0x00});  // three holes, two expected
+  MessageRecorder recorder;
+  std::vector<std::uint8_t> bitmap(2);
+  EXPECT_EQ(f.data.getMask("v", bitmap), 3);
+  ASSERT_EQ(recorder.messages().size(), 1u);
+  EXPECT_EQ(recorder.messages()[0].text,
+            "Number of holes (3) read in is inconsistent with \nthe number from the observition "
+            "\n(nRec-nObs=2)\nof variable v\n");
+  EXPECT_EQ(recorder.messages()[0].caption, "getMask:set");
+  EXPECT_EQ(f.data.find("V")->validCount, 7);
+}
+
+TEST(DataMasks, MaskReadFailures) {
+  Fixture f(10);
+  std::vector<std::uint8_t> bitmap(2);
+  EXPECT_EQ(failureText([&] { f.data.getMask("v", bitmap); }),
+            "DataArray::getMask:\nVariable v not found.");
+  f.data.addVariable("", "e", "", 'E', -1, -1, 10, 0, 0);
+  EXPECT_EQ(failureText([&] { f.data.getMask("e", bitmap); }),
+            "DataArray::getMask:\ne is an expression.");
+  f.add("v", 'N', {1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+  EXPECT_EQ(failureText([&] { f.data.getMask("v", bitmap); }),
+            "DataArray::getMask:\nRead mask failed.");
+  // A bitmap cut short by the end of the hole file: -1, what was there filled in.
+  writeFile(f.dir.file("set.msk"), std::string("\x05", 1));
+  f.data.find("V")->maskOffset = 0;
+  bitmap = {0xFF, 0xFF};
+  EXPECT_EQ(f.data.getMask("v", bitmap), -1);
+  EXPECT_EQ(bitmap, (std::vector<std::uint8_t>{0x05, 0x00}));
+  // A bitmap shorter than the header's maskBytes is refused, not overrun.
+  std::vector<std::uint8_t> tiny(1);
+  EXPECT_NE(failureText([&] { f.data.getMask("v", tiny); }), "(no failure)");
+  EXPECT_NE(failureText([&] { f.data.getGlobalMask(tiny); }), "(no failure)");
+  EXPECT_NE(failureText([&] { f.data.SetMask("v", tiny); }), "(no failure)");
+  f.data.maskBytes = 50;  // beyond the value file
+  std::vector<std::uint8_t> wide(50);
+  EXPECT_EQ(failureText([&] { f.data.getGlobalMask(wide); }),
+            "getGlobalMask read file " + f.dir.file("set.daD") + " error.");
+}
+
+TEST(DataLabels, SectionNamesAndBothSectionForms) {
+  EXPECT_EQ(labelSectionName("Q[1] a b"), "Q#1$ab");
+  EXPECT_EQ(labelSectionName(std::string(300, 'x')).size(), 256u);
+
+  ScratchDir dir;
+  const std::string file = dir.file("set.daL");
+  std::string sections =
+      "[REGION]\nnLevels=3\n1=North\n3= South \n\n[Q#1$ab]\n5=Urban\n7=Rural\nno equals here\n"
+      "-2=Negative\n 7=Rural again\n12x=Twelve\n[ZERO]\nnLevels=0\n4=Four\n";
+  sections += "[LONG]\n";
+  for (int code = 1000; code < 1600; ++code)
+    sections += std::to_string(code) + "=label\n";
+  writeFile(file, sections);
+
+  LabelMap labels;
+  loadLabels(file, "REGION", labels);
+  EXPECT_EQ(labels, (LabelMap{{1, "North"}, {2, "L2"}, {3, "South"}}));
+  loadLabels(file, "Q[1] a b", labels);
+  EXPECT_EQ(labels, (LabelMap{{-2, "Negative"}, {5, "Urban"}, {7, "Rural again"}, {12, "Twelve"}}));
+  loadLabels(file, "ZERO", labels);
+  // Without a positive nLevels even its own line is a code=label line (code 0).
+  EXPECT_EQ(labels, (LabelMap{{0, "0"}, {4, "Four"}}));
+  // 6000 bytes hold 545 lines of "NNNN=label" (11 bytes each with its terminator, two
+  // for the list end); the cut 546th line has no "=".
+  loadLabels(file, "LONG", labels);
+  EXPECT_EQ(labels.size(), 545u);
+  EXPECT_EQ(labels.rbegin()->first, 1544);
+  loadLabels(file, "ABSENT", labels);
+  EXPECT_TRUE(labels.empty());
+  loadLabels(dir.file("none.daL"), "REGION", labels);
+  EXPECT_TRUE(labels.empty());
+}
+
+TEST(DataCategories, CategorisationCountsWeightsOrdinalsAndRenumbering) {
+  std::vector<double> values = {3, 1, MISSING, 3, 7, 1, 3};
+  const double weights[] = {0.5, 2.0, 1.0, MISSING, 1.0, 1.0, 1.5};
+  std::vector<Category> categories;
+  EXPECT_EQ(categorizeColumn(values, {{1, "one"}, {7, "seven"}}, weights, true, 10, categories), 3);
+  ASSERT_EQ(categories.size(), 3u);
+  EXPECT_EQ(categories[0].code, 1);
+  EXPECT_EQ(categories[0].label, "one");
+  EXPECT_EQ(categories[0].count, 2u);
+  EXPECT_EQ(categories[0].weightTotal, 3.0);
+  EXPECT_EQ(categories[1].code, 3);
+  EXPECT_EQ(categories[1].label, "3");
+  EXPECT_EQ(categories[1].count, 2u);  // the record with a missing weight does not count
+  EXPECT_EQ(categories[1].weightTotal, 2.0);
+  EXPECT_EQ(categories[2].ordinal, 3);
+  EXPECT_EQ(values, (std::vector<double>{11, 10, MISSING, 11, 12, 10, 11}));
+
+  std::vector<double> plain = {2, 2, 5};
+  EXPECT_EQ(categorizeColumn(plain, {}, nullptr, false, 1, categories), 2);
+  EXPECT_EQ(categories[0].count, 2u);
+  EXPECT_EQ(categories[0].weightTotal, 2.0);
+  EXPECT_EQ(plain, (std::vector<double>{2, 2, 5}));
+
+  std::vector<double> decimal = {1, 2.5};
+  std::vector<double> negative = {-1, 2};
+  std::vector<double> wide = {0, 1000001};
+  std::vector<double> widest = {0, 1000000};
+  EXPECT_EQ(categorizeColumn(decimal, {}, nullptr, false, 1, categories), -2);
+  EXPECT_EQ(categorizeColumn(negative, {}, nullptr, false, 1, categories), -1);
+  EXPECT_EQ(categorizeColumn(wide, {}, nullptr, false, 1, categories), -1);
+  EXPECT_EQ(categorizeColumn(widest, {}, nullptr, false, 1, categories), 2);
+  EXPECT_EQ(categorizeFailureText(-2), "Categorization failed since\na decimal found.");
+  EXPECT_EQ(categorizeFailureText(-1),
+            "Categorization failed since\nthe value exceeding MAXLEVEL is found.");
+  EXPECT_EQ(categorizeFailureText(-7), "Categorization failed since\nunknown error occured.");
+}
+
+TEST(DataCategories, GetCategoryReadsLabelsAndMovesTheRangeToTheFront) {
+  Fixture f(6);
+  f.add("region", 'C', {2, 1, 2, 3, 1, 2});
+  f.add("income", 'N', {1, 2, 3, 4, 5, 6});
+  writeFile(f.dir.file("set.daL"), "[REGION]\nnLevels=2\n1=North\n2=South\n");
+  std::vector<double> out(6);
+  std::vector<Category> categories;
+  EXPECT_EQ(f.data.getCategory("Region", out, 2, 4, categories, nullptr, true, 1), 3);
+  EXPECT_EQ(categories[1].label, "South");
+  EXPECT_EQ(categories[2].label, "3");  // a code beyond the labelled ones
+  EXPECT_EQ(categories[1].count, 3u);
+  EXPECT_EQ(std::vector<double>(out.begin(), out.begin() + 3), (std::vector<double>{1, 2, 3}));
+  EXPECT_EQ(failureText([&] { f.data.getCategory("income", out, 1, 6, categories); }),
+            "income is not categorical");
+  EXPECT_EQ(failureText([&] { f.data.getCategory("ghost", out, 1, 6, categories); }),
+            "DataArray::getCategory: Variable ghost not found");
+}
+
+}  // namespace
+}  // namespace tessary

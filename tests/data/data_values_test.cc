@@ -1,0 +1,470 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "data/data_array.h"
+#include "data/data_ref.h"
+#include "data/data_set_builder.h"
+#include "data/encodings.h"
+#include "frame/failure.h"
+#include "frame/missing.h"
+#include "test_support.h"
+
+namespace tessary {
+namespace {
+
+using testing::readFile;
+using testing::ScratchDir;
+using testing::writeFile;
+
+std::string failureText(auto&& body) {
+  try {
+    body();
+  } catch (const Failure& failure) {
+    return failure.text();
+  }
+  return "(no failure)";
+}
+
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// A fresh data array of `records` records with one variable "V".
+struct Fixture {
+  ScratchDir dir;
+  DataArray data;
+  explicit Fixture(std::uint32_t records) {
+    createDataArray(dir.file("set.daH"), records);
+    data.open(dir.file("set.daH"));
+    data.loadHeader();
+    data.addVariable("", "v", "", 'N', -1, -1, -1, 0, 2);
+  }
+  // Writes values, returns the caller's array as the writer left it.
+  std::vector<double> write(std::vector<double> values) {
+    data.SetValue("v", values);
+    return values;
+  }
+  std::vector<double> read(std::int64_t from, std::int64_t to) {
+    std::vector<double> out(static_cast<std::size_t>(std::llabs(to - from) + 1), -99.0);
+    data.getValue("V", out, from, to);
+    return out;
+  }
+  const VariableRecord& record() { return *data.find("V"); }
+  // The stored bytes of the variable's region.
+  std::string region(std::size_t bytes) {
+    return readFile(dir.file("set.daD"))
+        .substr(static_cast<std::size_t>(record().dataOffset), bytes);
+  }
+};
+
+std::string bytes(std::initializer_list<int> list) {
+  std::string out;
+  for (int b : list)
+    out += static_cast<char>(b);
+  return out;
+}
+
+bool sameBits(double a, double b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+TEST(DataValues, WriterChoosesTheCompactCodeWithStrictThresholds) {
+  struct Case {
+    std::vector<double> values;
+    char code;
+  };
+  const double M = MISSING;
+  const std::vector<Case> cases = {
+      {{0, 1, 1, 0}, '1'},
+      {{0, 1, M, 0}, '2'},
+      {{0, 1, 2, 2}, '2'},
+      {{0, 1, 2, M}, '4'},
+      {{0, 14, 3, 1}, '4'},
+      {{0, 15, 3, 1}, 'B'},
+      {{0, 13, M, 1}, '4'},
+      {{0, 14, M, 1}, 'B'},
+      {{0, 254, 1, 1}, 'B'},
+      {{0, 255, 1, 1}, 'S'},
+      {{0, 253, M, 1}, 'B'},
+      {{0, 65534, 1, 1}, 'S'},
+      {{0, 65535, 1, 1}, 'I'},
+      {{4294967294.0, 0, 1, 1}, 'I'},
+      {{4294967295.0, 0, 1, 1}, 'D'},
+      {{-5, 100, 0, 1}, 'b'},
+      {{-126, 126, 0, 1}, 'b'},
+      {{-127, 0, 0, 1}, 's'},
+      {{-128, 0, 0, 1}, 's'},
+      {{-1, 126, M, 1}, 's'},
+      {{-32766, 5, 0, 0}, 's'},
+      {{-32767, 5, 0, 0}, 'i'},
+      {{-2147483646.0, 0, 0, 0}, 'i'},
+      {{-2147483647.0, 0, 0, 0}, 'D'},
+      {{0, 2.5, 1, 1}, 'D'},
+      {{M, M, kNaN, -M}, 'D'},
+      {{3, 3, 3, 3}, '4'},
+      {{2, 2, 2, 2}, '2'},
+      {{1e300, 0, 0, 0}, 'D'},
+  };
+  for (const Case& c : cases) {
+    Fixture f(4);
+    std::vector<double> stored = f.write(c.values);
+    EXPECT_EQ(f.record().encoding, c.code) << c.values[0] << " " << c.values[1];
+    std::vector<double> back = f.read(1, 4);
+    for (std::size_t i = 0; i < 4; ++i) {
+      const double expected = c.code != 'D' && !std::isfinite(c.values[i]) ? MISSING : c.values[i];
+      EXPECT_TRUE(sameBits(back[i], expected)) << c.code << " record " << i + 1;
+      EXPECT_TRUE(sameBits(stored[i], expected)) << c.code << " record " << i + 1;
+    }
+  }
+}
+
+TEST(DataValues, ColumnSummaryInBothScanPaths) {
+  // Odd lengths put the last value in the scalar tail of the scan.
+  const double big = 9007199254740994.0;     // 2^53 + 2: integral
+  const double almost = 4503599627370495.5;  // 2^52 - 0.5: fractional
+  const std::vector<double> integral = {-0.0, big, 3, MISSING, -7, kNaN, 2};
+  ColumnSummary s = summarizeColumn(integral.data(), integral.size());
+  EXPECT_EQ(s.finiteCount, 5u);
+  EXPECT_TRUE(s.anyMissing);
+  EXPECT_TRUE(s.allIntegral);
+  EXPECT_TRUE(s.anyNegative);
+  EXPECT_EQ(s.minValue, -7);
+  EXPECT_EQ(s.maxValue, big);
+  for (std::size_t at = 0; at < 5; ++at) {
+    std::vector<double> values = {1, 2, 3, 4, 5};
+    values[at] = almost;
+    EXPECT_FALSE(summarizeColumn(values.data(), values.size()).allIntegral) << at;
+    values[at] = -0.25;
+    s = summarizeColumn(values.data(), values.size());
+    EXPECT_FALSE(s.allIntegral);
+    EXPECT_EQ(s.minValue, -0.25);
+    values[at] = -MISSING;
+    s = summarizeColumn(values.data(), values.size());
+    EXPECT_TRUE(s.anyMissing && s.allIntegral && !s.anyNegative);
+    EXPECT_EQ(s.finiteCount, 4u);
+  }
+  const std::vector<double> none = {kNaN, MISSING, -MISSING};
+  s = summarizeColumn(none.data(), none.size());
+  EXPECT_EQ(s.finiteCount, 0u);
+  EXPECT_TRUE(std::isinf(s.minValue) && s.minValue > 0);
+}
+
+TEST(DataValues, RecordFieldsAfterAWrite) {
+  Fixture f(5);
+  f.write({3, -2, MISSING, 7, kNaN});
+  const VariableRecord& r = f.record();
+  EXPECT_EQ(r.encoding, 'b');
+  EXPECT_EQ(r.width, 1);
+  EXPECT_EQ(r.validCount, 3);
+  EXPECT_EQ(r.minValue, -2);
+  EXPECT_EQ(r.maxValue, 7);
+  EXPECT_TRUE(r.isInteger);
+  EXPECT_EQ(f.region(5), bytes({3, 0xFE, 127, 7, 127}));
+
+  f.write({MISSING, MISSING, MISSING, MISSING, MISSING});
+  EXPECT_EQ(f.record().encoding, 'D');
+  EXPECT_EQ(f.record().validCount, 0);
+  EXPECT_TRUE(std::isinf(f.record().minValue));
+  EXPECT_TRUE(std::isinf(f.record().maxValue));
+
+  // Not-a-number stays as stored in a 'D' variable, also in the caller's array.
+  std::vector<double> stored = f.write({0.5, kNaN, 1, 2, 3});
+  EXPECT_TRUE(std::isnan(stored[1]));
+  EXPECT_TRUE(std::isnan(f.read(2, 2)[0]));
+  EXPECT_FALSE(f.record().isInteger);
+}
+
+TEST(DataValues, PackedFieldsFillBytesFromTheTopAndMultiByteElementsAreLittleEndian) {
+  Fixture one(10);
+  one.write({1, 0, 1, 1, 0, 0, 0, 1, 1, 1});
+  EXPECT_EQ(one.record().encoding, '1');
+  EXPECT_EQ(one.region(2), bytes({0xB1, 0xC0}));
+  EXPECT_EQ(readFile(one.dir.file("set.daD")).size(), 2u + 2u);  // mask, then the region
+
+  Fixture two(6);
+  two.write({1, MISSING, 0, 1, 1, 0});
+  EXPECT_EQ(two.record().encoding, '2');
+  EXPECT_EQ(two.region(2), bytes({0x71, 0x40}));
+  EXPECT_TRUE(std::isinf(two.read(2, 2)[0]));
+
+  Fixture four(3);
+  four.write({9, MISSING, 2});
+  EXPECT_EQ(four.record().encoding, '4');
+  EXPECT_EQ(four.region(2), bytes({0x9F, 0x20}));
+
+  Fixture wide(2);
+  wide.write({300, 65534});
+  EXPECT_EQ(wide.region(4), bytes({0x2C, 0x01, 0xFE, 0xFF}));
+  wide.write({-2, MISSING});
+  EXPECT_EQ(wide.record().encoding, 'b');
+  wide.write({-40000, MISSING});
+  EXPECT_EQ(wide.region(8), bytes({0xC0, 0x63, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F}));
+}
+
+TEST(DataValues, RangesReadOnlyTheirBytesInEitherOrder) {
+  Fixture f(10);
+  f.write({1, 0, 1, 1, 0, 0, 0, 1, 1, 1});
+  // Records 9..10 sit in byte 1 alone, which ends the file.
+  EXPECT_EQ(f.read(9, 10), (std::vector<double>{1, 1}));
+  EXPECT_EQ(f.read(5, 3), (std::vector<double>{1, 1, 0}));
+  EXPECT_EQ(f.read(2, 3), (std::vector<double>{0, 1}));
+  EXPECT_EQ(failureText([&] { f.read(1, 11); }), "DataArray::getValue:Range beyond: 1-11");
+  EXPECT_EQ(failureText([&] { f.read(0, 2); }), "DataArray::getValue:Range beyond: 0-2");
+  std::vector<double> small(2);
+  EXPECT_EQ(failureText([&] { f.data.getValue("v", small, 1, 3); }),
+            "DataArray::getValue: INVALID ADDRESS");
+  EXPECT_EQ(failureText([&] { f.data.getValue("w", small, 1, 2); }),
+            "DataArray::getValue:Variable W not found.");
+  f.data.addVariable("", "e", "", 'E', -1, -1, 5, 0, 0);
+  EXPECT_EQ(failureText([&] { f.data.getValue("e", small, 1, 2); }), "E is an expression.");
+  f.data.find("V")->valueTag = -4;
+  EXPECT_EQ(f.data.getValue("v", small, 1, 2), 0);
+  f.data.find("V")->valueTag = 6;
+  EXPECT_EQ(f.data.getValue("v", small, 1, 2), 6);
+}
+
+TEST(DataValues, RegionsAreReusedWhenLargeEnoughAndAppendedOtherwise) {
+  Fixture f(16);
+  std::vector<double> flags(16, 1.0);
+  f.write(flags);
+  const std::int64_t first = f.record().dataOffset;
+  EXPECT_EQ(first, 2);
+  std::vector<double> bytesWide(16, 200.0);
+  f.write(bytesWide);
+  EXPECT_EQ(f.record().encoding, 'B');
+  EXPECT_EQ(f.record().dataOffset, 4);  // appended after the 2-byte '1' region
+  f.write(flags);
+  EXPECT_EQ(f.record().dataOffset, 4);  // the 'B' region holds the '1' form
+  EXPECT_EQ(readFile(f.dir.file("set.daD")).size(), 20u);
+  EXPECT_EQ(f.read(1, 16), flags);
+}
+
+TEST(DataValues, EveryEncodingSurvivesRandomRoundTripsAndSubRanges) {
+  std::mt19937_64 random(20261205);
+  struct Shape {
+    double low, high;
+    bool missing;
+    char code;
+  };
+  const std::vector<Shape> shapes = {
+      {0, 1, false, '1'},     {0, 2, false, '2'},     {0, 1, true, '2'},
+      {0, 13, true, '4'},     {0, 254, false, 'B'},   {0, 60000, true, 'S'},
+      {0, 4e9, false, 'I'},   {-120, 100, true, 'b'}, {-30000, 20, false, 's'},
+      {-2e9, 2e9, true, 'i'},
+  };
+  for (const Shape& shape : shapes) {
+    for (std::uint32_t records : {1u, 7u, 9u, 8195u}) {
+      Fixture f(records);
+      std::uniform_int_distribution<std::int64_t> pick(static_cast<std::int64_t>(shape.low),
+                                                       static_cast<std::int64_t>(shape.high));
+      std::vector<double> values(records);
+      for (double& v : values)
+        v = static_cast<double>(pick(random));
+      values[0] = shape.low;
+      if (records > 1) values[records - 1] = shape.high;
+      if (shape.missing) values[random() % records] = records == 1 ? MISSING : kNaN;
+      std::vector<double> expected = values;
+      for (double& v : expected)
+        if (!std::isfinite(v)) v = MISSING;
+      if (records == 1 && shape.missing) continue;  // no finite value: 'D'
+      EXPECT_EQ(f.write(values), expected) << shape.code;
+      if (records > 1) {
+        EXPECT_EQ(f.record().encoding, shape.code) << records;
+      }
+      EXPECT_EQ(f.read(1, records), expected);
+      for (int trial = 0; trial < 20; ++trial) {
+        const std::int64_t a = 1 + static_cast<std::int64_t>(random() % records);
+        const std::int64_t b = 1 + static_cast<std::int64_t>(random() % records);
+        const std::vector<double> part = f.read(a, b);
+        const std::int64_t lo = std::min(a, b);
+        EXPECT_TRUE(std::equal(part.begin(), part.end(), expected.begin() + (lo - 1)))
+            << shape.code << " " << a << ".." << b;
+      }
+    }
+  }
+}
+
+TEST(DataValues, ReadOnlyCodesWrittenByOthersAreRead) {
+  Fixture f(3);
+  f.write({0.5, 0.5, 0.5});  // a 'D' region of 24 bytes to overwrite by hand
+  const std::int64_t offset = f.record().dataOffset;
+  std::string file = readFile(f.dir.file("set.daD"));
+  const std::int64_t longs[3] = {-5, std::numeric_limits<std::int64_t>::max(), 1LL << 40};
+  std::memcpy(file.data() + offset, longs, sizeof longs);
+  writeFile(f.dir.file("set.daD"), file);
+  DataArray again;
+  again.open(f.dir.file("set.daH"));
+  f.data.saveHeader();
+  again.loadHeader();
+  again.find("V")->encoding = 'L';
+  std::vector<double> out(3);
+  again.getValue("v", out, 1, 3);
+  EXPECT_EQ(out, (std::vector<double>{-5, MISSING, 1099511627776.0}));
+
+  const std::uint32_t floats[3] = {0x3FC00000u, 0x7F7FFFFFu, 0xC0200000u};  // 1.5, missing, -2.5
+  std::memcpy(file.data() + offset, floats, sizeof floats);
+  writeFile(f.dir.file("set.daD"), file);
+  again.find("V")->encoding = 'F';
+  again.find("V")->width = 4;
+  again.getValue("v", out, 1, 3);
+  EXPECT_EQ(out, (std::vector<double>{1.5, MISSING, -2.5}));
+  // An unknown code reads as doubles.
+  again.find("V")->encoding = 'Q';
+  EXPECT_NO_THROW(again.getValue("v", out, 1, 1));
+}
+
+TEST(DataValues, HoleBitmapFormExpandsPresentValues) {
+  Fixture f(10);
+  const std::vector<double> present = {4, 5, 6, 7, 8, 9, 10, 11};
+  const std::uint8_t holes[2] = {0x02, 0x02};  // records 2 and 10
+  f.data.SetValue("v", present, RecordBitmap{holes, 10});
+  EXPECT_EQ(f.read(1, 10), (std::vector<double>{4, MISSING, 5, 6, 7, 8, 9, 10, 11, MISSING}));
+  EXPECT_EQ(f.record().validCount, 8);
+  EXPECT_EQ(failureText([&] {
+              f.data.SetValue("v", present, RecordBitmap{holes, 16});
+            }),
+            "Invalid mask length.\n");
+  EXPECT_NE(failureText([&] {
+              f.data.SetValue("v", std::span(present).first(7), RecordBitmap{holes, 10});
+            }),
+            "(no failure)");
+  EXPECT_EQ(failureText([&] {
+              f.data.SetValue("w", present, RecordBitmap{holes, 10});
+            }),
+            "Variable W not found.");
+}
+
+TEST(DataValues, CorruptedFilesEndInMessages) {
+  Fixture f(10);
+  f.write({1, 2, 3, 4, 5, 6, 7, 8, 9, 1000});  // 'S', 20 bytes at offset 2
+  const std::string daD = f.dir.file("set.daD");
+  std::string content = readFile(daD);
+
+  // A region cut short by a truncated value file.
+  writeFile(daD, content.substr(0, 12));
+  std::vector<double> out(10);
+  const std::string text = failureText([&] { f.data.getValue("v", out, 1, 10); });
+  EXPECT_EQ(text.rfind("Read USHORT daD file error!\nError Code: (0)\nVariable: v", 0), 0u) << text;
+  EXPECT_EQ(f.data.getValue("v", out, 1, 5), 0);  // what is there still reads
+
+  // An offset far beyond the file, a negative one, a width that does not fit its code.
+  writeFile(daD, content);
+  f.data.find("V")->dataOffset = std::int64_t{1} << 62;
+  EXPECT_EQ(failureText([&] {
+              f.data.getValue("V", out, 1, 10);
+            }).rfind("Read USHORT daD file error!\nError Code: (", 0),
+            0u);
+  f.data.find("V")->dataOffset = -5;
+  f.data.find("V")->validCount = 3;
+  EXPECT_EQ(failureText([&] {
+              f.data.getValue("V", out, 1, 10);
+            }).rfind("Read USHORT daD file error!", 0),
+            0u);
+  f.data.find("V")->dataOffset = 2;
+  f.data.find("V")->width = 8;
+  EXPECT_EQ(failureText([&] { f.data.getValue("V", out, 1, 10); }),
+            "DataArray::getValue:Variable V has width 8, which does not fit its encoding 'S'.");
+
+  // A record count no value file can back is refused before any column is allocated.
+  f.data.find("V")->width = 2;
+  f.data.recordCount = 4000000000u;
+  ColumnBuffer<double> column;
+  EXPECT_NE(failureText([&] { f.data.readColumn("v", column); }).find("more than its value file"),
+            std::string::npos);
+  EXPECT_EQ(column.size(), 0u);
+}
+
+TEST(DataValues, OpenFailuresAndReadOnlyDataArrays) {
+  ScratchDir dir;
+  createDataArray(dir.file("ro.daH"), 4);
+  DataArray writer;
+  writer.open(dir.file("ro.daH"));
+  writer.loadHeader();
+  writer.addVariable("", "v", "", 'N', -1, -1, -1, 0, 2);
+  std::vector<double> values = {1, 2, 3, 4};
+  writer.SetValue("v", values);
+  writer.saveHeader();
+
+  // A value file that cannot be opened at all (a directory in its place).
+  std::filesystem::rename(dir.file("ro.daD"), dir.file("kept.daD"));
+  std::filesystem::create_directory(dir.file("ro.daD"));
+  DataArray blind;
+  blind.open(dir.file("ro.daH"));
+  blind.loadHeader();
+  std::vector<double> out(4);
+  const std::string path = dir.file("ro.daD");
+  EXPECT_EQ(failureText([&] { blind.getValue("v", out, 1, 4); }),
+            "DataArray::getValue:\nCan't open file " + path +
+                " to read.\n\nError Code: (21)\nVariable: v");
+  EXPECT_EQ(blind.lastError, 21);
+  std::filesystem::remove(dir.file("ro.daD"));
+  std::filesystem::rename(dir.file("kept.daD"), dir.file("ro.daD"));
+
+  std::filesystem::permissions(dir.file("ro.daD"), std::filesystem::perms::owner_read);
+  std::filesystem::permissions(dir.file("ro.msk"), std::filesystem::perms::owner_read);
+  DataArray reader;
+  const bool writable = reader.open(dir.file("ro.daH"));
+  if (writable) GTEST_SKIP() << "running with privileges that ignore permissions";
+  EXPECT_TRUE(reader.readOnly());
+  reader.loadHeader();
+  reader.getValue("v", out, 1, 4);
+  EXPECT_EQ(out, values);
+  std::vector<double> other = {9, 9, 9, 9};
+  reader.SetValue("v", other);  // ignored
+  EXPECT_EQ(other[0], 9);
+  EXPECT_FALSE(reader.saveHeader());
+}
+
+TEST(DataRef, LoadsItsLayoutAndRefusesTruncatedFiles) {
+  ScratchDir dir;
+  writeDataRef(dir.file("ref.daR"), 100.0,
+               {{1, 3, false, 101}, {2, 5, false, 202}, {0, 2, true, 303}});
+  const std::string bytes = readFile(dir.file("ref.daR"));
+  ASSERT_EQ(bytes.size(), 12u + 17u * 3u);
+  std::int32_t n;
+  std::memcpy(&n, bytes.data(), 4);
+  EXPECT_EQ(n, 3);
+  double key;
+  std::memcpy(&key, bytes.data() + 12 + 8, 8);
+  EXPECT_EQ(key, 202);
+  std::uint32_t children;
+  std::memcpy(&children, bytes.data() + 12 + 24 + 4, 4);
+  EXPECT_EQ(children, 5u);
+  EXPECT_EQ(bytes[12 + 36 + 2], 1);
+  std::uint32_t parents;
+  std::memcpy(&parents, bytes.data() + 12 + 39 + 4, 4);
+  EXPECT_EQ(parents, 2u);
+
+  DataRef ref;
+  ASSERT_TRUE(ref.load(dir.path() + "/", "ref"));
+  EXPECT_EQ(ref.entryCount(), 3u);
+  EXPECT_EQ(ref.amplifier(), 100.0);
+  EXPECT_EQ(ref.refKey(2), 303);
+  EXPECT_EQ(ref.childCount(1), 5u);
+  EXPECT_TRUE(ref.skip(2));
+  EXPECT_EQ(ref.parentCount(0), 1u);
+
+  writeFile(dir.file("ref.daR"), bytes.substr(0, bytes.size() - 1));
+  EXPECT_EQ(failureText([&] { ref.load(dir.path() + "/", "ref"); }),
+            "DataRef::load(): File " + dir.file("ref.daR") + " is truncated.\n");
+  std::string huge = bytes;
+  const std::int32_t many = 0x7FFFFFFF;
+  std::memcpy(huge.data(), &many, 4);
+  writeFile(dir.file("ref.daR"), huge);
+  EXPECT_NE(failureText([&] { ref.load(dir.path() + "/", "ref"); }).find("truncated"),
+            std::string::npos);
+  writeFile(dir.file("ref.daR"), std::string("\xFF\xFF\xFF\xFF", 4));
+  ASSERT_TRUE(ref.load(dir.path() + "/", "ref"));
+  EXPECT_EQ(ref.entryCount(), 0u);
+  EXPECT_EQ(ref.amplifier(), 1.0);
+  EXPECT_EQ(failureText([&] { ref.load(dir.path() + "/", "none"); }),
+            "DataRef::load(): Can't open file " + dir.file("none.daR") + " to read.\n");
+}
+
+}  // namespace
+}  // namespace tessary
