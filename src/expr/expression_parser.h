@@ -14,6 +14,7 @@
 
 #include "expr/expression_scanner.h"
 #include "expr/function_table.h"
+#include "expr/recode_rule.h"
 #include "expr/token.h"
 #include "expr/token_stack.h"
 
@@ -44,6 +45,15 @@ class ExpressionParser {
   std::size_t postfixLength() const { return output_.size(); }
   // The distinct variable names of the expression, in name order.
   const std::set<std::string>& variableNames() const { return variableNames_; }
+
+  // The current recode/trunc rule: parseRule replaces it (on failure the rule's error
+  // text holds the message and the rule has no groups); applyRule runs it over a column.
+  bool parseRule(const char* text, std::size_t length) { return currentRule_.parse(text, length); }
+  bool parseRule(std::string_view text) { return currentRule_.parse(text); }
+  void applyRule(double* values, std::int64_t fromRec, std::int64_t toRec, bool setMissing) const {
+    currentRule_.apply(values, fromRec, toRec, setMissing);
+  }
+  const RecodeRule& currentRule() const { return currentRule_; }
 
   int errorCount() const { return errorCount_; }
   const std::string& errorMessage() const { return errorMessage_; }
@@ -82,6 +92,7 @@ class ExpressionParser {
   std::set<std::string> variableNames_;
   int errorCount_ = 0;
   std::string errorMessage_;
+  RecodeRule currentRule_;
 };
 
 }  // namespace tessary
