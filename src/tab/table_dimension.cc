@@ -1,6 +1,8 @@
 #include "tab/table_dimension.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 
 #include "frame/failure.h"
@@ -10,6 +12,13 @@ namespace tessary {
 namespace {
 
 constexpr double kMaxIntegerCategories = 1000000;
+
+// Whether a finite value has no fractional part; doubles of 2^52 and more always
+// qualify. Cheaper than fmod on every record.
+bool isWhole(double v) {
+  if (!(std::fabs(v) < 4503599627370496.0)) return true;
+  return static_cast<double>(static_cast<std::int64_t>(v)) == v;
+}
 
 }  // namespace
 
@@ -34,7 +43,7 @@ void TableDimension::form(double* values, std::size_t count,
     if (!any || v < min) min = v;
     if (!any || v > max) max = v;
     any = true;
-    if (std::fmod(v, 1.0) != 0) integral = false;
+    if (!isWhole(v)) integral = false;
   }
   if (!any) return;  // no category: the caller reports the empty dimension
 
@@ -67,13 +76,16 @@ void TableDimension::form(double* values, std::size_t count,
 }
 
 long long TableDimension::indexOf(double value) const {
-  const double whole = std::trunc(value);
+  // Truncation through a 64-bit integer; values beyond any category are out of range.
+  if (!(std::fabs(value) < 9e15)) return -1;
+  const auto whole = static_cast<long long>(value);
   if (kind_ == Kind::kLabels) {
-    if (!(std::fabs(whole) < 2147483648.0)) return -1;
-    auto at = labelPosition_.find(static_cast<int>(whole));
-    return at == labelPosition_.end() ? -1 : static_cast<long long>(at->second);
+    auto at =
+        labelPosition_.find(static_cast<int>(std::clamp<long long>(whole, INT32_MIN, INT32_MAX)));
+    return at == labelPosition_.end() || at->first != whole ? -1
+                                                            : static_cast<long long>(at->second);
   }
-  const double index = std::trunc(whole - base_);
+  const double index = static_cast<double>(whole) - base_;
   if (!(std::fabs(index) < 9e15)) return -1;
   return static_cast<long long>(index);
 }

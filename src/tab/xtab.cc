@@ -42,47 +42,70 @@ void XTab::setup(int mode, std::string filter, std::string weight, std::string l
 
 void XTab::selectRecords() {
   const std::size_t n = source_.recordCount();
-  all_.resize(std::max(n, source_.bufferSize()));
-  selected_.resize(n);
   LabelMap ignored;
-  std::size_t kept = n;
-  if (filter_.empty()) {
-    for (std::size_t i = 0; i < n; ++i)
-      selected_[i] = static_cast<std::uint32_t>(i);
-  } else {
-    source_.evaluate(filter_, all_.data(), ignored);
-    kept = 0;
-    for (std::size_t i = 0; i < n; ++i)
-      if (all_[i] == 1.0) selected_[kept++] = static_cast<std::uint32_t>(i);
+  weights_.resize(std::max(n, source_.bufferSize()));
+  allSelected_ = filter_.empty();
+  selectedCount_ = n;
+  if (!allSelected_) {
+    // The filter goes through the weight buffer, which is evaluated next.
+    source_.evaluate(filter_, weights_.data(), ignored);
+    selection_.resize((n + 63) / 64);
+    std::fill(selection_.begin(), selection_.end(), 0);
+    selectedCount_ = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      const bool keep = weights_[i] == 1.0;
+      selection_[i / 64] |= static_cast<std::uint64_t>(keep) << (i % 64);
+      selectedCount_ += keep;
+    }
   }
-  selected_.resize(kept);
-  weights_.resize(kept);
   if (weight_.empty()) {
-    for (std::size_t k = 0; k < kept; ++k)
-      weights_[k] = 1.0;
+    weights_.resize(selectedCount_);
+    std::fill(weights_.begin(), weights_.end(), 1.0);
     return;
   }
-  source_.evaluate(weight_, all_.data(), ignored);
-  for (std::size_t k = 0; k < kept; ++k)
-    weights_[k] = all_[selected_[k]];
+  source_.evaluate(weight_, weights_.data(), ignored);
+  keepSelected(weights_);
+}
+
+void XTab::keepSelected(ColumnBuffer<double>& column) const {
+  if (!allSelected_) {
+    // In place, a 64-record word at a time: the k-th selected record never lies
+    // before position k.
+    const std::size_t n = source_.recordCount();
+    std::size_t k = 0;
+    for (std::size_t word = 0; word * 64 < n; ++word) {
+      const std::uint64_t bits = selection_[word];
+      const std::size_t first = word * 64;
+      const std::size_t count = std::min<std::size_t>(64, n - first);
+      if (bits == 0) continue;
+      if (bits == ~std::uint64_t{0}) {
+        std::copy(column.data() + first, column.data() + first + count, column.data() + k);
+        k += count;
+        continue;
+      }
+      for (std::size_t b = 0; b < count; ++b) {
+        column[k] = column[first + b];
+        k += (bits >> b) & 1;
+      }
+    }
+  }
+  column.resize(selectedCount_);
 }
 
 void XTab::evaluateSelected(const std::string& expression, ColumnBuffer<double>& column,
                             LabelMap& labels) {
-  source_.evaluate(expression, all_.data(), labels);
-  column.resize(selected_.size());
-  for (std::size_t k = 0; k < selected_.size(); ++k)
-    column[k] = all_[selected_[k]];
+  column.resize(std::max(source_.recordCount(), source_.bufferSize()));
+  source_.evaluate(expression, column.data(), labels);
+  keepSelected(column);
 }
 
 void XTab::summarizeVariables() {
   ColumnBuffer<double> values;
   for (const std::string& name : variables_) {
     LabelMap labels;
-    const char kind = source_.readVariable(name, all_.data(), labels);
-    values.resize(selected_.size());
-    for (std::size_t k = 0; k < selected_.size(); ++k)
-      values[k] = all_[selected_[k]];
+    values.resize(std::max(source_.recordCount(), source_.bufferSize()));
+    const char kind = source_.readVariable(name, values.data(), labels);
+    keepSelected(values);
     if (kind != 'C') {
       CellAccumulator cell;
       for (std::size_t k = 0; k < values.size(); ++k)
@@ -110,7 +133,7 @@ void XTab::tabulate() {
   ColumnBuffer<double> analysis, rows, columns;
   LabelMap analysisLabels, rowLabels, columnLabels;
   if (analysis_.empty()) {
-    analysis.resize(selected_.size());
+    analysis.resize(selectedCount_);
     for (double& x : analysis)
       x = 1.0;
   } else {
@@ -147,7 +170,7 @@ void XTab::tabulate() {
   table.allocate();
   const auto rowCount = static_cast<long long>(table.rows.size());
   const auto columnCount = static_cast<long long>(table.columnCount());
-  for (std::size_t k = 0; k < selected_.size(); ++k) {
+  for (std::size_t k = 0; k < selectedCount_; ++k) {
     const double x = analysis[k], w = weights_[k], r = rows[k];
     const double c = twoWay ? columns[k] : 0.0;
     if (!std::isfinite(x) || !std::isfinite(w) || !std::isfinite(r) || !std::isfinite(c)) continue;
@@ -171,7 +194,7 @@ void XTab::tabulate() {
     table.add(static_cast<std::size_t>(i), static_cast<std::size_t>(j), x, w);
   }
   std::printf("=======nRows:%zu Min Value:%g Max Value:%g nObs:%zu\n", table.rows.size(), rowMin,
-              rowMax, selected_.size());
+              rowMax, selectedCount_);
   if (twoWay)
     report_.twoWayTable(rowFormula_, colFormula_, table);
   else
@@ -189,8 +212,8 @@ std::int32_t XTab::summarizeByIdentifier() {
   const int shift = std::atoi(colFormula_.c_str());
   throwUnless(keysOut_ != nullptr && valuesOut_ != nullptr,
               "XTab::generate(): no output arrays for the summary.");
-  return summarizeByShiftedId(identifiers.data(), analysis.data(), weights_.data(),
-                              selected_.size(), shift, statistic, keysOut_, valuesOut_);
+  return summarizeByShiftedId(identifiers.data(), analysis.data(), weights_.data(), selectedCount_,
+                              shift, statistic, keysOut_, valuesOut_);
 }
 
 std::int32_t XTab::generate() {

@@ -39,6 +39,8 @@ class XTab {
  private:
   // Filter and weight over every record; the selected records' weights stay.
   void selectRecords();
+  // Packs the selected records' values at the front of a whole column.
+  void keepSelected(ColumnBuffer<double>& column) const;
   // Evaluates `expression` and keeps the selected records' values in `column`.
   void evaluateSelected(const std::string& expression, ColumnBuffer<double>& column,
                         LabelMap& labels);
@@ -55,9 +57,11 @@ class XTab {
   double* keysOut_ = nullptr;
   double* valuesOut_ = nullptr;
 
-  ColumnBuffer<double> all_;              // one value per record of the data set
-  ColumnBuffer<std::uint32_t> selected_;  // indices of the selected records
-  ColumnBuffer<double> weights_;          // per selected record
+  // Selected records: a bitmap over the data set (unused when every record is).
+  ColumnBuffer<std::uint64_t> selection_;
+  bool allSelected_ = true;
+  std::size_t selectedCount_ = 0;
+  ColumnBuffer<double> weights_;  // per selected record
 };
 
 // The comma-separated names of a list, empty items dropped, in order.

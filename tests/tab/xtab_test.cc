@@ -191,6 +191,30 @@ TEST_F(XTabTest, FailuresLeaveTheOutputAlone) {
   EXPECT_EQ(output(), "kept");
 }
 
+TEST_F(XTabTest, SelectionAcrossWholeAndPartialBitmapWords) {
+  FakeSource big;
+  const int n = 300;
+  std::vector<double> filter(n), rows(n), x(n, 1.0);
+  int expected[3] = {};
+  for (int i = 0; i < n; ++i) {
+    filter[i] = i < 128 || (i % 3 == 0 && i % 7 != 0) ? 1 : 0;
+    rows[i] = 1 + (i * 7 % 3);
+    if (filter[i] == 1) ++expected[static_cast<int>(rows[i]) - 1];
+  }
+  big.columns = {{"F", filter}, {"R", rows}, {"X", x}};
+  XTab xtab(big);
+  Options options{1};
+  xtab.setup(1, "F", "", "X", "R", "", options.bytes);
+  ::testing::internal::CaptureStdout();
+  xtab.generate();
+  ::testing::internal::GetCapturedStdout();
+  for (int r = 0; r < 3; ++r)
+    EXPECT_NE(output().find("<tr class=\"cell2\"><td>" + std::to_string(r + 1) +
+                            "</td><td class=\"cell1\">" + std::to_string(expected[r]) + "</td>"),
+              std::string::npos)
+        << r;
+}
+
 TEST_F(XTabTest, SummaryByShiftedIdentifier) {
   XTab xtab(source_);
   Options options{};
