@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "frame/failure.h"
 #include "platform/presenter.h"
 
 namespace tessary::testing {
@@ -52,6 +53,17 @@ class ScopedEnv {
   bool had_;
   std::string old_;
 };
+
+// The text of the Failure `body` raises, or "(no failure)".
+template <class Body>
+std::string failureText(Body&& body) {
+  try {
+    body();
+  } catch (const Failure& failure) {
+    return failure.text();
+  }
+  return "(no failure)";
+}
 
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& content);

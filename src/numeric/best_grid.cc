@@ -4,6 +4,7 @@
 #include <iostream>
 #include <limits>
 
+#include "numeric/saturating_cast.h"
 #include "numeric/small_statistics.h"
 
 namespace tessary {
@@ -24,15 +25,6 @@ double gridBelow(double q) {
 }
 double gridAbove(double q) {
   return q == std::trunc(q) ? q : std::trunc(q) + 1.0;
-}
-
-std::int32_t saturatingInt32(double value) {
-  if (std::isnan(value)) return 0;
-  if (value >= std::numeric_limits<std::int32_t>::max())
-    return std::numeric_limits<std::int32_t>::max();
-  if (value <= std::numeric_limits<std::int32_t>::min())
-    return std::numeric_limits<std::int32_t>::min();
-  return static_cast<std::int32_t>(value);
 }
 
 }  // namespace

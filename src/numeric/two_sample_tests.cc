@@ -6,6 +6,7 @@
 #include <map>
 #include <utility>
 
+#include "numeric/saturating_cast.h"
 #include "numeric/small_statistics.h"
 #include "numeric/special_functions.h"
 
@@ -19,12 +20,7 @@ constexpr std::int32_t kMaxBins2 = 510;
 // A bin value truncated toward zero to its integer key; values outside the 32-bit
 // range saturate and a NaN counts as 0.
 std::int32_t binKey(double value) {
-  if (std::isnan(value)) return 0;
-  if (value >= std::numeric_limits<std::int32_t>::max())
-    return std::numeric_limits<std::int32_t>::max();
-  if (value <= std::numeric_limits<std::int32_t>::min())
-    return std::numeric_limits<std::int32_t>::min();
-  return static_cast<std::int32_t>(value);
+  return saturatingInt32(value);
 }
 
 // Bin count of a descriptor (element 13), clamped to what the caller may describe.

@@ -4,6 +4,7 @@
 
 #include "frame/missing.h"
 #include "frame/number_format.h"
+#include "numeric/saturating_cast.h"
 
 namespace tessary {
 namespace {
@@ -12,13 +13,6 @@ constexpr double kLargest = 1e200;
 
 bool usable(double v) {
   return std::isfinite(v) && v > -kLargest && v < kLargest;
-}
-
-// The weighted count stays a 32-bit integer; sums beyond its range saturate.
-std::int32_t truncateToCount(double v) {
-  if (!(v > -2147483648.0)) return INT32_MIN;
-  if (!(v < 2147483648.0)) return INT32_MAX;
-  return static_cast<std::int32_t>(v);
 }
 
 }  // namespace
@@ -52,7 +46,8 @@ void CellAccumulator::add(double x, double w) {
   sumXX += x * x;
   sumXW += x * w;
   sumXXWW += x * x * w * w;
-  weightedCount = truncateToCount(weightedCount + w);
+  // The weighted count stays a 32-bit integer; sums beyond its range saturate.
+  weightedCount = saturatingInt32(weightedCount + w);
   if (x < min) min = x;
   if (x > max) max = x;
 }

@@ -65,14 +65,7 @@ std::string recordBytes(std::uint32_t id, const char* name, char kind, std::int6
   return bytes;
 }
 
-std::string failureText(auto&& body) {
-  try {
-    body();
-  } catch (const Failure& failure) {
-    return failure.text();
-  }
-  return "(no failure)";
-}
+using testing::failureText;
 
 TEST(DataArrayHeader, LoadsTheByteLayoutAndSavesItBackInNameOrder) {
   ScratchDir dir;

@@ -23,14 +23,7 @@ using testing::readFile;
 using testing::ScratchDir;
 using testing::writeFile;
 
-std::string failureText(auto&& body) {
-  try {
-    body();
-  } catch (const Failure& failure) {
-    return failure.text();
-  }
-  return "(no failure)";
-}
+using testing::failureText;
 
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 

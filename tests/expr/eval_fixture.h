@@ -15,16 +15,6 @@
 
 namespace tessary::testing {
 
-template <class Body>
-std::string failureText(Body&& body) {
-  try {
-    body();
-  } catch (const Failure& failure) {
-    return failure.text();
-  }
-  return "(no failure)";
-}
-
 // Compares vectors treating every missing value as equal to MISSING.
 inline bool sameValues(const std::vector<double>& a, const std::vector<double>& b) {
   if (a.size() != b.size()) return false;

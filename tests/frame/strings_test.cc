@@ -12,14 +12,7 @@
 namespace tessary {
 namespace {
 
-std::string failureText(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Failure& failure) {
-    return failure.text();
-  }
-  return "(no failure)";
-}
+using testing::failureText;
 
 TEST(PackedStrings, ByteLayoutAndSplitting) {
   const std::string packed = packStrings({"a", "bc"});

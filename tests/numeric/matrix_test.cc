@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "test_support.h"
+
 #include <cfloat>
 #include <cmath>
 #include <functional>
@@ -12,14 +14,7 @@
 namespace tessary {
 namespace {
 
-std::string failureText(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Failure& failure) {
-    return failure.text();
-  }
-  return "(no failure)";
-}
+using testing::failureText;
 
 Matrix fromRows(int rows, int cols, std::initializer_list<double> values) {
   Matrix m(rows, cols);
