@@ -60,7 +60,7 @@ double shiftOf(int digits) {
 
 double truncatedKey(double value, double shift) {
   if (!std::isfinite(value)) return MISSING;
-  return std::trunc(value / shift);
+  return std::trunc(shift == 1.0 ? value : value / shift);
 }
 
 // Runs of equal keys over the n records of `keys`.
@@ -262,17 +262,20 @@ namespace {
 // records.
 constexpr std::size_t kMostDirectBuckets = 1 << 16;
 
-void aggregateByBuckets(int op, double* x, const double* w, const double* keys, std::size_t n,
-                        double lowest, std::size_t buckets, AggregateScratch& scratch) {
+void aggregateByBuckets(int op, double* x, const double* w, const double* base, double shift,
+                        std::size_t n, double lowest, std::size_t buckets,
+                        AggregateScratch& scratch) {
   scratch.totals.resize(buckets);
   BucketTotal* totals = scratch.totals.data();
   std::fill_n(totals, buckets, BucketTotal{});
-  auto bucketOf = [&](double key) {
+  // Keys are formed again in each pass: cheaper than a fresh key column.
+  auto bucketOf = [&](double value) {
+    const double key = truncatedKey(value, shift);
     return std::isfinite(key) ? static_cast<std::size_t>(key - lowest) : buckets - 1;
   };
   const bool weighted = w != nullptr && (op == kAggregateMean || op == kAggregateSum);
   for (std::size_t i = 0; i < n; ++i) {
-    BucketTotal& t = totals[bucketOf(keys[i])];
+    BucketTotal& t = totals[bucketOf(base[i])];
     const double v = x[i];
     if (t.records++ == 0) t.first = v;
     if (op == kAggregateGet) {
@@ -331,7 +334,7 @@ void aggregateByBuckets(int op, double* x, const double* w, const double* keys, 
     t.value = 0.0;  // from here on: the running position for CSERIALBY
   }
   for (std::size_t i = 0; i < n; ++i) {
-    BucketTotal& t = totals[bucketOf(keys[i])];
+    BucketTotal& t = totals[bucketOf(base[i])];
     switch (op) {
       case kAggregateLevelCount:
       case kAggregateIdentifierCount:
@@ -356,23 +359,23 @@ bool onAggregate(int op, double* x, const double* w, const double* base, int dig
                  AggregateScratch& scratch) {
   if (n == 0 || digits < 0) return true;
   const double shift = shiftOf(digits);
-  scratch.keys.resize(n);
-  for (std::size_t i = 0; i < n; ++i)
-    scratch.keys[i] = truncatedKey(base[i], shift);
   double lowest = INFINITY;
   double highest = -INFINITY;
   for (std::size_t i = 0; i < n; ++i) {
-    const double key = scratch.keys[i];
+    const double key = truncatedKey(base[i], shift);
     if (!std::isfinite(key)) continue;
     lowest = std::min(lowest, key);
     highest = std::max(highest, key);
   }
   const double width = lowest <= highest ? highest - lowest + 1 : 1;
   if (width < static_cast<double>(kMostDirectBuckets)) {
-    aggregateByBuckets(op, x, w, scratch.keys.data(), n, lowest,
-                       static_cast<std::size_t>(width) + 1, scratch);
+    aggregateByBuckets(op, x, w, base, shift, n, lowest, static_cast<std::size_t>(width) + 1,
+                       scratch);
     return true;
   }
+  scratch.keys.resize(n);
+  for (std::size_t i = 0; i < n; ++i)
+    scratch.keys[i] = truncatedKey(base[i], shift);
   const std::size_t groups = orderByKey(scratch.keys.data(), n, scratch);
   const std::uint32_t* order = scratch.order.data();
   // The values (and weights) in key order, so each group lies in one block.
