@@ -45,6 +45,7 @@ void addVariable(const std::string& path, const char* name, char kind, std::vect
 
 struct FixedData {
   std::string directory;
+  std::string lookupTable;
   tessary::DataArray households;
   std::unique_ptr<tessary::CDA> combined;
 
@@ -72,17 +73,19 @@ struct FixedData {
     addVariable(cl, "U", 'N', {0.5, M, 2.5, 4});
     tessary::writeWholeFile(directory + "hh.daL", "[R]\n1=North\n2=East\n3=South\n");
     tessary::writeWholeFile(directory + "cl.daL", "[Z]\n1=Urban\n2=Rural\n");
-    tessary::writeWholeFile(directory + "t.txt", "1\t10\n2\t20\nNA\t0\n2020/01/01\t3\n");
+    // The lookup table lives at a fixed name so that seeds can name it.
+    lookupTable = tessary::temporaryDirectory() + "tessary_fuzz_lookup.txt";
+    tessary::writeWholeFile(lookupTable, "1\t10\n2\t20\nNA\t0\n2020/01/01\t3\n");
     tessary::writeWholeFile(directory + "s.daA", "hh.daH\ncl.daH\ncl.daR\n");
     households.open(hh);
     households.loadHeader();
     combined = std::make_unique<tessary::CDA>(directory + "s.daA");
     combined->load();
-    std::filesystem::current_path(directory);  // lookup names are relative to it
   }
   ~FixedData() {
     std::error_code ignored;
     std::filesystem::remove_all(directory, ignored);
+    std::filesystem::remove(lookupTable, ignored);
   }
 };
 
