@@ -23,6 +23,8 @@ inline constexpr std::size_t kMostLookupTables = 64;
 // Elementwise expressions run block by block, so the intermediate columns stay in cache.
 inline constexpr std::size_t kBlockSize = 2048;
 inline constexpr std::size_t kMostBlockedVariables = 8;
+// Numeric variables of a data array are read this many records at a time.
+inline constexpr std::size_t kSliceSize = 16 * kBlockSize;
 
 struct Slot {
   double* values = nullptr;
@@ -53,6 +55,7 @@ class Evaluator {
   bool runInBlocks(std::span<double> result);
   bool elementwiseOnly() const;
   void pushBlockOfVariable(const std::string& name);
+  void readSlices(std::size_t offset, std::size_t count);
   void step(const std::vector<Token>& postfix, std::size_t index);
   Slot& push();
   Slot& top(int fromTop = 0) { return slots_[static_cast<std::size_t>(depth_ - 1 - fromTop)]; }
@@ -90,11 +93,15 @@ class Evaluator {
 
   struct BlockedVariable {
     std::string name;
-    const double* values = nullptr;
+    const double* values = nullptr;  // record fromRec_ + valuesStart
+    std::size_t valuesStart = 0;
+    double* slice = nullptr;  // where slices are read to; null when read whole
+    bool inResult = false;
     char kind = 'N';
     LabelMap labels;
   };
   bool blocked_ = false;
+  double* resultBase_ = nullptr;
   std::size_t blockOffset_ = 0;
   std::vector<BlockedVariable> blockedVariables_;
   std::array<ColumnBuffer<double>, kMostBlockedVariables> blockedColumns_;

@@ -64,17 +64,24 @@ bool Evaluator::runInBlocks(std::span<double> result) {
   for (std::size_t k = 0; k < names.size(); ++k) {
     BlockedVariable variable;
     variable.name = names[k];
+    const bool first = intoResult && names[k] == postfix.front().text;
+    const bool sliced = source_.readsSlices() && source_.kindOf(names[k]) != 'C';
     double* column = result.data();
-    if (!(intoResult && names[k] == postfix.front().text)) {
-      blockedColumns_[k].resize(std::max<std::size_t>(slotSize_, 1));
+    if (!first) {
+      blockedColumns_[k].resize(sliced ? kSliceSize : std::max<std::size_t>(slotSize_, 1));
       column = blockedColumns_[k].data();
     }
-    const char kind = source_.fetchColumn(names[k], std::span<double>(column, slotSize_), fromRec_,
-                                          toRec_, variable.labels);
-    variable.kind = kind == 'C' ? 'C' : 'N';
-    if (variable.kind != 'C') variable.labels.clear();
-    anyCategorical |= variable.kind == 'C';
     variable.values = column;
+    variable.inResult = first;
+    if (sliced) {
+      variable.slice = column;
+    } else {
+      const char kind = source_.fetchColumn(names[k], std::span<double>(column, slotSize_),
+                                            fromRec_, toRec_, variable.labels);
+      variable.kind = kind == 'C' ? 'C' : 'N';
+      if (variable.kind != 'C') variable.labels.clear();
+      anyCategorical |= variable.kind == 'C';
+    }
     blockedVariables_.push_back(std::move(variable));
   }
   // Two categorical columns of a combined data array multiply into categories that
@@ -82,9 +89,11 @@ bool Evaluator::runInBlocks(std::span<double> result) {
   if (anyCategorical && source_.combined()) return false;
 
   const std::size_t total = range_;
+  resultBase_ = result.data();
   blocked_ = true;
   try {
     for (std::size_t offset = 0; offset < total; offset += kBlockSize) {
+      if (offset % kSliceSize == 0) readSlices(offset, std::min(kSliceSize, total - offset));
       blockOffset_ = offset;
       range_ = std::min(kBlockSize, total - offset);
       slots_[0].values = result.data() + offset;
@@ -102,6 +111,20 @@ bool Evaluator::runInBlocks(std::span<double> result) {
   return true;
 }
 
+void Evaluator::readSlices(std::size_t offset, std::size_t count) {
+  LabelMap none;
+  const auto from = fromRec_ + static_cast<std::int64_t>(offset);
+  const auto to = from + static_cast<std::int64_t>(count) - 1;
+  for (BlockedVariable& variable : blockedVariables_) {
+    if (variable.slice == nullptr) continue;
+    // The variable read into the result lands at its records' own place.
+    double* target = variable.inResult ? resultBase_ + offset : variable.slice;
+    source_.fetchColumn(variable.name, std::span<double>(target, count), from, to, none);
+    variable.values = target;
+    variable.valuesStart = offset;
+  }
+}
+
 void Evaluator::pushBlockOfVariable(const std::string& name) {
   const auto found =
       std::find_if(blockedVariables_.begin(), blockedVariables_.end(),
@@ -110,7 +133,7 @@ void Evaluator::pushBlockOfVariable(const std::string& name) {
   slot.valueTag = 'V';
   slot.kind = found->kind;
   slot.labels = found->labels;
-  const double* source = found->values + blockOffset_;
+  const double* source = found->values + (blockOffset_ - found->valuesStart);
   if (source != slot.values) std::memcpy(slot.values, source, range_ * sizeof(double));
 }
 
