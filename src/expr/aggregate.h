@@ -37,10 +37,25 @@ struct KeyedRecord {
   std::size_t position;
 };
 
+// One key's totals for the ON forms with few distinct keys.
+struct BucketTotal {
+  std::size_t records = 0;
+  double first = 0.0;
+  double value = 0.0;  // extreme or CGET value; then the CSERIALBY position
+  bool found = false;
+  double sum = 0.0;
+  double total = 0.0;  // weight total or finite count
+  double squares = 0.0;
+  double result = 0.0;
+};
+
 // Column-sized work space, kept for a whole evaluation.
 struct AggregateScratch {
   ColumnBuffer<double> keys;
-  ColumnBuffer<KeyedRecord> sorted;
+  ColumnBuffer<std::uint32_t> order;
+  ColumnBuffer<std::size_t> groupEnds;
+  ColumnBuffer<BucketTotal> totals;
+  ColumnBuffer<KeyedRecord> sorted;  // PCTL's values with their weights
   ColumnBuffer<double> values;
   ColumnBuffer<double> weights;
 };

@@ -70,6 +70,11 @@ bool DataArraySource::hasVariable(const std::string& upperName) {
   return storedAt(data_, upperName);
 }
 
+char DataArraySource::kindOf(const std::string& name) {
+  const VariableRecord* record = data_.find(upperCase(name));
+  return record != nullptr ? record->kind : 'N';
+}
+
 void DataArraySource::globalMask(std::vector<std::uint8_t>& bitmap) {
   readGlobalMask(data_, bitmap);
 }

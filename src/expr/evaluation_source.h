@@ -37,6 +37,10 @@ class EvaluationSource {
                            std::int64_t toRec, LabelMap& labels) = 0;
   virtual void aggregate(int op, double* x, const double* w, int digits, std::int64_t fromRec,
                          std::int64_t toRec, AggregateScratch& scratch) = 0;
+  // True when a numeric variable can be read a slice at a time as cheaply as whole;
+  // kindOf then tells a variable's kind without reading it.
+  virtual bool readsSlices() const { return false; }
+  virtual char kindOf(const std::string& /*name*/) { return 'N'; }
   // The record bitmaps behind GMASK() and ALLMISSED().
   virtual void globalMask(std::vector<std::uint8_t>& bitmap) = 0;
   virtual void holeUnion(std::vector<std::uint8_t>& bitmap) = 0;
@@ -53,6 +57,8 @@ class DataArraySource : public EvaluationSource {
                    std::int64_t toRec, LabelMap& labels) override {
     return fetchDataArrayColumn(data_, name, values, fromRec, toRec, labels);
   }
+  bool readsSlices() const override { return true; }
+  char kindOf(const std::string& name) override;
   void aggregate(int op, double* x, const double* w, int digits, std::int64_t fromRec,
                  std::int64_t toRec, AggregateScratch& scratch) override {
     groupAggregate(data_, op, x, w, digits, fromRec, toRec, scratch);

@@ -66,17 +66,12 @@ bool Evaluator::run(std::span<double> result, const double* weights, std::int64_
   toRec_ = toRec;
   range_ = static_cast<std::size_t>(toRec - fromRec + 1);
   weights_ = weights;
-  slots_[0].values = result.data();
-  depth_ = 0;
   lookupNames_.clear();
-  const std::vector<Token>& postfix = expression_.postfix();
-  for (std::size_t i = 0; i < postfix.size(); ++i)
-    step(postfix, i);
-  if (depth_ == 0) raiseFailure("Expression invalid: operand expected\n");
-  if (depth_ > 1) raiseFailure("Expression invalid: operator expected\n");
+  if (!runInBlocks(result)) {
+    slots_[0].values = result.data();
+    runPostfix();
+  }
   Slot& answer = slots_[0];
-  if (answer.valueTag == 'S') raiseFailure("Incorrect specification for lookup function");
-  if (answer.constant()) std::fill_n(answer.values, range_, answer.values[0]);
   lookupNames_.clear();
   if (labelsOut != nullptr) {
     labelsOut->clear();
@@ -85,13 +80,25 @@ bool Evaluator::run(std::span<double> result, const double* weights, std::int64_
   return answer.categorical();
 }
 
+void Evaluator::runPostfix() {
+  depth_ = 0;
+  const std::vector<Token>& postfix = expression_.postfix();
+  for (std::size_t i = 0; i < postfix.size(); ++i)
+    step(postfix, i);
+  if (depth_ == 0) raiseFailure("Expression invalid: operand expected\n");
+  if (depth_ > 1) raiseFailure("Expression invalid: operator expected\n");
+  Slot& answer = slots_[0];
+  if (answer.valueTag == 'S') raiseFailure("Incorrect specification for lookup function");
+  if (answer.constant()) std::fill_n(answer.values, range_, answer.values[0]);
+}
+
 Slot& Evaluator::push() {
   if (depth_ >= kEvaluationSlots) raiseFailure("ERROR: stack overflow, contact with techni\n");
   const auto index = static_cast<std::size_t>(depth_);
   Slot& slot = slots_[index];
   if (index > 0) {
     try {
-      buffers_[index].resize(std::max<std::size_t>(slotSize_, 1));
+      buffers_[index].resize(blocked_ ? kBlockSize : std::max<std::size_t>(slotSize_, 1));
     } catch (const std::bad_alloc&) {
       raiseFailure("Insufficient memory available");
     }
@@ -137,6 +144,10 @@ void Evaluator::step(const std::vector<Token>& postfix, std::size_t index) {
 }
 
 void Evaluator::pushVariable(const std::string& name) {
+  if (blocked_) {
+    pushBlockOfVariable(name);
+    return;
+  }
   Slot& slot = push();
   slot.valueTag = 'V';
   const char kind = source_.fetchColumn(name, std::span<double>(slot.values, slotSize_), fromRec_,

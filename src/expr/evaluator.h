@@ -20,6 +20,11 @@ namespace tessary {
 
 inline constexpr int kEvaluationSlots = 10;
 inline constexpr std::size_t kMostLookupTables = 64;
+// Elementwise expressions run block by block, so the intermediate columns stay in cache.
+inline constexpr std::size_t kBlockSize = 2048;
+inline constexpr std::size_t kMostBlockedVariables = 8;
+// Numeric variables of a data array are read this many records at a time.
+inline constexpr std::size_t kSliceSize = 16 * kBlockSize;
 
 struct Slot {
   double* values = nullptr;
@@ -43,6 +48,14 @@ class Evaluator {
            std::int64_t toRec, LabelMap* labelsOut);
 
  private:
+  // Runs the whole postfix list over range_ records into slot 0 and checks the outcome.
+  void runPostfix();
+  // Runs an elementwise expression block by block after reading its variables whole;
+  // false (nothing done) for any other expression.
+  bool runInBlocks(std::span<double> result);
+  bool elementwiseOnly() const;
+  void pushBlockOfVariable(const std::string& name);
+  void readSlices(std::size_t offset, std::size_t count);
   void step(const std::vector<Token>& postfix, std::size_t index);
   Slot& push();
   Slot& top(int fromTop = 0) { return slots_[static_cast<std::size_t>(depth_ - 1 - fromTop)]; }
@@ -77,6 +90,21 @@ class Evaluator {
   std::vector<std::string> lookupNames_;
   AggregateScratch scratch_;
   ColumnBuffer<double> extra_;
+
+  struct BlockedVariable {
+    std::string name;
+    const double* values = nullptr;  // record fromRec_ + valuesStart
+    std::size_t valuesStart = 0;
+    double* slice = nullptr;  // where slices are read to; null when read whole
+    bool inResult = false;
+    char kind = 'N';
+    LabelMap labels;
+  };
+  bool blocked_ = false;
+  double* resultBase_ = nullptr;
+  std::size_t blockOffset_ = 0;
+  std::vector<BlockedVariable> blockedVariables_;
+  std::array<ColumnBuffer<double>, kMostBlockedVariables> blockedColumns_;
 };
 
 // The rule of combined codes: left × 10^d + right, d the digit count of the right

@@ -51,6 +51,14 @@ TEST(Evaluator, StackAndOperandMessages) {
   EXPECT_EQ(set.error("<X"), "Expression invalid: missing operand\n");
   EXPECT_EQ(set.error("=1"), "Expression invalid: missing operand\n");
   EXPECT_EQ(set.error("Y+1"), "Variable Y not found.");
+  // A rule in a parameter's place gives the function one operand too few.
+  EXPECT_EQ(set.error("IIF(1,{1},2)"), "ERROR: IIF needs parameter(s)\n2 found\n3 expected");
+  EXPECT_EQ(set.error("LOG({1})"), "ERROR: LOG needs parameter(s)\n0 found\n1 expected");
+  EXPECT_EQ(set.error("{1}"), "Expression invalid: operand expected\n");
+  RecodeRule rule;
+  EXPECT_FALSE(rule.parse("{1;1}"));
+  EXPECT_FALSE(rule.errorText().empty());
+  EXPECT_EQ(set.error("X@{1;1}"), rule.errorText());
   EXPECT_EQ(set.error("ROUND(X,X)"), "ERROR: The 2nd param of ROUND() must be a constant");
   EXPECT_EQ(set.error("X@(1)"), "ERROR: Recode/Trunc RULE expected\n");
 
@@ -207,6 +215,50 @@ TEST(CategoricalProduct, CodesLabelsAndLimits) {
   double negative[] = {-1, 2};
   EXPECT_EQ(failureText([&] { combineCategories(negative, {}, digits, {}, 2); }),
             "The result of production on two categorical variables\nUnknown error occured.");
+}
+
+}  // namespace
+}  // namespace tessary
+
+namespace tessary {
+namespace {
+
+TEST(Evaluator, ElementwiseExpressionsRunInBlocksWithTheSameValues) {
+  // Records spanning several slices; MIN(0) adds zero but forces whole-column passes.
+  const std::uint32_t n = 70000;
+  EvalDataSet set(n);
+  std::vector<double> x(n), y(n), region(n);
+  for (std::uint32_t i = 0; i < n; ++i) {
+    x[i] = i % 17 == 0 ? MISSING : 0.5 + (i % 101);
+    y[i] = static_cast<double>(i % 7);
+    region[i] = 1 + i % 3;
+  }
+  set.add("X", x);
+  set.add("Y", y);
+  set.add("REGION", region, 'C');
+  set.labels("[REGION]\n1=North\n2=East\n3=South\n");
+  for (const char* text :
+       {"LOG(X)*2+IIF(Y>3,1,0)", "X*X+X", "X+1", "Y-X/2", "1+2", "IIF(REGION=\"East\",X,-Y)",
+        "ROUND(SQRT(X),1)+SEG(Y*100,2,1)", "!(X>50)|ISMISSING(X)", "VALUEOF(REGION)*10+Y"}) {
+    const std::string whole = std::string("(") + text + ")+MIN(0)";
+    EXPECT_TRUE(sameValues(set.eval(text), set.eval(whole))) << text;
+    EXPECT_TRUE(sameValues(set.eval(text, 1500, n - 300), set.eval(whole, 1500, n - 300))) << text;
+  }
+  // Against values formed here.
+  const std::vector<double> values = set.eval("LOG(X)*2+IIF(Y>3,1,0)", 2, n);
+  for (std::uint32_t i = 1; i < n; ++i) {
+    const double expected = std::log(x[i]) * 2 + (y[i] > 3 ? 1 : 0);
+    if (std::isfinite(expected))
+      ASSERT_DOUBLE_EQ(values[i - 1], expected) << i;
+    else
+      ASSERT_FALSE(std::isfinite(values[i - 1])) << i;
+  }
+  LabelMap labels;
+  set.eval("REGION", 1, n, &labels);
+  EXPECT_EQ(labels.size(), 3u);
+  EXPECT_EQ(set.error("ROUND(X,Y)"), "ERROR: The 2nd param of ROUND() must be a constant");
+  EXPECT_EQ(set.error("REGION=\"West\""), "ERROR: Label \"West\" not found.\n");
+  EXPECT_EQ(set.error("X(Y)"), "Expression invalid: operator expected\n");
 }
 
 }  // namespace
