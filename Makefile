@@ -5,6 +5,8 @@ FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 PREFIX     ?= /usr/local
 CMAKE_GEN  := -G Ninja
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS := parse parse_rule
 
 # Every Debian package the build, the tests, the benchmarks and the fuzzers need.
 PACKAGES := cmake ninja-build g++ pkg-config clang libclang-rt-14-dev \
@@ -48,6 +50,22 @@ sanitize: deps
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+
+# Each fuzz target runs for FUZZ_SECONDS from its seed corpus (new inputs are kept in
+# the build directory); any sanitizer finding or crash fails the run.
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DTESSARY_FUZZ=ON -DTESSARY_TESTS=OFF -DTESSARY_BENCH=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
+	set -e; for t in $(FUZZ_TARGETS); do \
+	  mkdir -p $(FUZZ_BUILD)/corpus/$$t $(FUZZ_BUILD)/findings; \
+	  dict=; [ -f fuzz/$$t.dict ] && dict=-dict=fuzz/$$t.dict; \
+	  echo "Fuzzing $$t for $(FUZZ_SECONDS) s"; \
+	  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  $(FUZZ_BUILD)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	    -artifact_prefix=$(FUZZ_BUILD)/findings/$$t- $$dict \
+	    $(FUZZ_BUILD)/corpus/$$t fuzz/corpus/$$t; \
+	done
 
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)

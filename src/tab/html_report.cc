@@ -47,6 +47,10 @@ std::string headingText(const CategoryHeading& heading) {
   return {};
 }
 
+PercentBases basesOf(const CrossTable& table, std::size_t r, std::size_t c) {
+  return {table.rowWeight[r], table.columnWeight[c], table.totalWeight};
+}
+
 }  // namespace
 
 std::string defaultNumber(double value) {
@@ -147,8 +151,7 @@ void HtmlReport::oneWayTable(std::string_view rowFormula, const CrossTable& tabl
       html_ += "<tr><td class=\"cell2\">" + heading.label + "</td>";
     else
       html_ += "<tr class=\"cell2\"><td>" + headingText(heading) + "</td>";
-    const PercentBases bases{table.rowWeight[r], table.columnWeight[0], table.totalWeight};
-    statisticValues(table.cell(r, 0), bases, "<td class=\"cell1\">", "</td>");
+    statisticValues(table.cell(r, 0), basesOf(table, r, 0), "<td class=\"cell1\">", "</td>");
     html_ += "</tr>\n";
   }
   html_ += "</table>\n";
@@ -163,32 +166,60 @@ void HtmlReport::twoWayTable(std::string_view rowFormula, std::string_view colFo
   html_ += kTableOpen;
   // The leading cell spans the two heading columns of the body rows.
   html_ += "<td colspan=\"2\">";
-  html_ += colFormula;
+  html_ += rowFormula;
   html_ += "</td>";
   for (const CategoryHeading& column : table.columns)
     html_ += "<td rowspan=\"2\" class=\"cell2\">" + headingText(column) + "</td>";
-  html_ += "</tr>\n<tr class=\"cell4\"><td>";
-  html_ += rowFormula;
-  html_ += "</td><td>Statistics</td></tr>\n";
+  html_ += "</tr>\n<tr class=\"cell4\"><td>Statistic</td><td>";
+  html_ += colFormula;
+  html_ += "</td></tr>\n";
   for (std::size_t r = 0; r < table.rows.size(); ++r) {
-    html_ += "<tr class=\"cell1\"><td class=\"cell2\">" + headingText(table.rows[r]) +
-             "</td><td class=\"cell4\">";
-    statisticNames("<br />", "");
+    if (options_.statisticPerLine())
+      twoWayRowPerStatistic(table, r);
+    else
+      twoWayRow(table, r);
+  }
+  html_ += "</table>\n";
+}
+
+void HtmlReport::twoWayRow(const CrossTable& table, std::size_t r) {
+  html_ += "<tr class=\"cell1\"><td class=\"cell2\">" + headingText(table.rows[r]) +
+           "</td><td class=\"cell4\">";
+  statisticNames("<br />", "");
+  html_ += "</td>";
+  for (std::size_t c = 0; c < table.columns.size(); ++c) {
+    const CellAccumulator& cell = table.cell(r, c);
+    if (cell.count == 0) {
+      html_ += "<td>&nbsp;</td>";
+      continue;
+    }
+    html_ += "<td>";
+    statisticValues(cell, basesOf(table, r, c), "<br />", "");
+    html_ += "</td>";
+  }
+  html_ += "</tr>\n";
+}
+
+void HtmlReport::twoWayRowPerStatistic(const CrossTable& table, std::size_t r) {
+  // A heading line with filler cells, then one line per statistic.
+  html_ += "<tr class=\"cell1\"><td class=\"cell2\">" + headingText(table.rows[r]) +
+           "</td><td class=\"cell2\">&nbsp;";
+  for (std::size_t c = 0; c < table.columns.size(); ++c)
+    html_ += "</td><td>&nbsp;";
+  html_ += "</td></tr>\n";
+  for (TabStatistic statistic : enabledStatistics()) {
+    html_ += "<tr class=\"cell1\"><td class=\"cell2\">&nbsp;</td><td class=\"cell2\">";
+    html_ += statisticName(statistic);
     html_ += "</td>";
     for (std::size_t c = 0; c < table.columns.size(); ++c) {
       const CellAccumulator& cell = table.cell(r, c);
-      if (cell.count == 0) {
-        html_ += "<td>&nbsp;</td>";
-        continue;
-      }
       html_ += "<td>";
-      const PercentBases bases{table.rowWeight[r], table.columnWeight[c], table.totalWeight};
-      statisticValues(cell, bases, "<br />", "");
+      html_ += cell.count == 0 ? std::string("&nbsp;")
+                               : statisticText(cell, statistic, basesOf(table, r, c));
       html_ += "</td>";
     }
     html_ += "</tr>\n";
   }
-  html_ += "</table>\n";
 }
 
 std::string HtmlReport::outputPath() {

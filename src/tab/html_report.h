@@ -77,6 +77,8 @@ class HtmlReport {
   void statisticNames(std::string_view open, std::string_view close);
   void statisticValues(const CellAccumulator& cell, const PercentBases& bases,
                        std::string_view open, std::string_view close);
+  void twoWayRow(const CrossTable& table, std::size_t r);
+  void twoWayRowPerStatistic(const CrossTable& table, std::size_t r);
 
   TabOptions options_;
   std::string html_;

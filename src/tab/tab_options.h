@@ -17,6 +17,8 @@ class TabOptions {
   explicit TabOptions(const std::uint8_t* bytes);
 
   bool pageHead() const { return (bytes_[0] & 1) != 0; }
+  // Byte 9 lays a two-way table out with one line per statistic.
+  bool statisticPerLine() const { return bytes_[9] != 0; }
   bool enabled(TabStatistic statistic) const { return bytes_[static_cast<int>(statistic)] != 0; }
   std::uint8_t byte(int i) const { return bytes_[i]; }
   void set(int i, std::uint8_t value) { bytes_[i] = value; }

@@ -94,13 +94,35 @@ TEST(HtmlReport, TwoWayTableWithEmptyCells) {
   EXPECT_EQ(report.html(),
             "SEX by AREA<br />\n"
             "<table cellspacing=\"1\" cellpadding=\"2\" class=\"tbl\">\n<tr class=\"cell4\">"
-            "<td colspan=\"2\">AREA</td><td rowspan=\"2\" class=\"cell2\">A</td>"
+            "<td colspan=\"2\">SEX</td><td rowspan=\"2\" class=\"cell2\">A</td>"
             "<td rowspan=\"2\" class=\"cell2\">B</td></tr>\n"
-            "<tr class=\"cell4\"><td>SEX</td><td>Statistics</td></tr>\n"
+            "<tr class=\"cell4\"><td>Statistic</td><td>AREA</td></tr>\n"
             "<tr class=\"cell1\"><td class=\"cell2\">1</td><td class=\"cell4\"><br />Count"
             "<br />Row %</td><td><br />1<br />50</td><td><br />1<br />50</td></tr>\n"
             "<tr class=\"cell1\"><td class=\"cell2\">2</td><td class=\"cell4\"><br />Count"
             "<br />Row %</td><td>&nbsp;</td><td><br />2<br />100</td></tr>\n"
+            "</table>\n");
+}
+
+TEST(HtmlReport, TwoWayTableWithOneLinePerStatistic) {
+  CrossTable table;
+  table.rows = {{CategoryHeading::Kind::kInteger, "", 1}};
+  table.columns = {{CategoryHeading::Kind::kInteger, "", 0},
+                   {CategoryHeading::Kind::kInteger, "", 1}};
+  table.allocate();
+  table.add(0, 1, 4, 2);
+  HtmlReport report(optionsWith({1, 2, 9}));
+  report.twoWayTable("R", "C", table);
+  const std::string& html = report.html();
+  const std::string body = html.substr(html.find("</tr>\n<tr class=\"cell4\">"));
+  EXPECT_EQ(body,
+            "</tr>\n<tr class=\"cell4\"><td>Statistic</td><td>C</td></tr>\n"
+            "<tr class=\"cell1\"><td class=\"cell2\">1</td><td class=\"cell2\">&nbsp;"
+            "</td><td>&nbsp;</td><td>&nbsp;</td></tr>\n"
+            "<tr class=\"cell1\"><td class=\"cell2\">&nbsp;</td><td class=\"cell2\">Count</td>"
+            "<td>&nbsp;</td><td>2</td></tr>\n"
+            "<tr class=\"cell1\"><td class=\"cell2\">&nbsp;</td><td class=\"cell2\">Mean</td>"
+            "<td>&nbsp;</td><td>4</td></tr>\n"
             "</table>\n");
 }
 

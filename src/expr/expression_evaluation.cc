@@ -1,0 +1,146 @@
+#include "expr/expression_evaluation.h"
+
+#include <new>
+#include <vector>
+
+#include "expr/evaluator.h"
+#include "frame/failure.h"
+#include "platform/file.h"
+#include "platform/paths.h"
+#include "platform/text.h"
+
+namespace tessary {
+
+bool checkVariables(const ExpressionParser& expression, EvaluationSource& source) {
+  for (const std::string& name : expression.variableNames()) {
+    const std::string key = upperCase(name);
+    if (!source.hasVariable(key)) raiseFailure("Variable " + key + " not found.");
+  }
+  return !expression.variableNames().empty();
+}
+
+bool checkVariables(const ExpressionParser& expression, DataArray& data) {
+  DataArraySource source(data);
+  return checkVariables(expression, source);
+}
+
+bool checkVariables(const ExpressionParser& expression, CDA& cda) {
+  CombinedSource source(cda);
+  return checkVariables(expression, source);
+}
+
+int evaluate(ExpressionParser& expression, EvaluationSource& source, std::span<double> result,
+             const double* weights, std::int64_t fromRec, std::int64_t toRec, LabelMap* labelsOut,
+             bool* categorical) {
+  try {
+    Evaluator evaluator(expression, source);
+    const bool isCategorical = evaluator.run(result, weights, fromRec, toRec, labelsOut);
+    if (categorical != nullptr) *categorical = isCategorical;
+  } catch (const Failure& failure) {
+    expression.fail(failure.text());
+  } catch (const std::bad_alloc&) {
+    expression.fail("Insufficient memory available");
+  }
+  return 0;
+}
+
+int evaluate(ExpressionParser& expression, std::span<double> result, const double* weights,
+             DataArray& data, std::int64_t fromRec, std::int64_t toRec, LabelMap* labelsOut,
+             bool* categorical) {
+  DataArraySource source(data);
+  return evaluate(expression, source, result, weights, fromRec, toRec, labelsOut, categorical);
+}
+
+int evaluate(ExpressionParser& expression, std::span<double> result, const double* weights,
+             CDA& cda, std::int64_t fromRec, std::int64_t toRec, LabelMap* labelsOut,
+             bool* categorical) {
+  CombinedSource source(cda);
+  return evaluate(expression, source, result, weights, fromRec, toRec, labelsOut, categorical);
+}
+
+std::string evalResultLabelText(bool categorical, std::span<const double> values,
+                                const LabelMap& labels, const double* weights) {
+  std::string text = "0\n";
+  if (!categorical) return text;
+  std::vector<double> codes(values.begin(), values.end());
+  std::vector<Category> categories;
+  if (categorizeColumn(codes, labels, weights, false, 1, categories) < 0) return text;
+  for (const Category& category : categories) {
+    auto label = labels.find(category.code);
+    text += formatText("%g\v%g\v%g=", static_cast<double>(category.code),
+                       static_cast<double>(category.count), category.weightTotal);
+    if (label != labels.end()) text += label->second;
+    text += '\n';
+  }
+  return text;
+}
+
+std::string evalResultLabelPath() {
+  std::string directory = temporaryDirectory();
+  if (directory.size() > 255) directory.clear();
+  return directory + "EvalResult.lbl";
+}
+
+namespace {
+
+template <class DataSet>
+int evaluateAndWriteLabels(ExpressionParser& expression, std::span<double> result,
+                           const double* weights, DataSet& data, std::int64_t fromRec,
+                           std::int64_t toRec, LabelMap* labelsOut, bool* categorical) {
+  const std::string path = evalResultLabelPath();
+  LabelMap labels;
+  bool isCategorical = false;
+  try {
+    evaluate(expression, result, weights, data, fromRec, toRec, &labels, &isCategorical);
+  } catch (const Failure&) {
+    writeWholeFile(path, "0\n");
+    throw;
+  }
+  const auto n = static_cast<std::size_t>(toRec - fromRec + 1);
+  if (!writeWholeFile(path, evalResultLabelText(isCategorical, result.first(n), labels, weights)))
+    raiseFailure("Can't write file " + path + ".\n");
+  if (categorical != nullptr) *categorical = isCategorical;
+  if (labelsOut != nullptr) *labelsOut = std::move(labels);
+  return 0;
+}
+
+template <class DataSet>
+ExpressionValues evaluateText(std::string_view text, DataSet& data, std::int64_t fromRec,
+                              std::int64_t toRec, std::span<double> result, const double* weights) {
+  ExpressionParser expression(true);
+  expression.parse(text);
+  checkVariables(expression, data);
+  ExpressionValues values;
+  evaluate(expression, result, weights, data, fromRec, toRec, &values.labels, &values.categorical);
+  return values;
+}
+
+}  // namespace
+
+int evaluateToFiles(ExpressionParser& expression, std::span<double> result, const double* weights,
+                    DataArray& data, std::int64_t fromRec, std::int64_t toRec, LabelMap* labelsOut,
+                    bool* categorical) {
+  return evaluateAndWriteLabels(expression, result, weights, data, fromRec, toRec, labelsOut,
+                                categorical);
+}
+
+int evaluateToFiles(ExpressionParser& expression, std::span<double> result, const double* weights,
+                    CDA& cda, std::int64_t fromRec, std::int64_t toRec, LabelMap* labelsOut,
+                    bool* categorical) {
+  return evaluateAndWriteLabels(expression, result, weights, cda, fromRec, toRec, labelsOut,
+                                categorical);
+}
+
+ExpressionValues evaluateExpression(std::string_view text, DataArray& data, std::int64_t fromRec,
+                                    std::int64_t toRec, std::span<double> result,
+                                    const double* weights) {
+  return evaluateText(text, data, fromRec, toRec, result, weights);
+}
+
+ExpressionValues evaluateExpression(std::string_view text, CDA& cda, std::int64_t fromRec,
+                                    std::int64_t toRec, std::span<double> result,
+                                    const double* weights) {
+  return evaluateText(text, cda, fromRec, toRec, result, weights);
+}
+
+}  // namespace tessary

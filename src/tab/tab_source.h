@@ -1,0 +1,24 @@
+// What cross tabulation reads: the columns of one data set, every record at once.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "data/categorize.h"
+
+namespace tessary {
+
+class TabSource {
+ public:
+  virtual ~TabSource() = default;
+  virtual std::size_t recordCount() const = 0;
+  // Evaluates an expression of the expression language over every record into out
+  // (recordCount values); a categorical result fills `labels`. The text "$ID$" gives
+  // the record-identifier column.
+  virtual void evaluate(const std::string& expression, double* out, LabelMap& labels) = 0;
+  // A stored variable's values (recordCount of them) and labels; returns its kind
+  // ('C' for categorical).
+  virtual char readVariable(const std::string& name, double* out, LabelMap& labels) = 0;
+};
+
+}  // namespace tessary

@@ -1,0 +1,209 @@
+#include "tab/xtab.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "frame/failure.h"
+#include "platform/text.h"
+#include "tab/shifted_id_summary.h"
+#include "tab/table_dimension.h"
+
+namespace tessary {
+
+std::vector<std::string> splitVariableList(const std::string& list) {
+  std::vector<std::string> names;
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    std::size_t comma = list.find(',', start);
+    if (comma == std::string::npos) comma = list.size();
+    if (comma > start) names.push_back(list.substr(start, comma - start));
+    start = comma + 1;
+  }
+  return names;
+}
+
+void XTab::setup(int mode, std::string filter, std::string weight, std::string list,
+                 std::string rowFormula, std::string colFormula, const std::uint8_t* options) {
+  mode_ = mode;
+  filter_ = std::move(filter);
+  weight_ = std::move(weight);
+  rowFormula_ = std::move(rowFormula);
+  colFormula_ = std::move(colFormula);
+  if (mode_ == 0)
+    variables_ = splitVariableList(list);
+  else
+    analysis_ = std::move(list);
+  options_ = TabOptions(options);
+  options_.restrictForMode(mode_);
+  report_ = HtmlReport(options_);
+}
+
+void XTab::selectRecords() {
+  const std::size_t n = source_.recordCount();
+  all_.resize(n);
+  selected_.resize(n);
+  LabelMap ignored;
+  std::size_t kept = n;
+  if (filter_.empty()) {
+    for (std::size_t i = 0; i < n; ++i)
+      selected_[i] = static_cast<std::uint32_t>(i);
+  } else {
+    source_.evaluate(filter_, all_.data(), ignored);
+    kept = 0;
+    for (std::size_t i = 0; i < n; ++i)
+      if (all_[i] == 1.0) selected_[kept++] = static_cast<std::uint32_t>(i);
+  }
+  selected_.resize(kept);
+  weights_.resize(kept);
+  if (weight_.empty()) {
+    for (std::size_t k = 0; k < kept; ++k)
+      weights_[k] = 1.0;
+    return;
+  }
+  source_.evaluate(weight_, all_.data(), ignored);
+  for (std::size_t k = 0; k < kept; ++k)
+    weights_[k] = all_[selected_[k]];
+}
+
+void XTab::evaluateSelected(const std::string& expression, ColumnBuffer<double>& column,
+                            LabelMap& labels) {
+  source_.evaluate(expression, all_.data(), labels);
+  column.resize(selected_.size());
+  for (std::size_t k = 0; k < selected_.size(); ++k)
+    column[k] = all_[selected_[k]];
+}
+
+void XTab::summarizeVariables() {
+  ColumnBuffer<double> values;
+  for (const std::string& name : variables_) {
+    LabelMap labels;
+    const char kind = source_.readVariable(name, all_.data(), labels);
+    values.resize(selected_.size());
+    for (std::size_t k = 0; k < selected_.size(); ++k)
+      values[k] = all_[selected_[k]];
+    if (kind != 'C') {
+      CellAccumulator cell;
+      for (std::size_t k = 0; k < values.size(); ++k)
+        cell.add(values[k], weights_[k]);
+      report_.numericalSection(name, cell);
+      continue;
+    }
+    std::vector<Category> categories;
+    const int result = categorizeColumn({values.data(), values.size()}, labels, weights_.data(),
+                                        false, 1, categories);
+    throwUnless(result >= 0, categorizeFailureText(result));
+    double count = 0, weight = 0;
+    for (const Category& c : categories)
+      count += static_cast<double>(c.count), weight += c.weightTotal;
+    std::vector<FrequencyRow> rows;
+    for (const Category& c : categories)
+      rows.push_back({c.label, static_cast<double>(c.count), c.weightTotal,
+                      static_cast<double>(c.count) * 100 / count, c.weightTotal * 100 / weight});
+    report_.categoricalSection(name, rows);
+  }
+}
+
+void XTab::tabulate() {
+  const bool twoWay = mode_ >= 2;
+  ColumnBuffer<double> analysis, rows, columns;
+  LabelMap analysisLabels, rowLabels, columnLabels;
+  if (analysis_.empty()) {
+    analysis.resize(selected_.size());
+    for (double& x : analysis)
+      x = 1.0;
+  } else {
+    evaluateSelected(analysis_, analysis, analysisLabels);
+  }
+  std::printf("Row formula=%s\n", rowFormula_.c_str());
+  evaluateSelected(rowFormula_, rows, rowLabels);
+  if (twoWay) {
+    std::printf("Col formula=%s\n", colFormula_.c_str());
+    evaluateSelected(colFormula_, columns, columnLabels);
+  }
+
+  double rowMin = 0, rowMax = 0;
+  bool anyRow = false;
+  for (double r : rows) {
+    if (!std::isfinite(r)) continue;
+    rowMin = anyRow ? std::min(rowMin, r) : r;
+    rowMax = anyRow ? std::max(rowMax, r) : r;
+    anyRow = true;
+  }
+
+  TableDimension rowDimension, columnDimension;
+  rowDimension.form(rows.data(), rows.size(), rowLabels, kRowLimit);
+  throwUnless(rowDimension.size() > 0, "No value on Row:" + rowFormula_);
+  if (twoWay) {
+    columnDimension.form(columns.data(), columns.size(), columnLabels, kColumnLimit);
+    throwUnless(columnDimension.size() > 0, "No value on Col:" + colFormula_);
+  }
+  std::printf("the number of groups : %zu\n", rowDimension.size());
+
+  CrossTable table;
+  table.rows = rowDimension.headings();
+  if (twoWay) table.columns = columnDimension.headings();
+  table.allocate();
+  const auto rowCount = static_cast<long long>(table.rows.size());
+  const auto columnCount = static_cast<long long>(table.columnCount());
+  for (std::size_t k = 0; k < selected_.size(); ++k) {
+    const double x = analysis[k], w = weights_[k], r = rows[k];
+    const double c = twoWay ? columns[k] : 0.0;
+    if (!std::isfinite(x) || !std::isfinite(w) || !std::isfinite(r) || !std::isfinite(c)) continue;
+    const long long i = rowDimension.indexOf(r);
+    if (i < 0 || i >= rowCount) {
+      report_.append(formatText(twoWay
+                                    ? " ****** Error: k OUT---- i=%zu j=%lld rowBuf[i]=%g<br />\n"
+                                    : " ****** Error: i=%zu j=%lld rowBuf[i]=%g<br />\n",
+                                k, i, r));
+      continue;
+    }
+    long long j = 0;
+    if (twoWay) {
+      j = columnDimension.indexOf(c);
+      if (j < 0 || j >= columnCount) {
+        report_.append(
+            formatText(" ****** Error: j OUT---- i=%zu j=%lld colBuf[i]=%g<br />\n", k, j, c));
+        continue;
+      }
+    }
+    table.add(static_cast<std::size_t>(i), static_cast<std::size_t>(j), x, w);
+  }
+  std::printf("=======nRows:%zu Min Value:%g Max Value:%g nObs:%zu\n", table.rows.size(), rowMin,
+              rowMax, selected_.size());
+  if (twoWay)
+    report_.twoWayTable(rowFormula_, colFormula_, table);
+  else
+    report_.oneWayTable(rowFormula_, table);
+}
+
+std::int32_t XTab::summarizeByIdentifier() {
+  ColumnBuffer<double> analysis, identifiers;
+  LabelMap ignored;
+  evaluateSelected(analysis_, analysis, ignored);
+  evaluateSelected(rowFormula_, identifiers, ignored);
+  int statistic = 0;
+  for (int b = 1; b <= 14 && statistic == 0; ++b)
+    if (options_.byte(b) != 0) statistic = b;
+  const int shift = std::atoi(colFormula_.c_str());
+  throwUnless(keysOut_ != nullptr && valuesOut_ != nullptr,
+              "XTab::generate(): no output arrays for the summary.");
+  return summarizeByShiftedId(identifiers.data(), analysis.data(), weights_.data(),
+                              selected_.size(), shift, statistic, keysOut_, valuesOut_);
+}
+
+std::int32_t XTab::generate() {
+  selectRecords();
+  if (mode_ == 4) return summarizeByIdentifier();
+  if (options_.pageHead()) report_.pageHead();
+  report_.selection(filter_, weight_);
+  if (mode_ == 0)
+    summarizeVariables();
+  else
+    tabulate();
+  report_.save();
+  return 0;
+}
+
+}  // namespace tessary

@@ -1,0 +1,66 @@
+// Cross tabulation: summaries of a list of variables (mode 0), one-way (1) and two-way
+// (2, 3) tables of an analysis expression by row and column formulas, and summaries
+// by shifted identifier (4), over the records a filter selects, weighted throughout.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/column_memory.h"
+#include "tab/html_report.h"
+#include "tab/tab_options.h"
+#include "tab/tab_source.h"
+
+namespace tessary {
+
+class XTab {
+ public:
+  static constexpr int kRowLimit = 500;
+  static constexpr int kColumnLimit = 100;
+
+  explicit XTab(TabSource& source) : source_(source) {}
+
+  // An empty filter selects every record; an empty weight weighs every record 1.
+  void setup(int mode, std::string filter, std::string weight, std::string list,
+             std::string rowFormula, std::string colFormula, const std::uint8_t* options);
+  // Mode 4 writes its groups here (the caller sizes them).
+  void setSummaryOutput(double* keysOut, double* valuesOut) {
+    keysOut_ = keysOut;
+    valuesOut_ = valuesOut;
+  }
+
+  // Builds the tabulation and saves it to the output file (modes 0 to 3); returns 0,
+  // or the number of groups for mode 4.
+  std::int32_t generate();
+
+  const HtmlReport& report() const { return report_; }
+
+ private:
+  // Filter and weight over every record; the selected records' weights stay.
+  void selectRecords();
+  // Evaluates `expression` and keeps the selected records' values in `column`.
+  void evaluateSelected(const std::string& expression, ColumnBuffer<double>& column,
+                        LabelMap& labels);
+  void summarizeVariables();
+  void tabulate();
+  std::int32_t summarizeByIdentifier();
+
+  TabSource& source_;
+  int mode_ = 0;
+  std::string filter_, weight_, rowFormula_, colFormula_, analysis_;
+  std::vector<std::string> variables_;
+  TabOptions options_;
+  HtmlReport report_{options_};
+  double* keysOut_ = nullptr;
+  double* valuesOut_ = nullptr;
+
+  ColumnBuffer<double> all_;              // one value per record of the data set
+  ColumnBuffer<std::uint32_t> selected_;  // indices of the selected records
+  ColumnBuffer<double> weights_;          // per selected record
+};
+
+// The comma-separated names of a list, empty items dropped, in order.
+std::vector<std::string> splitVariableList(const std::string& list);
+
+}  // namespace tessary

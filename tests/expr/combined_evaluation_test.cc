@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "data/cda.h"
+#include "eval_fixture.h"
+#include "expr/aggregate.h"
+
+namespace tessary {
+namespace {
+
+using testing::failureText;
+using testing::sameValues;
+using testing::ScratchDir;
+using testing::writeFile;
+
+const double M = MISSING;
+
+#define EXPECT_VALUES(actual, ...)                                 \
+  EXPECT_TRUE(sameValues(actual, std::vector<double> __VA_ARGS__)) \
+      << ::testing::PrintToString(actual)
+
+void addVariable(const std::string& path, const char* name, char kind, std::vector<double> values) {
+  DataArray data;
+  data.open(path);
+  data.loadHeader();
+  data.addVariable("", name, "", kind, -1, -1, -1, 0, 2);
+  data.SetValue(name, values);
+  data.saveHeader();
+}
+
+// Six households in three clusters of 2, 3 and 1 households.
+struct Survey {
+  ScratchDir dir;
+  std::unique_ptr<CDA> cda;
+  Survey() {
+    createDataArray(dir.file("hh.daH"), 6);
+    createDataArray(dir.file("cl.daH"), 3);
+    writeDataRef(dir.file("cl.daR"), 1.0, {{1, 2, false, 1}, {1, 3, false, 2}, {1, 1, false, 3}});
+    addVariable(dir.file("hh.daH"), "INC", 'N', {1, 2, 3, 4, 5, 6});
+    addVariable(dir.file("hh.daH"), "SEX", 'C', {1, 2, 1, 2, 2, 1});
+    addVariable(dir.file("cl.daH"), "ZONE", 'C', {1, 2, 1});
+    addVariable(dir.file("cl.daH"), "WIDE", 'C', {1, 1000000, 1});
+    writeFile(dir.file("hh.daL"), "[SEX]\n1=Male\n2=Female\n");
+    writeFile(dir.file("cl.daL"), "[ZONE]\n1=Urban\n2=Rural\n");
+    writeFile(dir.file("s.daA"), "hh.daH\ncl.daH\ncl.daR\n");
+    cda = std::make_unique<CDA>(dir.file("s.daA"));
+    cda->load();
+  }
+  std::vector<double> eval(const std::string& text, std::int64_t from = 1, std::int64_t to = 6,
+                           LabelMap* labels = nullptr) {
+    std::vector<double> out(cda->maxRecordCount(), -7);
+    ExpressionValues result = evaluateExpression(text, *cda, from, to, out);
+    if (labels != nullptr) *labels = result.labels;
+    out.resize(static_cast<std::size_t>(to - from + 1));
+    return out;
+  }
+};
+
+TEST(CombinedEvaluation, ClustersProductsAndRanges) {
+  Survey s;
+  EXPECT_VALUES(s.eval("CMEAN(INC)"), ({1.5, 1.5, 4, 4, 4, 6}));
+  EXPECT_VALUES(s.eval("CSERIAL(0)"), ({1, 1, 2, 2, 2, 3}));
+  EXPECT_VALUES(s.eval("CCOUNT()+CSUM(ZONE=\"Rural\")"), ({2, 2, 6, 6, 6, 1}));
+  EXPECT_VALUES(s.eval("CMEAN(INC)", 2, 4), ({2, 3.5, 3.5}));
+  EXPECT_VALUES(s.eval("CGET(INC,SEX=\"Female\")"), ({2, 2, 4, 4, 4, M}));
+  LabelMap labels;
+  EXPECT_VALUES(s.eval("SEX*ZONE", 1, 6, &labels), ({11, 21, 12, 22, 22, 11}));
+  EXPECT_EQ(labels, (LabelMap{{11, "Male * Urban"},
+                              {12, "Male * Rural"},
+                              {21, "Female * Urban"},
+                              {22, "Female * Rural"}}));
+  EXPECT_VALUES(s.eval("ZONE*SEX", 3, 4, &labels), ({21, 22}));
+  EXPECT_EQ(labels, (LabelMap{{21, "Rural * Male"}, {22, "Rural * Female"}}));
+  EXPECT_EQ(failureText([&] { s.eval("SEX*WIDE"); }),
+            "The result of production on two categorical variables\nThe value exceeding MAXLEVEL "
+            "is found.");
+  EXPECT_EQ(failureText([&] { s.eval("SETMISSING(INC,{1;2})"); }),
+            "ERROR: SetMissing() accepts 1 group only.\n");
+  EXPECT_EQ(failureText([&] { s.eval("INC+NOPE"); }), "Variable NOPE not found.");
+
+  // At the cluster level there is no coarser level: each cluster is its own group.
+  s.cda->cursor = 1;
+  EXPECT_VALUES(s.eval("CSERIAL(0)+VALUEOF(ZONE)", 1, 3), ({2, 4, 4}));
+  EXPECT_EQ(failureText([&] { s.eval("INC", 1, 3); }), "Variable INC not found.");
+
+  double x[] = {1};
+  AggregateScratch scratch;
+  EXPECT_EQ(failureText(
+                [&] { clusterAggregate(*s.cda, kAggregateSum, x, nullptr, 2, 0, 1, 1, scratch); }),
+            "Invalid cursor.\n");
+  EXPECT_EQ(failureText(
+                [&] { clusterAggregate(*s.cda, kAggregateSum, x, nullptr, -1, 0, 1, 1, scratch); }),
+            "Invalid cursor.\n");
+}
+
+TEST(CombinedEvaluation, IdentifierGroupingOfTheCursorLevel) {
+  Survey s;
+  addVariable(s.dir.file("hh.daH"), "HID", 'N', {1011, 1012, 1021, 2031, 2032, 2041});
+  DataArray& households = s.cda->level(0);
+  households.loadHeader();
+  households.headerTextA = makeTextField("HID");
+  // Digits 2 group by the thousands and hundreds: {1011, 1012, 1021} and the rest.
+  EXPECT_VALUES(s.eval("CSUMBY(INC,2)"), ({6, 6, 6, 15, 15, 15}));
+  EXPECT_VALUES(s.eval("CSERIALBY(INC,1)"), ({1, 2, 1, 1, 2, 1}));
+}
+
+}  // namespace
+}  // namespace tessary

@@ -1,0 +1,211 @@
+#include "tab/xtab.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <regex>
+#include <vector>
+
+#include "frame/failure.h"
+#include "frame/missing.h"
+#include "platform/file.h"
+#include "test_support.h"
+
+namespace tessary {
+namespace {
+
+// Columns by name; an "expression" is a column name, "$ID$" the identifiers.
+class FakeSource : public TabSource {
+ public:
+  std::map<std::string, std::vector<double>> columns;
+  std::map<std::string, LabelMap> labels;
+  std::map<std::string, char> kinds;
+
+  std::size_t recordCount() const override { return columns.begin()->second.size(); }
+  void evaluate(const std::string& expression, double* out, LabelMap& found) override {
+    const auto& column = columns.at(expression);
+    std::copy(column.begin(), column.end(), out);
+    if (labels.count(expression)) found = labels.at(expression);
+  }
+  char readVariable(const std::string& name, double* out, LabelMap& found) override {
+    evaluate(name, out, found);
+    return kinds.count(name) ? kinds.at(name) : 'N';
+  }
+};
+
+struct Options {
+  std::uint8_t bytes[TabOptions::kBytes] = {};
+  Options(std::initializer_list<int> set) {
+    for (int b : set)
+      bytes[b] = 1;
+  }
+};
+
+// Names of the elements left open by the markup; fails on a mismatched close.
+std::vector<std::string> openElements(const std::string& html) {
+  std::vector<std::string> open;
+  const std::regex tag("<(/?)([a-zA-Z]+)[^>]*?(/?)>");
+  for (auto it = std::sregex_iterator(html.begin(), html.end(), tag); it != std::sregex_iterator();
+       ++it) {
+    const std::string name = (*it)[2];
+    if ((*it)[3] == "/" || name == "br") continue;
+    if ((*it)[1] == "/") {
+      EXPECT_FALSE(open.empty()) << "stray </" << name << ">";
+      if (open.empty()) return open;
+      EXPECT_EQ(open.back(), name) << "mismatched </" << name << ">";
+      open.pop_back();
+    } else {
+      open.push_back(name);
+    }
+  }
+  return open;
+}
+
+class XTabTest : public ::testing::Test {
+ protected:
+  XTabTest() : env_("TMPDIR", dir_.path().c_str()) {
+    source_.columns["X"] = {10, 20, 30, 40, 50, MISSING};
+    source_.columns["AGE"] = {3, 7, 5, 3, 4, 6};
+    source_.columns["W"] = {1, 2, 1, 1, 1, 1};
+    source_.columns["F"] = {1, 1, 1, 1, 0, 1};
+    source_.columns["ONE"] = {1, 1, 1, 1, 1, 1};
+    source_.columns["AREA"] = {1, 2, 2, 1, 9, 2};
+    source_.labels["AREA"] = {{1, "Urban"}, {2, "Rural"}};
+    source_.kinds["AREA"] = 'C';
+    source_.columns["$ID$"] = {101, 102, 201, 202, 203, 301};
+  }
+  std::string output() { return testing::readFile(HtmlReport::outputPath()); }
+  std::string run(int mode, const std::string& filter, const std::string& weight,
+                  const std::string& list, const std::string& rows, const std::string& cols,
+                  const Options& options) {
+    XTab xtab(source_);
+    xtab.setup(mode, filter, weight, list, rows, cols, options.bytes);
+    ::testing::internal::CaptureStdout();
+    try {
+      xtab.generate();
+    } catch (...) {
+      ::testing::internal::GetCapturedStdout();
+      throw;
+    }
+    return ::testing::internal::GetCapturedStdout();
+  }
+
+  testing::ScratchDir dir_;
+  testing::ScopedEnv env_;
+  FakeSource source_;
+};
+
+TEST_F(XTabTest, OneWayTableOfAnIntegralRowVariable) {
+  const std::string trace = run(1, "F", "W", "X", "AGE", "", Options{0, 1, 2});
+  EXPECT_EQ(trace,
+            "Row formula=AGE\nNo decimal in the data\nthe number of groups : 5\n"
+            "=======nRows:5 Min Value:3 Max Value:7 nObs:5\n");
+  const std::string html = output();
+  const std::string fragment = html.substr(html.find("Record Filter: "));
+  EXPECT_EQ(fragment,
+            "Record Filter: F<br />\nWeighted By: W<br />\n"
+            "<table cellspacing=\"1\" cellpadding=\"2\" class=\"tbl\">\n<tr class=\"cell4\">"
+            "<td>AGE</td><td>Count</td><td>Mean</td></tr>\n"
+            "<tr class=\"cell2\"><td>3</td><td class=\"cell1\">2</td><td class=\"cell1\">25</td>"
+            "</tr>\n"
+            "<tr class=\"cell2\"><td>4</td><td class=\"cell1\">0</td><td class=\"cell1\">-</td>"
+            "</tr>\n"
+            "<tr class=\"cell2\"><td>5</td><td class=\"cell1\">1</td><td class=\"cell1\">30</td>"
+            "</tr>\n"
+            "<tr class=\"cell2\"><td>6</td><td class=\"cell1\">0</td><td class=\"cell1\">-</td>"
+            "</tr>\n"
+            "<tr class=\"cell2\"><td>7</td><td class=\"cell1\">2</td><td class=\"cell1\">20</td>"
+            "</tr>\n"
+            "</table>\n");
+  EXPECT_EQ(openElements(html), (std::vector<std::string>{"html", "body"}));
+}
+
+TEST_F(XTabTest, OutOfRangeCategoriesWriteErrorLines) {
+  run(1, "", "", "X", "AREA", "", Options{1});
+  const std::string html = output();
+  // Record 4 (0-based) has code 9, which no label names.
+  EXPECT_NE(html.find(" ****** Error: i=4 j=-1 rowBuf[i]=9<br />\n"), std::string::npos);
+  EXPECT_NE(html.find("<tr><td class=\"cell2\">Urban</td><td class=\"cell1\">2</td></tr>\n"),
+            std::string::npos);
+  // Record 5 has a missing analysis value: left out silently.
+  EXPECT_NE(html.find("<tr><td class=\"cell2\">Rural</td><td class=\"cell1\">2</td></tr>\n"),
+            std::string::npos);
+
+  run(2, "", "", "X", "AGE", "AREA", Options{1});
+  EXPECT_NE(output().find(" ****** Error: j OUT---- i=4 j=-1 colBuf[i]=9<br />\n"),
+            std::string::npos);
+}
+
+TEST_F(XTabTest, TwoWayPagesAreWellFormedAndFragmentsAppend) {
+  run(2, "", "W", "X", "AGE", "AREA", Options{0, 1, 2, 6, 7, 8});
+  const std::string first = output();
+  EXPECT_EQ(openElements(first), (std::vector<std::string>{"html", "body"}));
+  EXPECT_NE(first.find("AGE by AREA<br />\n"), std::string::npos);
+  EXPECT_NE(first.find("<td rowspan=\"2\" class=\"cell2\">Urban</td>"), std::string::npos);
+
+  run(1, "", "", "X", "AGE", "", Options{1});
+  const std::string both = output();
+  EXPECT_EQ(both.substr(0, first.size()), first);
+  EXPECT_EQ(both.substr(first.size(), 15), "Record Filter: ");
+  EXPECT_EQ(openElements(both), (std::vector<std::string>{"html", "body"}));
+}
+
+TEST_F(XTabTest, SummariesOfAVariableList) {
+  run(0, "", "W", "AREA,,X", "", "", Options{0, 1, 2, 6});
+  const std::string html = output();
+  EXPECT_NE(html.find("<p>AREA (Categorical)<br />\n"), std::string::npos);
+  // Urban: 2 records, weight 2; Rural: 3 records, weight 4; code 9 unlabelled.
+  EXPECT_NE(html.find("<td class=\"cell2\">Urban</td><td>2</td><td>2</td><td>33.3333</td>"
+                      "<td>28.5714</td></tr>\n"),
+            std::string::npos);
+  EXPECT_NE(html.find("<p>X (Numerical)<br />\n"
+                      "<table cellspacing=\"1\" cellpadding=\"2\" class=\"tbl\">\n"
+                      "<tr class=\"cell4\"><td>Count</td><td>Mean</td>\n"
+                      "<tr class=\"cell1\"><td>6</td><td>28.33</td></tr>\n"),
+            std::string::npos);
+  EXPECT_EQ(html.find("Row %"), std::string::npos);  // cleared for mode 0
+}
+
+TEST_F(XTabTest, FailuresLeaveTheOutputAlone) {
+  testing::writeFile(HtmlReport::outputPath(), "kept");
+  source_.columns["NONE"] = std::vector<double>(6, MISSING);
+  try {
+    run(1, "", "", "X", "NONE", "", Options{0, 1});
+    FAIL();
+  } catch (const Failure& failure) {
+    EXPECT_EQ(failure.text(), "No value on Row:NONE");
+  }
+  source_.columns["WIDE"] = {0, 2e6, 1, 1, 1, 1};
+  try {
+    run(1, "", "", "X", "WIDE", "", Options{0, 1});
+    FAIL();
+  } catch (const Failure& failure) {
+    EXPECT_EQ(failure.text(), "Too many integer category. Tabulation suspended.");
+  }
+  try {
+    run(2, "", "", "X", "AGE", "NONE", Options{0, 1});
+    FAIL();
+  } catch (const Failure& failure) {
+    EXPECT_EQ(failure.text(), "No value on Col:NONE");
+  }
+  EXPECT_EQ(output(), "kept");
+}
+
+TEST_F(XTabTest, SummaryByShiftedIdentifier) {
+  XTab xtab(source_);
+  Options options{};
+  options.bytes[2] = 1;  // mean
+  xtab.setup(4, "F", "W", "X", "$ID$", "2", options.bytes);
+  std::vector<double> keys(6, -1), values(6, -1);
+  xtab.setSummaryOutput(keys.data(), values.data());
+  // Record 5 is filtered out, record 6 has a missing value: groups 1 and 2 remain.
+  EXPECT_EQ(xtab.generate(), 2);
+  EXPECT_EQ(keys[0], 1);
+  EXPECT_DOUBLE_EQ(values[0], (10 + 40) / 3.0);
+  EXPECT_EQ(keys[1], 2);
+  EXPECT_DOUBLE_EQ(values[1], (30 + 40) / 2.0);
+  EXPECT_FALSE(fileExists(HtmlReport::outputPath()));
+}
+
+}  // namespace
+}  // namespace tessary
