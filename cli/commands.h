@@ -14,6 +14,7 @@ void addImportCommand(CLI::App& app);
 void addCombineCommand(CLI::App& app);
 void addInfoCommand(CLI::App& app);
 void addExportCommand(CLI::App& app);
+void addEvalCommand(CLI::App& app);
 
 // Runs a command's work; a failure is printed as "tessary <command>: <text>" on
 // standard error and makes the tool's exit status 1.

@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
   tessary::cli::addCombineCommand(app);
   tessary::cli::addInfoCommand(app);
   tessary::cli::addExportCommand(app);
+  tessary::cli::addEvalCommand(app);
   tessary::cli::addDemoCommand(app);
   tessary::cli::installMessagePrinter();
   CLI11_PARSE(app, argc, argv);
