@@ -4,13 +4,15 @@
 #
 #   bench/import_vs_pandas.sh [BUILD_DIR] [ROWS]
 #
-# Needs python3 with pandas (Debian package python3-pandas); the test suite does not.
+# Needs python3 with pandas (Debian package python3-pandas; set PYTHON to choose the
+# interpreter); the test suite does not.
 set -eu
 build=${1:-build}
 rows=${2:-1000000}
 tool="$build/cli/tessary"
+python=${PYTHON:-python3}
 [ -x "$tool" ] || { echo "build the tool first: make build" >&2; exit 1; }
-python3 -c "import pandas" 2>/dev/null || {
+"$python" -c "import pandas" 2>/dev/null || {
   echo "pandas is missing: apt-get install python3-pandas" >&2; exit 1; }
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/tessary-import-bench.XXXXXX")
@@ -45,8 +47,8 @@ best() {
 }
 cat "$csv" > /dev/null
 tessary_time=$(best "$tool" import "$csv" --out "$work/wide")
-pandas_time=$(best python3 -c "import sys, pandas; pandas.read_csv(sys.argv[1])" "$csv")
-python_start_time=$(best python3 -c "import pandas")
+pandas_time=$(best "$python" -c "import sys, pandas; pandas.read_csv(sys.argv[1])" "$csv")
+python_start_time=$(best "$python" -c "import pandas")
 
 echo "tessary import:  ${tessary_time} s"
 echo "pandas.read_csv: ${pandas_time} s (of which ${python_start_time} s start-up and import)"

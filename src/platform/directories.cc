@@ -42,3 +42,14 @@ std::string relativePath(std::string_view path, std::string_view directory) {
 }
 
 }  // namespace tessary
+
+namespace tessary {
+
+bool makeDirectories(std::string_view path) {
+  std::error_code error;
+  const std::filesystem::path native(nativePath(path));
+  std::filesystem::create_directories(native, error);
+  return std::filesystem::is_directory(native, error);
+}
+
+}  // namespace tessary

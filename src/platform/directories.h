@@ -24,3 +24,10 @@ std::string absolutePath(std::string_view path);
 std::string relativePath(std::string_view path, std::string_view directory);
 
 }  // namespace tessary
+
+namespace tessary {
+
+// Creates `path` and any missing parents; true when it exists afterwards.
+bool makeDirectories(std::string_view path);
+
+}  // namespace tessary
