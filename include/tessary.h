@@ -199,6 +199,41 @@ TESSARY_EXPORT double Unitization(double* x, int32_t n, double total);
 TESSARY_EXPORT int16_t updateVariable(const char* daaPath, const char* name, double* values,
                                       unsigned char* holes);
 
+/* ---- Cross tabulation ----------------------------------------------------------- */
+
+/* Tabulates the data set dataPath as HTML into "EvalResult.tbl" in the temporary
+ * directory: sourceCode 0, 1 or 2 reads the combined data array (.daA) at that level,
+ * 3 or more the data array (.daH). mode 0 summarises the comma-separated variables of
+ * list; modes 1 (one-way) and 2, 3 (two-way) tabulate the analysis expression list by
+ * rowFormula (and colFormula). recordFilter selects the records whose value is 1 (an
+ * empty filter selects every record); weight weighs them (empty: every weight 1).
+ * options points to 15 bytes: byte 0 bit 0 writes the page head and creates the file
+ * anew (otherwise the fragment is appended); bytes 1-8 enable Count, Mean, Std Dev.,
+ * Min, Max, Row %, Col %, Total %; byte 9 lays two-way tables out one line per
+ * statistic. Two-way tables carry the row formula in their leading heading cell and
+ * "Statistic" and the column formula in the second heading row.
+ * Returns 0; on failure the file is left as it was, the message is shown (style 0x30,
+ * caption "CrossTabulate...") only when showMessages is non-zero, a line is appended
+ * to "Tarvex.err", and the result is -2 (-1 for an unexpected failure). */
+TESSARY_EXPORT int32_t CrossTabulate(void* owner, const char* dataPath, int32_t sourceCode,
+                                     const char* recordFilter, const char* weight, int32_t mode,
+                                     const char* list, const char* rowFormula,
+                                     const char* colFormula, unsigned char* options,
+                                     unsigned char showMessages);
+
+/* Groups consecutive selected records by trunc(identifier / 10^shift), the identifier
+ * being the level's record-identifier column (the variable its header names, else the
+ * record number), and writes per group the key to keysOut[g] and a statistic of the
+ * expression list to valuesOut[g]: statistic mod 15 = 1 count, 2 weighted mean,
+ * 3 weighted standard deviation, 4 minimum, 5 maximum, any other the weighted mean.
+ * The caller sizes both arrays for the groups. Returns the number of groups; failures
+ * as CrossTabulate with the caption "Summary...". */
+TESSARY_EXPORT int32_t summaryByShiftedID(void* owner, const char* dataPath, int32_t sourceCode,
+                                          const char* recordFilter, const char* weight,
+                                          const char* list, int32_t shift, int32_t statistic,
+                                          unsigned char showMessages, double* keysOut,
+                                          double* valuesOut);
+
 #ifdef __cplusplus
 }
 #endif

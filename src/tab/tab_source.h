@@ -12,11 +12,14 @@ class TabSource {
  public:
   virtual ~TabSource() = default;
   virtual std::size_t recordCount() const = 0;
+  // How many values the buffers handed to evaluate and readVariable must hold (a
+  // combined data array evaluates through buffers of its largest level).
+  virtual std::size_t bufferSize() const { return recordCount(); }
   // Evaluates an expression of the expression language over every record into out
-  // (recordCount values); a categorical result fills `labels`. The text "$ID$" gives
+  // (the first recordCount values); a categorical result fills `labels`. The text "$ID$" gives
   // the record-identifier column.
   virtual void evaluate(const std::string& expression, double* out, LabelMap& labels) = 0;
-  // A stored variable's values (recordCount of them) and labels; returns its kind
+  // A stored variable's values (the first recordCount) and labels; returns its kind
   // ('C' for categorical).
   virtual char readVariable(const std::string& name, double* out, LabelMap& labels) = 0;
 };

@@ -42,7 +42,7 @@ void XTab::setup(int mode, std::string filter, std::string weight, std::string l
 
 void XTab::selectRecords() {
   const std::size_t n = source_.recordCount();
-  all_.resize(n);
+  all_.resize(std::max(n, source_.bufferSize()));
   selected_.resize(n);
   LabelMap ignored;
   std::size_t kept = n;

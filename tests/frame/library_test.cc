@@ -29,7 +29,7 @@ TEST(Library, SharedLibraryExportsPlainNamesOnly) {
   void* library = dlopen(TESSARY_SHARED_LIBRARY, RTLD_NOW | RTLD_LOCAL);
   ASSERT_NE(library, nullptr) << dlerror();
   for (const char* name : {"RgVersion", "stringsTest", "TessarySetMessageHandler", "linearEq",
-                           "minverse", "mmultiply", "svdcmp", "Univariate"})
+                           "minverse", "mmultiply", "svdcmp", "Univariate", "CrossTabulate", "summaryByShiftedID"})
     EXPECT_NE(dlsym(library, name), nullptr) << name;
   // Internal routines stay hidden.
   for (const char* name :
