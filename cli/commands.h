@@ -15,6 +15,7 @@ void addCombineCommand(CLI::App& app);
 void addInfoCommand(CLI::App& app);
 void addExportCommand(CLI::App& app);
 void addEvalCommand(CLI::App& app);
+void addXtabCommand(CLI::App& app);
 
 // Runs a command's work; a failure is printed as "tessary <command>: <text>" on
 // standard error and makes the tool's exit status 1.

@@ -8,6 +8,7 @@
 #include "platform/directories.h"
 #include "platform/paths.h"
 #include "platform/text.h"
+#include "support/cross_table_run.h"
 #include "support/expression_run.h"
 #include "support/synthetic_survey.h"
 #include "tessary.h"
@@ -100,9 +101,32 @@ std::string runDemo(const DemoOptions& options, const ProgressCallback& progress
   out += welfareByRegion(report.surveyDaa);
   out += evalSection("Household size in the census", report.censusDaa, "SIZE");
   out += evalSection("Education of the household head in the census", report.censusDaa, "EDUC");
-  out += evalSection("Share of households with electricity per cluster in the census", report.censusDaa,
-                     "CL_ELECTRICITY", 1);
+  out += evalSection("Share of households with electricity per cluster in the census",
+                     report.censusDaa, "CL_ELECTRICITY", 1);
   out += evalSection("Sampling weights in the survey", report.surveyDaa, "WEIGHT");
+
+  // Tables: the library writes the fragments, the page is closed once at the end.
+  XtabOptions summaries;
+  summaries.data = report.censusDaa;
+  summaries.variables = {"SIZE", "ROOMS", "EDUC", "ELECTRICITY", "URBAN"};
+  tabulate(summaries, true);
+  XtabOptions byRegion;
+  byRegion.data = report.surveyDaa;
+  byRegion.weight = "WEIGHT";
+  byRegion.rows = "REGION";
+  byRegion.of = "LNWELFARE";
+  byRegion.statistics = {"count", "mean", "std", "min", "max"};
+  tabulate(byRegion, false);
+  XtabOptions twoWay = byRegion;
+  twoWay.rows = "EDUC";
+  twoWay.columns = "URBAN";
+  twoWay.statistics = {"count", "mean", "col%"};
+  tabulate(twoWay, false);
+  const std::string page = synthetic.directory + "report.html";
+  finishReport(page);
+  out += "\nTables (CrossTabulate) -> " + page +
+         "\n  census: summaries of SIZE, ROOMS, EDUC, ELECTRICITY, URBAN\n"
+         "  survey, weighted: LNWELFARE by REGION; LNWELFARE by EDUC and URBAN\n";
   out += "\nNext: tessary info " + report.surveyDaa + "\n";
   return out;
 }

@@ -76,6 +76,7 @@ TEST(SyntheticSurvey, NestedLevelsWeightsAndTheKnownModel) {
 
 TEST(Demo, WritesBothDataSetsAndReportsWhatItRan) {
   ScratchDir dir;
+  testing::ScopedEnv temporary("TMPDIR", dir.path().c_str());  // the library's table file
   DemoOptions options;
   options.directory = dir.file("demo");
   options.households = 3000;
@@ -88,6 +89,15 @@ TEST(Demo, WritesBothDataSetsAndReportsWhatItRan) {
   EXPECT_NE(text.find("North"), std::string::npos) << text;
   EXPECT_NE(text.find("3000 records at level 0\ncount 3000  mean "), std::string::npos) << text;
   EXPECT_NE(text.find("      CODE      COUNT  LABEL\n         1 "), std::string::npos) << text;
+  EXPECT_NE(text.find("Tables (CrossTabulate) -> " + dir.file("demo/report.html")),
+            std::string::npos)
+      << text;
+  const std::string page = testing::readFile(dir.file("demo/report.html"));
+  EXPECT_EQ(page.rfind("<html>\n<head>\n", 0), 0u);
+  EXPECT_TRUE(page.ends_with("</table>\n</body>\n</html>\n")) << page.substr(page.size() - 200);
+  for (const char* table : {"<p>SIZE (Numerical)<br />", "<p>EDUC (", "Weighted By: WEIGHT",
+                            "<td>REGION</td><td>Count</td><td>Mean</td>", "EDUC by URBAN", ">Tertiary<", ">Rural<"})
+    EXPECT_NE(page.find(table), std::string::npos) << table;
   for (const char* file : {"census.daA", "survey.daA", "census_households.daH",
                            "survey_households.daL", "survey_clusters.daD"})
     EXPECT_TRUE(std::filesystem::exists(dir.file("demo/") + file)) << file;
