@@ -35,8 +35,12 @@ void requireKeys(const std::vector<double>& keys, const std::string& file, const
 }
 
 std::vector<double> readKeys(DataArray& data, const std::string& name) {
-  if (!data.hasVariable(name))
-    raiseFailure(data.filePath(".daH") + ": no variable " + upperCase(name));
+  const VariableRecord* record = data.find(name);
+  if (record == nullptr) raiseFailure(data.filePath(".daH") + ": no variable " + upperCase(name));
+  // Codes of text keys are numbered per file and mean nothing across files.
+  if (record->kind == 'C')
+    raiseFailure(data.filePath(".daH") + ": the key " + upperCase(name) +
+                 " is categorical; levels are tied by a numeric key");
   ColumnBuffer<double> column;
   data.readColumn(name, column);
   return std::vector<double>(column.data(), column.data() + column.size());

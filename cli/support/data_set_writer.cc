@@ -144,6 +144,8 @@ WriteReport writeDataSet(ImportedTable& table, const std::string& outPath,
   for (const std::string* name : {&options.idVariable, &options.weightVariable})
     if (!name->empty() && findColumn(table, *name) == nullptr)
       raiseFailure(*name + ": no such variable in the imported file");
+  if (!options.weightVariable.empty() && findColumn(table, options.weightVariable)->isText)
+    raiseFailure(options.weightVariable + ": the weight variable holds text");
   {
     std::map<std::string, const std::string*> seen;
     for (const ImportedColumn& column : table.columns) {

@@ -114,6 +114,12 @@ TEST(Combine, ClusterAndAuxiliaryVariablesReadAtHouseholdLevel) {
                 ": the records are not sorted by CLUSTER: record 2 (CLUSTER 10) comes after "
                 "record 1 (CLUSTER 20)");
   EXPECT_FALSE(std::filesystem::exists(dir.file("bad.daA")));
+  importCsvText(dir, "textkeys", "hhid,cluster\n1,A\n2,B\n");
+  options.households = dir.file("textkeys");
+  EXPECT_EQ(failureText([&] { combineDataSets(options); }),
+            dir.file("textkeys.daH") +
+                ": the key CLUSTER is categorical; levels are tied by a "
+                "numeric key");
   options.key = "district";
   EXPECT_EQ(failureText([&] { combineDataSets(options); }),
             dir.file("cl.daH") + ": no variable DISTRICT");

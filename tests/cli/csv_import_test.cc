@@ -178,6 +178,11 @@ TEST(CsvImport, MalformedFilesNameFileLineAndColumnAndLeaveNothing) {
               importCsv(csv, dir.file("out"), {"hhid", ""});
             }),
             "hhid: no such variable in the imported file");
+  writeFile(csv, "a,b\n1,x\n");
+  EXPECT_EQ(failureText([&] {
+              importCsv(csv, dir.file("out"), {"", "B"});
+            }),
+            "B: the weight variable holds text");
   EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"bad.csv"}));
 }
 

@@ -95,8 +95,9 @@ TEST(Demo, WritesBothDataSetsAndReportsWhatItRan) {
   const std::string page = testing::readFile(dir.file("demo/report.html"));
   EXPECT_EQ(page.rfind("<html>\n<head>\n", 0), 0u);
   EXPECT_TRUE(page.ends_with("</table>\n</body>\n</html>\n")) << page.substr(page.size() - 200);
-  for (const char* table : {"<p>SIZE (Numerical)<br />", "<p>EDUC (", "Weighted By: WEIGHT",
-                            "<td>REGION</td><td>Count</td><td>Mean</td>", "EDUC by URBAN", ">Tertiary<", ">Rural<"})
+  for (const char* table :
+       {"<p>SIZE (Numerical)<br />", "<p>EDUC (", "Weighted By: WEIGHT",
+        "<td>REGION</td><td>Count</td><td>Mean</td>", "EDUC by URBAN", ">Tertiary<", ">Rural<"})
     EXPECT_NE(page.find(table), std::string::npos) << table;
   for (const char* file : {"census.daA", "survey.daA", "census_households.daH",
                            "survey_households.daL", "survey_clusters.daD"})
