@@ -197,7 +197,9 @@ SyntheticReport writeSyntheticSurvey(const SyntheticOptions& options,
     const std::uint32_t take = std::min(options.householdsPerCluster, cl.count);
     members.resize(take);
     std::sort(members.begin(), members.end());
-    const double weight = static_cast<double>(clusters.size()) / sampled * cl.count / take;
+    // Whole numbers: the tables' weighted counts add weights truncated to integers.
+    const double weight =
+        std::max(1.0, std::round(static_cast<double>(clusters.size()) / sampled * cl.count / take));
     for (std::uint32_t m : members) {
       surveyRecords.push_back(m);
       weights.push_back(weight);

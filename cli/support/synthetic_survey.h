@@ -12,7 +12,7 @@
 // eps ~ N(0, (0.30 exp(0.06 (SIZE - 4)))^2) per household.
 // Survey: a simple random sample of clusters (500, or every cluster when fewer) with
 // 15 households drawn in each (all when fewer), weighted by the inverse of the
-// selection probability.
+// selection probability rounded to a whole number.
 #pragma once
 
 #include <cstdint>
