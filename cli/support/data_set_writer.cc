@@ -25,6 +25,7 @@ constexpr int kMostNumberedLevels = 1000000;
 std::string oneLine(std::string text) {
   std::replace(text.begin(), text.end(), '\n', ' ');
   std::replace(text.begin(), text.end(), '\r', ' ');
+  std::replace(text.begin(), text.end(), '\0', ' ');
   return text;
 }
 

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -216,6 +218,42 @@ TEST(CsvImport, ReplacesAnEarlierDataSetWholeOnlyOnSuccess) {
   EXPECT_EQ(readStored(dir.file("towns.daH"), "TOWN").kind, 0);
   EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"broken.csv", "first.csv", "second.csv",
                                                            "towns.daD", "towns.daH", "towns.msk"}));
+}
+
+TEST(CsvReader, DamagedContentEitherParsesWholeOrFailsWithOneMessage) {
+  const std::string valid =
+      "id;name;\"score\"\r\n1;\"a;b\";1,5\r\n2;\"say \"\"hi\"\"\";\r\n3;x y;-2\n";
+  const char alphabet[] = {'"', ';', ',', '\t', '\n', '\r', 'x', '1', ' ', '\0'};
+  std::mt19937 random(11);
+  int parsed = 0;
+  for (int trial = 0; trial < 3000; ++trial) {
+    std::string content = valid;
+    const int edits = 1 + static_cast<int>(random() % 4);
+    for (int e = 0; e < edits; ++e) {
+      const std::size_t at = random() % (content.size() + 1);
+      const char c = alphabet[random() % sizeof alphabet];
+      switch (random() % 3) {
+        case 0:
+          content.insert(at, 1, c);
+          break;
+        case 1:
+          if (at < content.size()) content.erase(at, 1);
+          break;
+        default:
+          if (at < content.size()) content[at] = c;
+      }
+    }
+    try {
+      const ImportedTable table = parseCsv(content, "damaged.csv");
+      ++parsed;
+      ASSERT_GT(table.rowCount, 0u);
+      for (const ImportedColumn& column : table.columns)
+        ASSERT_EQ(column.isText ? column.texts.size() : column.numbers.size(), table.rowCount);
+    } catch (const Failure& failure) {
+      ASSERT_EQ(failure.text().rfind("damaged.csv", 0), 0u) << failure.text();
+    }
+  }
+  EXPECT_GT(parsed, 100);
 }
 
 TEST(LabelSection, FormsThatReadBackToTheSameCodes) {
