@@ -2,11 +2,26 @@
 // runs through the library's own operations.
 #pragma once
 
+#include <functional>
+
 #include <CLI/CLI.hpp>
 
 namespace tessary::cli {
 
 void addVersionCommand(CLI::App& app);
 void addDemoCommand(CLI::App& app);
+void addImportCommand(CLI::App& app);
+void addCombineCommand(CLI::App& app);
+void addInfoCommand(CLI::App& app);
+void addExportCommand(CLI::App& app);
+void addEvalCommand(CLI::App& app);
+void addXtabCommand(CLI::App& app);
+
+// Runs a command's work; a failure is printed as "tessary <command>: <text>" on
+// standard error and makes the tool's exit status 1.
+void runCommand(const char* command, const std::function<void()>& work);
+
+// The exit status the commands leave.
+int exitStatus();
 
 }  // namespace tessary::cli

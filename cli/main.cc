@@ -2,12 +2,20 @@
 #include <CLI/CLI.hpp>
 
 #include "commands.h"
+#include "support/message_printer.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"tessary: small-area estimation of household welfare"};
   app.require_subcommand(1);
   tessary::cli::addVersionCommand(app);
+  tessary::cli::addImportCommand(app);
+  tessary::cli::addCombineCommand(app);
+  tessary::cli::addInfoCommand(app);
+  tessary::cli::addExportCommand(app);
+  tessary::cli::addEvalCommand(app);
+  tessary::cli::addXtabCommand(app);
   tessary::cli::addDemoCommand(app);
+  tessary::cli::installMessagePrinter();
   CLI11_PARSE(app, argc, argv);
-  return 0;
+  return tessary::cli::exitStatus();
 }

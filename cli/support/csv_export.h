@@ -1,0 +1,24 @@
+// Writing a data array or the household level of a combined data array as CSV: a
+// header row, then one line per record. Missing values are empty cells; categorical
+// values are written as their labels (codes without a label, or every code when asked,
+// as numbers); numbers in their shortest form that reads back exactly.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tessary::cli {
+
+struct ExportOptions {
+  std::vector<std::string> variables;  // empty: every variable, in the order added
+  bool codes = false;                  // categorical variables as codes
+};
+
+// One CSV field: quoted when it holds a comma, a quote, a line break or outer blanks.
+std::string csvField(const std::string& text);
+
+// Writes the CSV file; returns the number of records written.
+std::uint64_t exportCsv(const std::string& dataSet, const std::string& outPath,
+                        const ExportOptions& options);
+
+}  // namespace tessary::cli

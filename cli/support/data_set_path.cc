@@ -1,0 +1,32 @@
+#include "support/data_set_path.h"
+
+#include "frame/failure.h"
+#include "platform/file.h"
+#include "platform/paths.h"
+#include "platform/text.h"
+
+namespace tessary::cli {
+
+DataSetPath resolveDataSet(const std::string& argument) {
+  const std::string base = baseNameOf(argument);
+  const std::size_t dot = base.rfind('.');
+  if (dot != std::string::npos) {
+    const std::string extension = upperCase(base.substr(dot));
+    const std::string stem = argument.substr(0, argument.size() - (base.size() - dot));
+    DataSetPath named;
+    if (extension == ".DAA")
+      named = {true, argument};
+    else if (extension == ".DAH" || extension == ".DAD" || extension == ".MSK" ||
+             extension == ".DAL")
+      named = {false, stem + ".daH"};
+    if (!named.path.empty()) {
+      if (!fileExists(named.path)) raiseFailure(named.path + ": no such file");
+      return named;
+    }
+  }
+  if (fileExists(argument + ".daA")) return {true, argument + ".daA"};
+  if (fileExists(argument + ".daH")) return {false, argument + ".daH"};
+  raiseFailure(argument + ": no such data set (looked for .daA and .daH)");
+}
+
+}  // namespace tessary::cli

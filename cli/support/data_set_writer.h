@@ -1,0 +1,45 @@
+// Turning an imported table into a data array. Numeric columns are stored through the
+// library's SetValue (which picks the encoding) with their holes; text columns and
+// columns with value labels become categorical, their labels written to the .daL
+// file. The data array is built in a private directory next to its destination and
+// moved into place only when complete, so a failure leaves no partial data set.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "support/csv_reader.h"
+#include "support/imported_table.h"
+
+namespace tessary::cli {
+
+struct WriteOptions {
+  std::string idVariable;      // "" when none; stored as the header's first text
+  std::string weightVariable;  // "" when none; stored as the header's second text
+};
+
+struct WriteReport {
+  std::uint64_t records = 0;
+  std::size_t variables = 0;
+  std::vector<std::string> notes;  // things the user should know (labels dropped ...)
+};
+
+// The destination's directory + base name: `path` without a data array extension.
+std::string dataArrayStem(const std::string& path);
+
+// Codes 1..k for the distinct non-empty texts in sorted order; `labels` receives
+// code -> text, and each text's code (missing for an empty text) goes to `codes`.
+void codeTexts(const std::vector<std::string>& texts, std::vector<double>& codes,
+               std::map<int, std::string>& labels);
+
+// The .daL section of a variable holding `labels`, in the form the library reads
+// back to the same codes.
+std::string labelSection(const std::string& variableName, const std::map<int, std::string>& labels,
+                         bool& complete);
+
+// Writes `table` as the data array `outPath` (directory + base name; an extension is
+// dropped). The table's columns are consumed.
+WriteReport writeDataSet(ImportedTable& table, const std::string& outPath,
+                         const WriteOptions& options, const ProgressCallback& progress = {});
+
+}  // namespace tessary::cli

@@ -1,0 +1,27 @@
+// A data set read from a foreign file, column by column, before it becomes a data
+// array: numeric columns as doubles (missing values not finite), text columns as
+// strings (an empty string is missing), value labels with their codes.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace tessary::cli {
+
+struct ImportedColumn {
+  std::string name;   // as the source spells it
+  std::string label;  // variable label, "" when none
+  bool isText = false;
+  std::vector<double> numbers;
+  std::vector<std::string> texts;
+  std::map<double, std::string> valueLabels;  // numeric code -> label
+};
+
+struct ImportedTable {
+  std::vector<ImportedColumn> columns;
+  std::uint64_t rowCount = 0;
+};
+
+}  // namespace tessary::cli

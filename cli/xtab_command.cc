@@ -1,0 +1,43 @@
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "commands.h"
+#include "support/cross_table_run.h"
+
+namespace tessary::cli {
+namespace {
+
+struct XtabArguments {
+  XtabOptions options;
+  std::string out;
+};
+
+}  // namespace
+
+void addXtabCommand(CLI::App& app) {
+  auto arguments = std::make_shared<XtabArguments>();
+  XtabOptions& o = arguments->options;
+  auto* command = app.add_subcommand("xtab", "Tabulate a data set into an HTML page");
+  command->add_option("DATA", o.data, "The data set (.daH or .daA)")->required();
+  command->add_option("--level", o.level, "0 households, 1 clusters, 2 auxiliary");
+  command->add_option("--filter", o.filter, "Keep the records where this is 1");
+  command->add_option("--weight", o.weight, "The weight variable or expression");
+  command->add_option("--vars", o.variables, "Summarise these variables")->delimiter(',');
+  command->add_option("--rows", o.rows, "The row formula of a table");
+  command->add_option("--cols", o.columns, "The column formula of a two-way table");
+  command->add_option("--of", o.of, "The analysis expression of a table");
+  command->add_option("--stats", o.statistics, "count, mean, std, min, max, row%, col%, total%")
+      ->delimiter(',');
+  command->add_flag("--per-line", o.statisticPerLine, "One line per statistic in two-way tables");
+  command->add_option("--out", arguments->out, "The HTML file to write")->required();
+  command->callback([arguments] {
+    runCommand("xtab", [&] {
+      tabulate(arguments->options, true);
+      finishReport(arguments->out);
+      std::printf("Wrote %s\n", arguments->out.c_str());
+    });
+  });
+}
+
+}  // namespace tessary::cli

@@ -1,0 +1,55 @@
+#include "platform/directories.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/paths.h"
+
+namespace tessary {
+
+std::string createUniqueDirectory(std::string_view parent, std::string_view prefix) {
+  std::string pattern = nativePath(parent);
+  if (!pattern.empty() && pattern.back() != '/') pattern += '/';
+  pattern += prefix;
+  pattern += "XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr) return "";
+  return pattern + "/";
+}
+
+bool renamePath(std::string_view from, std::string_view to) {
+  return std::rename(nativePath(from).c_str(), nativePath(to).c_str()) == 0;
+}
+
+void removeDirectoryTree(std::string_view path) {
+  std::error_code ignored;
+  std::filesystem::remove_all(std::filesystem::path(nativePath(path)), ignored);
+}
+
+std::string absolutePath(std::string_view path) {
+  std::error_code error;
+  const std::filesystem::path native(nativePath(path));
+  std::filesystem::path full = std::filesystem::absolute(native, error);
+  if (error) return std::string(native);
+  return full.lexically_normal().string();
+}
+
+std::string relativePath(std::string_view path, std::string_view directory) {
+  const std::filesystem::path target(nativePath(path));
+  const std::filesystem::path relative = target.lexically_relative(nativePath(directory));
+  return relative.empty() ? target.string() : relative.string();
+}
+
+}  // namespace tessary
+
+namespace tessary {
+
+bool makeDirectories(std::string_view path) {
+  std::error_code error;
+  const std::filesystem::path native(nativePath(path));
+  std::filesystem::create_directories(native, error);
+  return std::filesystem::is_directory(native, error);
+}
+
+}  // namespace tessary

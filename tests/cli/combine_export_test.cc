@@ -1,0 +1,199 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cli/data_set_reading.h"
+#include "data/cda.h"
+#include "frame/failure.h"
+#include "frame/missing.h"
+#include "support/combine.h"
+#include "support/csv_export.h"
+#include "support/csv_reader.h"
+#include "support/data_set_info.h"
+#include "support/data_set_writer.h"
+#include "test_support.h"
+
+namespace tessary::cli {
+namespace {
+
+using testing::readFile;
+using testing::readStored;
+using testing::ScratchDir;
+using testing::writeFile;
+
+const double M = MISSING;
+
+std::string failureText(auto&& body) {
+  try {
+    body();
+  } catch (const Failure& failure) {
+    return failure.text();
+  }
+  return "(no failure)";
+}
+
+void importCsvText(const ScratchDir& dir, const std::string& name, const std::string& csv) {
+  writeFile(dir.file(name + ".csv"), csv);
+  ImportedTable table = readCsvFile(dir.file(name + ".csv"));
+  writeDataSet(table, dir.file(name), {});
+}
+
+std::vector<double> readAtHouseholds(const std::string& daa, const char* name) {
+  CDA cda(daa);
+  cda.load();
+  std::vector<double> out(cda.level(0).recordCount);
+  cda.getValue(name, out, 1, static_cast<std::int64_t>(out.size()));
+  return out;
+}
+
+TEST(MatchLevels, EntriesForEveryKeyAndErrorsNamingTheRecord) {
+  const auto entries = matchLevels({10, 20, 30, 50}, "cl", {5, 10, 10, 30, 30, 30, 40}, "hh", "K");
+  ASSERT_EQ(entries.size(), 6u);
+  const unsigned expected[][2] = {{0, 1}, {1, 2}, {1, 0}, {1, 3}, {0, 1}, {1, 0}};
+  const double keys[] = {5, 10, 20, 30, 40, 50};
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    EXPECT_EQ(entries[i].parentCount, expected[i][0]) << i;
+    EXPECT_EQ(entries[i].childCount, expected[i][1]) << i;
+    EXPECT_EQ(entries[i].refKey, keys[i]) << i;
+    EXPECT_FALSE(entries[i].skip);
+  }
+  EXPECT_EQ(failureText([] {
+              matchLevels({1, 2}, "cl", {1, 2, 1}, "hh", "K");
+            }),
+            "hh: the records are not sorted by K: record 3 (K 1) comes after record 2 (K 2)");
+  EXPECT_EQ(failureText([] {
+              matchLevels({1, 2, 2}, "cl", {1}, "hh", "K");
+            }),
+            "cl: record 3 repeats K 2 of record 2");
+  EXPECT_EQ(failureText([] {
+              matchLevels({1}, "cl", {1, M}, "hh", "K");
+            }),
+            "hh: record 2 has no K value");
+}
+
+TEST(Combine, ClusterAndAuxiliaryVariablesReadAtHouseholdLevel) {
+  ScratchDir dir;
+  importCsvText(dir, "hh", "hhid,cluster,size\n1,10,3\n2,10,4\n3,20,2\n4,40,5\n");
+  importCsvText(dir, "cl", "cluster,urban,region\n10,1,1\n20,0,1\n30,1,2\n");
+  importCsvText(dir, "rg", "region,rain\n1,100.5\n2,200\n");
+
+  CombineOptions options;
+  options.households = dir.file("hh");
+  options.clusters = dir.file("cl.daH");
+  options.key = "cluster";
+  options.out = dir.file("survey");
+  const CombineReport report = combineDataSets(options);
+  EXPECT_EQ(report.daaPath, dir.file("survey.daA"));
+  EXPECT_EQ(report.clusterEntries, 4u);
+  EXPECT_EQ(report.clustersWithoutHouseholds, 1u);
+  EXPECT_EQ(report.householdsWithoutCluster, 1u);
+  // The description names its files relative to itself.
+  EXPECT_EQ(readFile(dir.file("survey.daA")), "hh.daH\ncl.daH\nsurvey_clusters.daR\n");
+
+  EXPECT_EQ(readAtHouseholds(dir.file("survey.daA"), "urban"), (std::vector<double>{1, 1, 0, M}));
+  EXPECT_EQ(readAtHouseholds(dir.file("survey.daA"), "size"), (std::vector<double>{3, 4, 2, 5}));
+
+  options.out = dir.file("withregions.daA");
+  options.auxiliary = dir.file("rg");
+  options.auxiliaryKey = "REGION";
+  EXPECT_EQ(combineDataSets(options).auxiliaryEntries, 2u);
+  EXPECT_EQ(readFile(dir.file("withregions.daA")),
+            "hh.daH\ncl.daH\nwithregions_clusters.daR\nrg.daH\nwithregions_aux.daR\n");
+  EXPECT_EQ(readAtHouseholds(dir.file("withregions.daA"), "rain"),
+            (std::vector<double>{100.5, 100.5, 100.5, M}));
+
+  // Households out of cluster order: nothing is written.
+  importCsvText(dir, "shuffled", "hhid,cluster\n1,20\n2,10\n");
+  options.households = dir.file("shuffled");
+  options.out = dir.file("bad.daA");
+  options.auxiliary.clear();
+  EXPECT_EQ(failureText([&] { combineDataSets(options); }),
+            dir.file("shuffled.daH") +
+                ": the records are not sorted by CLUSTER: record 2 (CLUSTER 10) comes after "
+                "record 1 (CLUSTER 20)");
+  EXPECT_FALSE(std::filesystem::exists(dir.file("bad.daA")));
+  importCsvText(dir, "textkeys", "hhid,cluster\n1,A\n2,B\n");
+  options.households = dir.file("textkeys");
+  EXPECT_EQ(failureText([&] { combineDataSets(options); }),
+            dir.file("textkeys.daH") +
+                ": the key CLUSTER is categorical; levels are tied by a "
+                "numeric key");
+  options.key = "district";
+  EXPECT_EQ(failureText([&] { combineDataSets(options); }),
+            dir.file("cl.daH") + ": no variable DISTRICT");
+}
+
+TEST(Export, RoundTripThroughImportAndSelectedVariables) {
+  ScratchDir dir;
+  const std::string source =
+      "id,name,score,flag,note\n"
+      "1,\"Smith, J.\",1.5,1,plain\n"
+      "2,Jones,0.1,0,\"say \"\"hi\"\"\"\n"
+      "3,\"O'Brien\",,1,plain\n"
+      "4,Adams,-7.25e-12,0,\n";
+  importCsvText(dir, "first", source);
+  exportCsv(dir.file("first"), dir.file("first_out.csv"), {});
+  EXPECT_EQ(readFile(dir.file("first_out.csv")),
+            "id,name,score,flag,note\n"
+            "1,\"Smith, J.\",1.5,1,plain\n"
+            "2,Jones,0.1,0,\"say \"\"hi\"\"\"\n"
+            "3,O'Brien,,1,plain\n"
+            "4,Adams,-7.25e-12,0,\n");
+
+  // Importing the export gives the same variables, values, holes and labels.
+  importCsvText(dir, "second", readFile(dir.file("first_out.csv")));
+  for (const char* name : {"ID", "NAME", "SCORE", "FLAG", "NOTE"}) {
+    const auto a = readStored(dir.file("first.daH"), name);
+    const auto b = readStored(dir.file("second.daH"), name);
+    EXPECT_EQ(a.values, b.values) << name;
+    EXPECT_EQ(a.holes, b.holes) << name;
+    EXPECT_EQ(a.labels, b.labels) << name;
+    EXPECT_EQ(a.encoding, b.encoding) << name;
+  }
+
+  ExportOptions some;
+  some.variables = {"score", "NAME"};
+  some.codes = true;
+  EXPECT_EQ(exportCsv(dir.file("first.daH"), dir.file("some.csv"), some), 4u);
+  EXPECT_EQ(readFile(dir.file("some.csv")), "score,name\n1.5,4\n0.1,2\n,3\n-7.25e-12,1\n");
+
+  some.variables = {"score", "weight"};
+  EXPECT_EQ(failureText([&] { exportCsv(dir.file("first"), dir.file("x.csv"), some); }),
+            dir.file("first") + ": no variable WEIGHT");
+  EXPECT_EQ(failureText([&] { exportCsv(dir.file("none"), dir.file("x.csv"), {}); }),
+            dir.file("none") + ": no such data set (looked for .daA and .daH)");
+  EXPECT_EQ(csvField("plain"), "plain");
+  EXPECT_EQ(csvField(" lead"), "\" lead\"");
+  EXPECT_EQ(csvField("a;b"), "\"a;b\"");
+}
+
+TEST(Export, CombinedDataSetAtHouseholdLevelAndInfo) {
+  ScratchDir dir;
+  importCsvText(dir, "hh", "hhid,cluster\n1,10\n2,10\n3,20\n");
+  importCsvText(dir, "cl", "cluster,zone\n10,hills\n20,coast\n");
+  CombineOptions options;
+  options.households = dir.file("hh");
+  options.clusters = dir.file("cl");
+  options.key = "cluster";
+  options.out = dir.file("survey.daA");
+  combineDataSets(options);
+  exportCsv(dir.file("survey"), dir.file("survey.csv"), {});
+  EXPECT_EQ(readFile(dir.file("survey.csv")),
+            "hhid,cluster,zone\n1,10,hills\n2,10,hills\n3,20,coast\n");
+
+  const std::string info = describeDataSet(dir.file("survey.daA"));
+  EXPECT_NE(info.find("level 0 (households) " + dir.file("hh.daH") + ": 3 records, 2 variables\n"),
+            std::string::npos)
+      << info;
+  EXPECT_NE(
+      info.find(
+          "  ZONE                 C    2            2              1              2      2  \n"),
+      std::string::npos)
+      << info;
+  EXPECT_NE(info.find("survey_clusters.daR: 2 entries\n"), std::string::npos) << info;
+}
+
+}  // namespace
+}  // namespace tessary::cli

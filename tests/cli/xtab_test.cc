@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "frame/failure.h"
+#include "support/combine.h"
+#include "support/cross_table_run.h"
+#include "support/csv_reader.h"
+#include "support/data_set_writer.h"
+#include "test_support.h"
+
+namespace tessary::cli {
+namespace {
+
+using testing::MessageRecorder;
+using testing::readFile;
+using testing::ScopedEnv;
+using testing::ScratchDir;
+using testing::writeFile;
+
+std::string failureText(auto&& body) {
+  try {
+    body();
+  } catch (const Failure& failure) {
+    return failure.text();
+  }
+  return "(no failure)";
+}
+
+struct Survey {
+  ScratchDir dir;
+  ScopedEnv temporary{"TMPDIR", dir.path().c_str()};  // the library's table file
+  Survey() {
+    importCsv("hh",
+              "hhid,cluster,size,educ\n1,1,4,primary\n2,1,6,none\n3,2,3,secondary\n"
+              "4,2,5,primary\n");
+    importCsv("cl", "cluster,urban\n1,1\n2,0\n");
+    CombineOptions options;
+    options.households = dir.file("hh");
+    options.clusters = dir.file("cl");
+    options.key = "cluster";
+    options.out = dir.file("survey.daA");
+    combineDataSets(options);
+  }
+  void importCsv(const std::string& name, const std::string& csv) {
+    writeFile(dir.file(name + ".csv"), csv);
+    ImportedTable table = readCsvFile(dir.file(name + ".csv"));
+    writeDataSet(table, dir.file(name), {});
+  }
+};
+
+TEST(Xtab, StatisticNamesBecomeOptionBytes) {
+  EXPECT_EQ(statisticBytes({"count", "Mean", "sd", "col%", "TOTAL"}),
+            (std::vector<unsigned char>{0, 1, 1, 1, 0, 0, 0, 1, 1, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(failureText([] { statisticBytes({"median"}); }),
+            "unknown statistic median (count, mean, std, min, max, row%, col%, total%)");
+}
+
+TEST(Xtab, SummariesAndTablesMakeOneCompletePage) {
+  Survey survey;
+  XtabOptions summaries;
+  summaries.data = survey.dir.file("survey.daA");
+  summaries.variables = {"SIZE", "EDUC"};
+  tabulate(summaries, true);
+  XtabOptions table;
+  table.data = survey.dir.file("survey");
+  table.rows = "EDUC";
+  table.columns = "URBAN";
+  table.of = "SIZE";
+  table.statistics = {"count", "mean"};
+  tabulate(table, false);
+  finishReport(survey.dir.file("page.html"));
+
+  const std::string page = readFile(survey.dir.file("page.html"));
+  EXPECT_EQ(page.rfind("<html>\n<head>\n", 0), 0u);
+  EXPECT_TRUE(page.ends_with("</table>\n</body>\n</html>\n"));
+  EXPECT_NE(page.find("<p>SIZE (Numerical)<br />"), std::string::npos) << page;
+  EXPECT_NE(page.find("<tr class=\"cell1\"><td>4</td><td>4.5</td></tr>"), std::string::npos)
+      << page;
+  // The cluster variable splits the households: primary is urban once, rural once.
+  EXPECT_NE(page.find("EDUC by URBAN<br />"), std::string::npos) << page;
+  EXPECT_NE(page.find("<td class=\"cell2\">primary</td><td class=\"cell4\"><br />Count<br />"
+                      "Mean</td><td><br />1<br />5</td><td><br />1<br />4</td></tr>"),
+            std::string::npos)
+      << page;
+}
+
+TEST(Xtab, FailuresAreReportedAndWriteNoPage) {
+  Survey survey;
+  XtabOptions options;
+  options.data = survey.dir.file("survey.daA");
+  options.rows = "WEALTH";
+  MessageRecorder recorder;
+  EXPECT_EQ(failureText([&] { tabulate(options, true); }), "no table was written");
+  ASSERT_EQ(recorder.messages().size(), 1u);
+  EXPECT_EQ(recorder.messages()[0].caption, "CrossTabulate...");
+  EXPECT_NE(recorder.messages()[0].text.find("WEALTH"), std::string::npos);
+
+  options.variables = {"SIZE"};
+  EXPECT_EQ(failureText([&] { tabulate(options, true); }),
+            "give either --vars or --rows (with --cols and --of as needed)");
+  options.rows.clear();
+  options.of = "SIZE";
+  EXPECT_EQ(failureText([&] { tabulate(options, true); }), "--cols and --of go with --rows");
+  options.of.clear();
+  options.data = survey.dir.file("hh.daH");
+  options.level = 1;
+  EXPECT_EQ(failureText([&] { tabulate(options, true); }),
+            survey.dir.file("hh.daH") + ": a data array has only level 0; levels need a .daA");
+}
+
+}  // namespace
+}  // namespace tessary::cli
