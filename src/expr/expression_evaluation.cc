@@ -1,10 +1,12 @@
 #include "expr/expression_evaluation.h"
 
+#include <algorithm>
 #include <new>
 #include <vector>
 
 #include "expr/evaluator.h"
 #include "frame/failure.h"
+#include "platform/column_memory.h"
 #include "platform/file.h"
 #include "platform/paths.h"
 #include "platform/text.h"
@@ -62,9 +64,12 @@ std::string evalResultLabelText(bool categorical, std::span<const double> values
                                 const LabelMap& labels, const double* weights) {
   std::string text = "0\n";
   if (!categorical) return text;
-  std::vector<double> codes(values.begin(), values.end());
+  ColumnBuffer<double> codes(values.size());
+  std::copy(values.begin(), values.end(), codes.begin());
   std::vector<Category> categories;
-  if (categorizeColumn(codes, labels, weights, false, 1, categories) < 0) return text;
+  if (categorizeColumn(std::span<double>(codes.data(), codes.size()), labels, weights, false, 1,
+                       categories) < 0)
+    return text;
   for (const Category& category : categories) {
     auto label = labels.find(category.code);
     text += formatText("%g\v%g\v%g=", static_cast<double>(category.code),

@@ -61,6 +61,13 @@ TEST(CombinedEvaluation, ClustersProductsAndRanges) {
   Survey s;
   EXPECT_VALUES(s.eval("CMEAN(INC)"), ({1.5, 1.5, 4, 4, 4, 6}));
   EXPECT_VALUES(s.eval("CSERIAL(0)"), ({1, 1, 2, 2, 2, 3}));
+  EXPECT_VALUES(s.eval("CMAX(INC)"), ({2, 2, 5, 5, 5, 6}));
+  EXPECT_VALUES(s.eval("CMIN(INC)+CFIRST(INC*10)"), ({11, 11, 33, 33, 33, 66}));
+  EXPECT_VALUES(s.eval("CERR(INC)"), ({1, 1, 38.0 / 6, 38.0 / 6, 38.0 / 6, 6}));
+  EXPECT_VALUES(s.eval("WCSUM(INC,VALUEOF(SEX))"), ({5, 5, 21, 21, 21, 6}));
+  EXPECT_VALUES(s.eval("WCMEAN(INC,VALUEOF(SEX))"), ({5.0 / 3, 5.0 / 3, 4.2, 4.2, 4.2, 6}));
+  EXPECT_VALUES(s.eval("CSERIALBY(INC,0)"), ({1, 2, 1, 2, 3, 1}));
+  EXPECT_VALUES(s.eval("CMEANON(INC,VALUEOF(ZONE),0)"), ({3, 3, 4, 4, 4, 3}));
   EXPECT_VALUES(s.eval("CCOUNT()+CSUM(ZONE=\"Rural\")"), ({2, 2, 6, 6, 6, 1}));
   EXPECT_VALUES(s.eval("CMEAN(INC)", 2, 4), ({2, 3.5, 3.5}));
   EXPECT_VALUES(s.eval("CGET(INC,SEX=\"Female\")"), ({2, 2, 4, 4, 4, M}));

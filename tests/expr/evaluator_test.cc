@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 
 #include "eval_fixture.h"
 #include "expr/evaluator.h"
@@ -186,6 +187,14 @@ TEST(Evaluator, MaskFunctionsFollowTheBitmaps) {
   EXPECT_VALUES(set.eval("ALLMISSED()"), ({1, 1, 0, 0, 0, 0, 0, 0, 0, 1}));
   EXPECT_VALUES(set.eval("ALLMISSED()", 9, 10), ({0, 1}));
   EXPECT_VALUES(set.eval("GMASK()"), ({0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  // The global mask opens the value file: records 1, 3 and 10 set.
+  {
+    std::fstream values(set.dir.file("set.daD"), std::ios::in | std::ios::out | std::ios::binary);
+    const char bits[2] = {0x05, 0x02};
+    values.write(bits, 2);
+  }
+  EXPECT_VALUES(set.eval("GMASK()"), ({1, 0, 1, 0, 0, 0, 0, 0, 0, 1}));
+  EXPECT_VALUES(set.eval("GMASK()|ALLMISSED()", 2, 4), ({1, 1, 0}));
 }
 
 TEST(CategoricalProduct, CodesLabelsAndLimits) {
