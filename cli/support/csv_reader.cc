@@ -8,6 +8,7 @@
 
 #include "frame/failure.h"
 #include "frame/missing.h"
+#include "platform/column_memory.h"
 #include "platform/file.h"
 #include "platform/text.h"
 
@@ -283,11 +284,18 @@ ImportedTable parseCsv(std::string_view content, const std::string& fileName,
 }
 
 ImportedTable readCsvFile(const std::string& path, const ProgressCallback& progress) {
-  std::string content;
-  if (!readWholeFile(path, content))
+  auto cannotRead = [&] {
     raiseFailure(formatText("%s: can't read the file (%s)", path.c_str(),
                             systemErrorText(lastSystemError()).c_str()));
-  return parseCsv(content, path, progress);
+  };
+  // Column memory: a large file costs neither a zero-fill nor a fault per small page.
+  File file;
+  if (!file.open(path, File::Mode::kRead)) cannotRead();
+  const std::int64_t size = file.size();
+  if (size < 0) cannotRead();
+  ColumnBuffer<char> content(static_cast<std::size_t>(size));
+  if (file.read(content.data(), content.size()) != content.size()) cannotRead();
+  return parseCsv(std::string_view(content.data(), content.size()), path, progress);
 }
 
 }  // namespace tessary::cli
