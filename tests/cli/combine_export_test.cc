@@ -25,14 +25,7 @@ using testing::writeFile;
 
 const double M = MISSING;
 
-std::string failureText(auto&& body) {
-  try {
-    body();
-  } catch (const Failure& failure) {
-    return failure.text();
-  }
-  return "(no failure)";
-}
+using testing::failureText;
 
 void importCsvText(const ScratchDir& dir, const std::string& name, const std::string& csv) {
   writeFile(dir.file(name + ".csv"), csv);

@@ -21,14 +21,7 @@ using testing::readStored;
 using testing::ScratchDir;
 using testing::writeFile;
 
-std::string failureText(auto&& body) {
-  try {
-    body();
-  } catch (const Failure& failure) {
-    return failure.text();
-  }
-  return "(no failure)";
-}
+using testing::failureText;
 
 std::vector<std::string> filesIn(const std::string& directory) {
   std::vector<std::string> names;

@@ -20,14 +20,7 @@ using testing::ScopedEnv;
 using testing::ScratchDir;
 using testing::writeFile;
 
-std::string failureText(auto&& body) {
-  try {
-    body();
-  } catch (const Failure& failure) {
-    return failure.text();
-  }
-  return "(no failure)";
-}
+using testing::failureText;
 
 struct Survey {
   ScratchDir dir;
