@@ -57,23 +57,16 @@ TabData& tabData() {
   return data;
 }
 
-void BM_CrossTabulate_OneWay(benchmark::State& state) {
+// Argument: the mode, 1 one-way (ROW) or 2 two-way (ROW by COL).
+void BM_CrossTabulate(benchmark::State& state) {
   TabData& data = tabData();
+  const int mode = static_cast<int>(state.range(0));
   unsigned char options[15] = {1, 1, 1, 1};
   for (auto _ : state)
-    benchmark::DoNotOptimize(
-        CrossTabulate(nullptr, data.path.c_str(), 3, "F=1", "W", 1, "X", "ROW", "", options, 0));
+    benchmark::DoNotOptimize(CrossTabulate(nullptr, data.path.c_str(), 3, "F=1", "W", mode, "X",
+                                           "ROW", mode == 1 ? "" : "COL", options, 0));
 }
-BENCHMARK(BM_CrossTabulate_OneWay)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-void BM_CrossTabulate_TwoWay(benchmark::State& state) {
-  TabData& data = tabData();
-  unsigned char options[15] = {1, 1, 1, 1};
-  for (auto _ : state)
-    benchmark::DoNotOptimize(
-        CrossTabulate(nullptr, data.path.c_str(), 3, "F=1", "W", 2, "X", "ROW", "COL", options, 0));
-}
-BENCHMARK(BM_CrossTabulate_TwoWay)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CrossTabulate)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The baseline: the same columns read with getValue (4 for one-way, 5 for two-way),
 // each into a buffer of its own as a call that needs them together must.

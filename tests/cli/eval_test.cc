@@ -6,6 +6,7 @@
 #include "cli/data_set_reading.h"
 #include "frame/failure.h"
 #include "frame/missing.h"
+#include "small_survey.h"
 #include "support/combine.h"
 #include "support/csv_reader.h"
 #include "support/data_set_writer.h"
@@ -22,25 +23,8 @@ using testing::writeFile;
 
 using testing::failureText;
 
-struct Survey {
-  ScratchDir dir;
-  Survey() {
-    importCsv("hh",
-              "hhid,cluster,size,educ\n1,1,4,primary\n2,1,6,none\n3,2,3,secondary\n"
-              "4,2,5,primary\n");
-    importCsv("cl", "cluster,urban\n1,1\n2,0\n3,1\n");
-    CombineOptions options;
-    options.households = dir.file("hh");
-    options.clusters = dir.file("cl");
-    options.key = "cluster";
-    options.out = dir.file("survey.daA");
-    combineDataSets(options);
-  }
-  void importCsv(const std::string& name, const std::string& csv) {
-    writeFile(dir.file(name + ".csv"), csv);
-    ImportedTable table = readCsvFile(dir.file(name + ".csv"));
-    writeDataSet(table, dir.file(name), {});
-  }
+struct Survey : SmallSurvey {
+  Survey() : SmallSurvey("cluster,urban\n1,1\n2,0\n3,1\n") {}
   EvalOptions eval(const std::string& expression) const {
     EvalOptions options;
     options.data = dir.file("survey.daA");
