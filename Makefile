@@ -11,7 +11,8 @@ FUZZ_TARGETS := parse parse_rule evaluate
 # Every Debian package the build, the tests, the benchmarks and the fuzzers need.
 PACKAGES := cmake ninja-build g++ pkg-config clang libclang-rt-14-dev \
             libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev \
-            libshp-dev libpolyclipping-dev libreadstat-dev
+            libshp-dev libpolyclipping-dev libreadstat-dev libtbb-dev libopenblas-dev \
+            libsleef-dev librandom123-dev nlohmann-json3-dev
 
 .PHONY: all deps configure build test demo bench sanitize fuzz install clean
 

@@ -1,14 +1,30 @@
 # Third-party libraries, all from Debian packages (see `make deps`).
 find_package(Threads REQUIRED)
-set(TESSARY_THIRD_PARTY Threads::Threads)
+find_package(PkgConfig REQUIRED)
+
+# oneTBB: the parallel layer's loops and reductions.
+find_package(TBB CONFIG REQUIRED)
+# OpenBLAS through CBLAS: the dense products of the regression and GLS code.
+pkg_check_modules(OPENBLAS REQUIRED IMPORTED_TARGET openblas)
+# SLEEF: vectorised elementary functions of the evaluator.
+pkg_check_modules(SLEEF REQUIRED IMPORTED_TARGET sleef)
+# shapelib (.shp, .shx, .dbf) and Clipper (polygon union) for the spatial tools.
+pkg_check_modules(SHAPELIB REQUIRED IMPORTED_TARGET shapelib)
+pkg_check_modules(POLYCLIPPING REQUIRED IMPORTED_TARGET polyclipping)
+# nlohmann-json: the tool's fitted-model and estimate files.
+find_package(nlohmann_json CONFIG REQUIRED)
+# Random123 is header only: counter-based generators keyed by seed and record.
+find_path(RANDOM123_INCLUDE_DIR Random123/philox.h REQUIRED)
+add_library(Random123 INTERFACE)
+target_include_directories(Random123 SYSTEM INTERFACE ${RANDOM123_INCLUDE_DIR})
+
+set(TESSARY_THIRD_PARTY Threads::Threads TBB::tbb PkgConfig::OPENBLAS PkgConfig::SLEEF
+    PkgConfig::SHAPELIB PkgConfig::POLYCLIPPING Random123)
 
 # ReadStat (Stata, SPSS and SAS files) serves the command-line tool only. Its Debian
 # package ships no pkg-config file, so the header and library are looked up directly
 # when pkg-config does not know it.
-find_package(PkgConfig QUIET)
-if(PKG_CONFIG_FOUND)
-  pkg_check_modules(READSTAT QUIET IMPORTED_TARGET readstat)
-endif()
+pkg_check_modules(READSTAT QUIET IMPORTED_TARGET readstat)
 if(READSTAT_FOUND)
   set(TESSARY_READSTAT PkgConfig::READSTAT)
 else()
@@ -20,3 +36,4 @@ else()
     INTERFACE_INCLUDE_DIRECTORIES ${READSTAT_INCLUDE_DIR})
   set(TESSARY_READSTAT ReadStat::ReadStat)
 endif()
+find_package(CLI11 CONFIG REQUIRED)
