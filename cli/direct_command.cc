@@ -7,7 +7,7 @@
 namespace tessary::cli {
 namespace {
 
-constexpr const char* kExample = R"(
+constexpr const char* kExample = R"help(
 Areas are the values of --by, or the cluster identifier without its last --area-digits
 digits. Every figure is weighted by the weight times --persons (households count when
 it is not given); standard errors linearise the ratios with clusters as primary
@@ -15,12 +15,12 @@ sampling units drawn with replacement, within strata when --strata is given (a s
 with one cluster adds its cluster's squared total). Households missing a value, or not
 kept by --filter (kept where it is exactly 1), stay in the design but in no area.
 
-Example:
-  tessary direct survey/survey.daA --welfare CONSUMPTION --weight WT --cluster CLUSTER
-                 --persons SIZE --line 900 --area-digits 2 --out direct
+Example, on the synthetic survey of `tessary demo` (weighted by its stored WEIGHT):
+  tessary direct DIR/survey.daA --welfare "EXP(LNWELFARE)" --cluster CLUSTER
+                 --persons SIZE --line 900 --by DISTRICT --out direct
 writes direct/estimates.csv and direct/estimates.json with the columns area,
 households, persons, mean, mean_se, fgt0, fgt0_se, fgt1, fgt1_se, fgt2, fgt2_se.
-)";
+)help";
 
 }  // namespace
 

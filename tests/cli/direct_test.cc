@@ -55,84 +55,109 @@ struct Expected {
   double persons, value, standardError;
 };
 
-void expectFigures(const nlohmann::json& areas, const char* measure,
-                   const std::vector<Expected>& expected) {
-  ASSERT_EQ(areas.size(), expected.size());
-  for (std::size_t a = 0; a < expected.size(); ++a) {
-    const nlohmann::json& row = areas[a];
-    const Expected& e = expected[a];
-    SCOPED_TRACE(std::string(measure) + " in area " + e.area);
-    EXPECT_EQ(row["area"], e.area);
-    EXPECT_EQ(row["households"], e.households);
-    EXPECT_EQ(row["persons"], e.persons);
-    EXPECT_NEAR(row[measure].get<double>(), e.value, 1e-11 * std::fabs(e.value));
-    EXPECT_NEAR(row[std::string(measure) + "_se"].get<double>(), e.standardError,
-                1e-11 * e.standardError + 1e-12);
-  }
-}
+struct AgreementCase {
+  const char* what;
+  void (*change)(DirectOptions&);
+  const char* measure;
+  std::vector<Expected> rows;
+};
+
+void byStype(DirectOptions&) {}
 
 // The figures are R survey 4.1.1's svyby(..., svymean) on svydesign(id=~dnum,
-// weights=~pw): clusters as primary sampling units with replacement, areas as domains.
-// Its standard errors equal those of the two-stage design id=~dnum+snum, which
-// without population sizes also keeps only the first stage.
-TEST(Direct, MeanAndPovertyOfSchoolTypesAgreeWithR) {
-  ApiClus2 api;
-  const nlohmann::json areas = api.run(api.options())["areas"];
-  expectFigures(areas, "mean",
-                {{"E", 83, 83, 692.810400866739, 30.2824395441943},
-                 {"H", 20, 20, 598.340659340659, 16.9649952988228},
-                 {"M", 23, 23, 642.352000000000, 45.3436334600273}});
-  expectFigures(areas, "fgt0",
-                {{"E", 83, 83, 0.522210184182015, 0.1142182090005015},
-                 {"H", 20, 20, 0.934065934065934, 0.0538209214906759},
-                 {"M", 23, 23, 0.636000000000000, 0.1540921210451889}});
-  expectFigures(areas, "fgt1",
-                {{"E", 83, 83, 0.0919888562142083, 0.0223936608511860},
-                 {"H", 20, 20, 0.1559105180533752, 0.0173647831875494},
-                 {"M", 23, 23, 0.1359942857142857, 0.0407979651975307}});
-  expectFigures(areas, "fgt2",
-                {{"E", 83, 83, 0.0217279633847038, 0.00612865550050248},
-                 {"H", 20, 20, 0.0372868019735367, 0.00741043061623848},
-                 {"M", 23, 23, 0.0313785877551020, 0.01082614820423965}});
-}
+// weights=~pw), as data/apiclus2_reference.R prints them: clusters as primary sampling
+// units with replacement, areas as domains. Its standard errors equal those of the
+// two-stage design id=~dnum+snum, which without population sizes also keeps only the
+// first stage.
+const AgreementCase kAgreement[] = {
+    {"mean api00 by stype",
+     byStype,
+     "mean",
+     {{"E", 83, 83, 692.810400866739, 30.2824395441943},
+      {"H", 20, 20, 598.340659340659, 16.9649952988228},
+      {"M", 23, 23, 642.352000000000, 45.3436334600273}}},
+    {"api00 < 700 by stype",
+     byStype,
+     "fgt0",
+     {{"E", 83, 83, 0.522210184182015, 0.1142182090005015},
+      {"H", 20, 20, 0.934065934065934, 0.0538209214906759},
+      {"M", 23, 23, 0.636000000000000, 0.1540921210451889}}},
+    {"pmax(0, (700 - api00) / 700) by stype",
+     byStype,
+     "fgt1",
+     {{"E", 83, 83, 0.0919888562142083, 0.0223936608511860},
+      {"H", 20, 20, 0.1559105180533752, 0.0173647831875494},
+      {"M", 23, 23, 0.1359942857142857, 0.0407979651975307}}},
+    {"pmax(0, (700 - api00) / 700)^2 by stype",
+     byStype,
+     "fgt2",
+     {{"E", 83, 83, 0.0217279633847038, 0.00612865550050248},
+      {"H", 20, 20, 0.0372868019735367, 0.00741043061623848},
+      {"M", 23, 23, 0.0313785877551020, 0.01082614820423965}}},
+    {"mean api00 by dnum %/% 100",
+     [](DirectOptions& o) {
+       o.by.clear();
+       o.areaDigits = 2;
+     },
+     "mean",
+     {{"0", 5, 5, 730.000000000000, 33.9447514918898},
+      {"1", 16, 16, 655.625000000000, 74.3225025481249},
+      {"2", 13, 13, 643.989473684211, 15.6062757996981},
+      {"3", 4, 4, 924.250000000000, 0},
+      {"4", 15, 15, 711.466666666667, 66.5443981154272},
+      {"5", 30, 30, 688.013953488372, 82.1996411173951},
+      {"6", 24, 24, 629.445098039216, 14.6603933787383},
+      {"7", 19, 19, 736.358333333333, 36.3049209615999}}},
+    // svyratio(~I(api00 * enroll), ~enroll, na.rm = TRUE): the six schools without
+    // enrolment stay in the design but in no area.
+    {"api00 per enrolled pupil by stype",
+     [](DirectOptions& o) { o.persons = "ENROLL"; },
+     "mean",
+     {{"E", 79, 26487, 693.343097761612, 39.4499093628358},
+      {"H", 20, 18858, 590.940174150408, 14.5299614756940},
+      {"M", 21, 14207, 637.288153178646, 54.0447643791408}}},
+    // A subpopulation: the schools filtered out keep their districts in the design.
+    {"mean api00 by stype in subset(api00 >= 600)",
+     [](DirectOptions& o) { o.filter = "API00>=600"; },
+     "mean",
+     {{"E", 68, 68, 768.512618296530, 17.6299835583285},
+      {"H", 12, 12, 668.294117647059, 15.9250094597020},
+      {"M", 17, 17, 756.942622950820, 27.8278217060782}}},
+    // Counties as strata, 17 of the 26 with a single district, under R's
+    // options(survey.lonely.psu = "adjust").
+    {"mean api00 by stype, strata cname",
+     [](DirectOptions& o) { o.strata = "CNAME"; },
+     "mean",
+     {{"E", 83, 83, 692.810400866739, 27.5841901207161},
+      {"H", 20, 20, 598.340659340659, 17.0751822515384},
+      {"M", 23, 23, 642.352000000000, 44.1901237693219}}},
+    {"api00 < 700 by stype, strata cname",
+     [](DirectOptions& o) { o.strata = "CNAME"; },
+     "fgt0",
+     {{"E", 83, 83, 0.522210184182015, 0.1042630284605482},
+      {"H", 20, 20, 0.934065934065934, 0.0578159588231208},
+      {"M", 23, 23, 0.636000000000000, 0.1433128708246402}}},
+};
 
-TEST(Direct, AreasFromDistrictNumbersPersonsAndStrataAgreeWithR) {
+TEST(Direct, EstimatesAndStandardErrorsAgreeWithR) {
   ApiClus2 api;
-  DirectOptions digits = api.options();
-  digits.by.clear();
-  digits.areaDigits = 2;  // svyby(~api00, ~I(dnum %/% 100), ...)
-  const nlohmann::json byHundreds = api.run(digits)["areas"];
-  ASSERT_EQ(byHundreds.size(), 8u);
-  const double se[8] = {33.9447514918898, 74.3225025481249, 15.6062757996981, 0,
-                        66.5443981154272, 82.1996411173951, 14.6603933787383, 36.3049209615999};
-  for (std::size_t a = 0; a < 8; ++a) {
-    EXPECT_EQ(byHundreds[a]["area"], std::to_string(a));
-    EXPECT_NEAR(byHundreds[a]["mean_se"].get<double>(), se[a], 1e-11 * se[a] + 1e-10);
+  for (const AgreementCase& c : kAgreement) {
+    DirectOptions o = api.options();
+    c.change(o);
+    const nlohmann::json areas = api.run(o)["areas"];
+    ASSERT_EQ(areas.size(), c.rows.size()) << c.what;
+    for (std::size_t a = 0; a < c.rows.size(); ++a) {
+      const nlohmann::json& row = areas[a];
+      const Expected& e = c.rows[a];
+      SCOPED_TRACE(std::string(c.what) + ", area " + e.area);
+      EXPECT_EQ(row["area"], e.area);
+      EXPECT_EQ(row["households"], e.households);
+      EXPECT_EQ(row["persons"], e.persons);
+      EXPECT_NEAR(row[c.measure].get<double>(), e.value, 1e-11 * std::fabs(e.value));
+      EXPECT_NEAR(row[std::string(c.measure) + "_se"].get<double>(), e.standardError,
+                  1e-11 * e.standardError + 1e-10);
+    }
   }
-  EXPECT_NEAR(byHundreds[5]["mean"].get<double>(), 688.013953488372, 1e-9);
-
-  // svyby(~I(api00 * enroll), ~stype, denominator = ~enroll, ..., svyratio, na.rm = TRUE):
-  // the six schools without enrolment stay in the design but in no area.
-  DirectOptions persons = api.options();
-  persons.persons = "ENROLL";
-  expectFigures(api.run(persons)["areas"], "mean",
-                {{"E", 79, 26487, 693.343097761612, 39.4499093628358},
-                 {"H", 20, 18858, 590.940174150408, 14.5299614756940},
-                 {"M", 21, 14207, 637.288153178646, 54.0447643791408}});
-
-  // Counties as strata, 17 of them with a single district: R with
-  // options(survey.lonely.psu = "adjust").
-  DirectOptions strata = api.options();
-  strata.strata = "CNAME";
-  const nlohmann::json stratified = api.run(strata)["areas"];
-  expectFigures(stratified, "mean",
-                {{"E", 83, 83, 692.810400866739, 27.5841901207161},
-                 {"H", 20, 20, 598.340659340659, 17.0751822515384},
-                 {"M", 23, 23, 642.352000000000, 44.1901237693219}});
-  expectFigures(stratified, "fgt0",
-                {{"E", 83, 83, 0.522210184182015, 0.1042630284605482},
-                 {"H", 20, 20, 0.934065934065934, 0.0578159588231208},
-                 {"M", 23, 23, 0.636000000000000, 0.1433128708246402}});
 }
 
 TEST(Direct, WeightsAndFilterFollowTheToolsConventions) {
@@ -152,16 +177,9 @@ TEST(Direct, WeightsAndFilterFollowTheToolsConventions) {
   EXPECT_NE(readFile(unweighted.out + "/estimates.json").find("\"weight\": null"),
             std::string::npos);
 
-  // A subpopulation, as R's svyby(~api00, ~stype, subset(design, api00 >= 600), svymean):
-  // the schools left out keep their districts in the design.
   DirectOptions filtered = api.options();
   filtered.filter = "API00>=600";  // kept where exactly 1
-  const nlohmann::json result = api.run(filtered);
-  EXPECT_EQ(result["run"]["households_left_out"], 29);
-  expectFigures(result["areas"], "mean",
-                {{"E", 68, 68, 768.512618296530, 17.6299835583285},
-                 {"H", 12, 12, 668.294117647059, 15.9250094597020},
-                 {"M", 17, 17, 756.942622950820, 27.8278217060782}});
+  EXPECT_EQ(api.run(filtered)["run"]["households_left_out"], 29);
   filtered.filter = "STYPE";  // codes 1 (E), 2 and 3: only E is kept
   EXPECT_EQ(api.run(filtered)["areas"].size(), 1u);
 }
