@@ -28,12 +28,6 @@ std::string headingOf(const VariableRecord& record) {
   return upperCase(original) == name ? original : name;
 }
 
-void appendNumber(std::string& out, double v) {
-  char buffer[32];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
-  out.append(buffer, result.ptr);
-}
-
 // The level's variables in the order they were added, expressions left out.
 std::vector<const VariableRecord*> storedVariables(const DataArray& data) {
   std::vector<const VariableRecord*> records;
@@ -110,6 +104,12 @@ class ExportSource {
 
 }  // namespace
 
+void appendCsvNumber(std::string& out, double v) {
+  char buffer[32];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
+  out.append(buffer, result.ptr);
+}
+
 std::string csvField(const std::string& text) {
   const bool quote = text.find_first_of(",;\t\"\r\n") != std::string::npos ||
                      (!text.empty() && (text.front() == ' ' || text.back() == ' '));
@@ -157,7 +157,7 @@ std::uint64_t exportCsv(const std::string& dataSet, const std::string& outPath,
           continue;
         }
       }
-      appendNumber(out, v);
+      appendCsvNumber(out, v);
     }
     out += '\n';
   }

@@ -10,10 +10,10 @@
 #include "data/labels.h"
 #include "frame/failure.h"
 #include "frame/missing.h"
-#include "platform/directories.h"
 #include "platform/file.h"
 #include "platform/paths.h"
 #include "platform/text.h"
+#include "support/staging_directory.h"
 
 namespace tessary::cli {
 namespace {
@@ -42,30 +42,6 @@ bool integerLabels(const ImportedColumn& column, std::map<int, std::string>& lab
   }
   return std::all_of(column.numbers.begin(), column.numbers.end(),
                      [](double v) { return !std::isfinite(v) || isIntegral(v); });
-}
-
-// A private directory next to the destination; removed unless released.
-class WorkingDirectory {
- public:
-  explicit WorkingDirectory(const std::string& destinationStem) {
-    const std::string parent = directoryOf(destinationStem);
-    path_ = createUniqueDirectory(parent, "." + baseNameOf(destinationStem) + ".import-");
-    if (path_.empty())
-      raiseFailure(formatText("%s: can't create a working directory there (%s)",
-                              (parent.empty() ? std::string(".") : parent).c_str(),
-                              systemErrorText(lastSystemError()).c_str()));
-  }
-  ~WorkingDirectory() { removeDirectoryTree(path_); }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
-void moveInto(const std::string& from, const std::string& to) {
-  if (!renamePath(from, to))
-    raiseFailure(formatText("%s: can't move the new file into place (%s)", to.c_str(),
-                            systemErrorText(lastSystemError()).c_str()));
 }
 
 const ImportedColumn* findColumn(const ImportedTable& table, const std::string& name) {
@@ -166,7 +142,7 @@ WriteReport writeDataSet(ImportedTable& table, const std::string& outPath,
   WriteReport report;
   report.records = table.rowCount;
   const auto records = static_cast<std::uint32_t>(table.rowCount);
-  WorkingDirectory work(stem);
+  StagingDirectory work(stem, "import");
   const std::string base = baseNameOf(stem);
   const std::string staged = work.path() + base;
   std::string labelFile;
@@ -222,13 +198,13 @@ WriteReport writeDataSet(ImportedTable& table, const std::string& outPath,
   }
 
   // The header goes last: a data set is there once its header is.
-  moveInto(staged + ".daD", stem + ".daD");
-  moveInto(staged + ".msk", stem + ".msk");
+  moveIntoPlace(staged + ".daD", stem + ".daD");
+  moveIntoPlace(staged + ".msk", stem + ".msk");
   if (!labelFile.empty())
-    moveInto(staged + ".daL", stem + ".daL");
+    moveIntoPlace(staged + ".daL", stem + ".daL");
   else if (fileExists(stem + ".daL"))
     removeFile(stem + ".daL");
-  moveInto(staged + ".daH", stem + ".daH");
+  moveIntoPlace(staged + ".daH", stem + ".daH");
   return report;
 }
 
