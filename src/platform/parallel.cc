@@ -52,18 +52,18 @@ struct Run {
 
 std::size_t handOut(Run& run, tbb::flow_control& control) {
   TESSARY_ACQUIRE(&run.next);
-  if (run.next == run.blocks || run.stopped.load(std::memory_order_relaxed)) {
+  std::size_t block = run.next;
+  if (block == run.blocks || run.stopped.load(std::memory_order_relaxed))
     control.stop();
-    return 0;
-  }
-  std::size_t block = run.next++;
+  else
+    ++run.next;
   TESSARY_RELEASE(&run.next);
   return block;
 }
 
 void runOne(Run& run, std::size_t block) {
-  std::size_t slot = block % run.slots;
   TESSARY_ACQUIRE(&run.next);
+  std::size_t slot = block % run.slots;
   TESSARY_ACQUIRE(&run.slotFailures[slot]);
   // Past a failure the block's result would be dropped anyway.
   if (!run.stopped.load(std::memory_order_relaxed)) {
@@ -79,8 +79,9 @@ void runOne(Run& run, std::size_t block) {
 }
 
 void finishOne(Run& run, std::size_t block) {
-  std::size_t slot = block % run.slots;
+  TESSARY_ACQUIRE(&run.next);
   TESSARY_ACQUIRE(&run.failure);
+  std::size_t slot = block % run.slots;
   TESSARY_ACQUIRE(&run.slotFailures[slot]);
   if (run.failure == nullptr) {
     std::swap(run.failure, run.slotFailures[slot]);
@@ -140,6 +141,7 @@ void runBlocks(std::size_t blocks, std::size_t slots, BlockWork& work) {
   Run run(blocks, slots, work);
   TESSARY_RELEASE(&run.next);
   executeOnWorkers(runPipeline, &run);
+  TESSARY_ACQUIRE(&run.next);
   TESSARY_ACQUIRE(&run.allRun);
   TESSARY_ACQUIRE(&run.failure);
   if (run.failure != nullptr) std::rethrow_exception(run.failure);
