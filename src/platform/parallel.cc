@@ -102,18 +102,17 @@ void finishOne(Run& run, std::size_t block) {
 
 void runPipeline(void* context) {
   Run& run = *static_cast<Run*>(context);
-  tbb::parallel_pipeline(run.slots,
-                         tbb::make_filter<void, std::size_t>(
-                             tbb::filter_mode::serial_in_order,
-                             [&run](tbb::flow_control& control) { return handOut(run, control); }) &
-                             tbb::make_filter<std::size_t, std::size_t>(tbb::filter_mode::parallel,
-                                                                        [&run](std::size_t block) {
-                                                                          runOne(run, block);
-                                                                          return block;
-                                                                        }) &
-                             tbb::make_filter<std::size_t, void>(
-                                 tbb::filter_mode::serial_in_order,
-                                 [&run](std::size_t block) { finishOne(run, block); }));
+  auto handOutStage = tbb::make_filter<void, std::size_t>(
+      tbb::filter_mode::serial_in_order,
+      [&run](tbb::flow_control& control) { return handOut(run, control); });
+  auto runStage = tbb::make_filter<std::size_t, std::size_t>(tbb::filter_mode::parallel,
+                                                             [&run](std::size_t block) {
+                                                               runOne(run, block);
+                                                               return block;
+                                                             });
+  auto finishStage = tbb::make_filter<std::size_t, void>(
+      tbb::filter_mode::serial_in_order, [&run](std::size_t block) { finishOne(run, block); });
+  tbb::parallel_pipeline(run.slots, handOutStage & runStage & finishStage);
 }
 
 // One thread, or nothing to share: the blocks in order on the calling thread. The first
