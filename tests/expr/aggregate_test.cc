@@ -102,9 +102,10 @@ TEST(ClusterAggregates, DirectCallsAndTheIdentifierColumn) {
   onAggregate(kAggregateSum, untouched, nullptr, base, -1, 2, scratch);
   EXPECT_TRUE(sameValues(std::vector<double>(untouched, untouched + 2), {1, 2}));
   double allMissing[] = {M, M};
-  aggregateGroup(kAggregateMax, allMissing, nullptr, 2, 1);
+  const double oneKey[] = {1, 1};
+  onAggregate(kAggregateMax, allMissing, nullptr, oneKey, 0, 2, scratch);
   EXPECT_TRUE(sameValues(std::vector<double>(allMissing, allMissing + 2), {M, M}));
-  aggregateGroup(kAggregateMean, allMissing, nullptr, 2, 1);
+  onAggregate(kAggregateMean, allMissing, nullptr, oneKey, 0, 2, scratch);
   EXPECT_FALSE(std::isfinite(allMissing[0]));
 
   // Without headerTextA (or when it names nothing) the record number identifies.

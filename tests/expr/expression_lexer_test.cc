@@ -76,7 +76,7 @@ TEST(ExpressionLexer, ComparisonPairsMapToInternalTokens) {
   for (const Case& c : cases) {
     ExpressionScanner scanner;
     scanner.reset(c.text);
-    EXPECT_EQ(scanner.scanComparison(), c.token) << c.text;
+    EXPECT_EQ(std::string(1, symbol(scanner.scanComparison())), c.token) << c.text;
     EXPECT_EQ(scanner.cursor(), c.cursorAfter) << c.text;
   }
 }
@@ -94,31 +94,40 @@ TEST(ExpressionLexer, IdentifiersAndStrings) {
   EXPECT_EQ(scanner.scanString('"'), "ERR");
 }
 
-TEST(ExpressionLexer, PrecedenceTable) {
-  ExpressionParser parser;
-  for (const char* op : {"_", "!", "^", "@"})
-    EXPECT_EQ(parser.precedence(op), 400) << op;
-  for (const char* op : {"*", "/", "%"})
-    EXPECT_EQ(parser.precedence(op), 200) << op;
-  for (const char* op : {"+", "-"})
-    EXPECT_EQ(parser.precedence(op), 100) << op;
-  for (const char* op : {"<", ">", "{", "}"})
-    EXPECT_EQ(parser.precedence(op), 70) << op;
-  for (const char* op : {"=", "#"})
-    EXPECT_EQ(parser.precedence(op), 53) << op;
-  EXPECT_EQ(parser.precedence("&"), 51);
-  EXPECT_EQ(parser.precedence("|"), 50);
-  EXPECT_EQ(parser.precedence(","), 500);
-  EXPECT_EQ(parser.precedence("ROUND"), 500);
-  for (const char* op : {"(", ":", "\\", "A", "MAX"})
-    EXPECT_EQ(parser.precedence(op), 0) << op;
+TEST(ExpressionLexer, OperatorPriorities) {
+  const std::pair<Operator, int> priorities[] = {
+      {Operator::kNegate, 400},
+      {Operator::kNot, 400},
+      {Operator::kPower, 400},
+      {Operator::kApplyRule, 400},
+      {Operator::kMultiply, 200},
+      {Operator::kDivide, 200},
+      {Operator::kRemainder, 200},
+      {Operator::kAdd, 100},
+      {Operator::kSubtract, 100},
+      {Operator::kLess, 70},
+      {Operator::kGreater, 70},
+      {Operator::kLessOrEqual, 70},
+      {Operator::kGreaterOrEqual, 70},
+      {Operator::kEqual, 53},
+      {Operator::kNotEqual, 53},
+      {Operator::kAnd, 51},
+      {Operator::kOr, 50},
+      {Operator::kOpenParenthesis, 0},
+  };
+  for (const auto& [op, expected] : priorities)
+    EXPECT_EQ(priority(op), expected) << symbol(op);
 }
 
 TEST(ExpressionLexer, FunctionTable) {
-  const FunctionTable& all = builtInFunctions(true);
-  const FunctionTable& plain = builtInFunctions(false);
-  EXPECT_EQ(all.size(), 65u);
-  EXPECT_EQ(plain.size(), 41u);
+  std::size_t all = 0;
+  std::size_t plain = 0;
+  for (const FunctionSpec& function : builtInFunctions()) {
+    all += findFunction(function.name, true) != nullptr;
+    plain += findFunction(function.name, false) != nullptr;
+  }
+  EXPECT_EQ(all, 65u);
+  EXPECT_EQ(plain, 41u);
 
   const std::pair<const char*, int> counts[] = {
       {"ALLMISSED", 0}, {"BOUNDING", 3},   {"CCOUNTON", 2}, {"CERRON", 3},  {"COUNT", 0},
@@ -126,25 +135,21 @@ TEST(ExpressionLexer, FunctionTable) {
       {"SEG", 3},       {"SETMISSING", 2}, {"WCMEANON", 4}, {"WCSUMBY", 3}, {"WSUM", 2},
   };
   for (const auto& [name, parameters] : counts) {
-    ASSERT_EQ(all.count(name), 1u) << name;
-    EXPECT_EQ(all.at(name), parameters) << name;
+    ASSERT_NE(findFunction(name, true), nullptr) << name;
+    EXPECT_EQ(findFunction(name, true)->parameters, parameters) << name;
   }
 
-  // Cluster-only entries appear only in the full table; the ...ON family in both.
+  // Cluster-only entries are found only with the cluster functions; the ...ON family
+  // always.
   for (const char* name : {"CCOUNT", "CMEAN", "CSERIALBY", "CGET", "ICOUNT", "LCOUNT", "RCOUNT",
                            "WCSUM", "WCMEANBY"}) {
-    EXPECT_EQ(all.count(name), 1u) << name;
-    EXPECT_EQ(plain.count(name), 0u) << name;
+    EXPECT_NE(findFunction(name, true), nullptr) << name;
+    EXPECT_EQ(findFunction(name, false), nullptr) << name;
   }
   for (const char* name : {"CMEANON", "CSUMON", "WCSUMON", "CCOUNTON", "MIN", "PCTL"})
-    EXPECT_EQ(plain.count(name), 1u) << name;
-  EXPECT_EQ(all.count("MAX"), 0u);
-
-  ExpressionParser withCluster(true);
-  ExpressionParser withoutCluster(false);
-  EXPECT_TRUE(withCluster.isFunction("CSUM"));
-  EXPECT_FALSE(withoutCluster.isFunction("CSUM"));
-  EXPECT_FALSE(withCluster.isFunction("csum"));  // lookups are by upper-case name only
+    EXPECT_NE(findFunction(name, false), nullptr) << name;
+  EXPECT_EQ(findFunction("MAX", true), nullptr);
+  EXPECT_EQ(findFunction("csum", true), nullptr);  // lookups are by upper-case name only
 }
 
 }  // namespace

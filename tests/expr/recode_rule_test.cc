@@ -189,8 +189,8 @@ TEST(RecodeRule, SyntaxMessagesWithMarkerLine) {
       {"{[1,]}", "Number expected\n{[1,]}\n----^"},
       {"{[,1]}", "Number expected\n{[,1]}\n--^"},
       {"{[1,2}", "] or ) expected\n{[1,2}\n-----^"},
-      {"{[1,2]3}", ", ; or } expected.\n{[1,2]3}\n------^"},
-      {"{[1,2]", ", ; or } expected.\n{[1,2]\n------^"},
+      {"{[1,2]3}", ", ; or } expected\n{[1,2]3}\n------^"},
+      {"{[1,2]", ", ; or } expected\n{[1,2]\n------^"},
       {"{[1,2],x}", "( [ or a value expected\n{[1,2],X}\n-------^"},
       {"{1,;2}", "( [ or a number expected\n{1,;2}\n---^"},
       {"{1,", "( [ or a number expected\n{1,\n---^"},
@@ -275,21 +275,6 @@ TEST(RecodeRule, TruncationAndSetMissingOnOneGroup) {
   std::vector<double> same{1, 2};
   empty.apply(same.data(), 1, 2, false);
   EXPECT_EQ(same, (std::vector<double>{1, 2}));
-}
-
-TEST(RecodeRule, ExpressionHoldsTheCurrentRule) {
-  ExpressionParser parser;
-  ASSERT_TRUE(parser.parseRule("{1,2;3}"));
-  std::vector<double> column{3, 1, 7};
-  parser.applyRule(column.data(), 1, 3, false);
-  EXPECT_EQ(column[0], 2);
-  EXPECT_EQ(column[1], 1);
-  EXPECT_EQ(column[2], MISSING);
-
-  // A failed rule replaces the current one and leaves no group.
-  EXPECT_FALSE(parser.parseRule("{1;2"));
-  EXPECT_EQ(parser.currentRule().groupCount(), 0);
-  EXPECT_EQ(parser.currentRule().errorText(), ", ; or } expected.\n{1;2\n----^");
 }
 
 }  // namespace
