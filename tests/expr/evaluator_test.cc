@@ -60,6 +60,8 @@ TEST(Evaluator, StackAndOperandMessages) {
   EXPECT_FALSE(rule.parse("{1;1}"));
   EXPECT_FALSE(rule.errorText().empty());
   EXPECT_EQ(set.error("X@{1;1}"), rule.errorText());
+  EXPECT_EQ(set.error("X@{1;-}"), "Invalid integer \"-\"\n");
+  EXPECT_EQ(set.error("ENCODE(X,{1})+X@{1;1}"), rule.errorText());
   EXPECT_EQ(set.error("ROUND(X,X)"), "ERROR: The 2nd param of ROUND() must be a constant");
   EXPECT_EQ(set.error("X@(1)"), "ERROR: Recode/Trunc RULE expected\n");
 
@@ -176,8 +178,11 @@ TEST(Evaluator, CategoricalVariablesLabelsAndRules) {
   EXPECT_EQ(set.error("SETMISSING(X,{1;2})"), "ERROR: SetMissing() accepts only 1 group\n");
   EXPECT_VALUES(set.eval("FACTOR(X/5)=3"), ({0, 1, 0, 0, 0}));
   EXPECT_EQ(set.error("FACTOR(X/10)"), "Categorization failed since\na decimal found.");
-  EXPECT_EQ(set.error("CATEGORIZE(X*100000)"),
-            "Categorization failed since\nthe value exceeding MAXLEVEL is found.");
+  // Codes beyond 32 bits fail as beyond the levels, whatever the span.
+  for (const char* text : {"CATEGORIZE(X*100000)", "FACTOR(1e109)", "FACTOR(X*0+3e9)"})
+    EXPECT_EQ(set.error(text),
+              "Categorization failed since\nthe value exceeding MAXLEVEL is found.")
+        << text;
 }
 
 TEST(Evaluator, MaskFunctionsFollowTheBitmaps) {

@@ -26,8 +26,9 @@ std::string errorOf(const std::string& text) {
 }
 
 // The recode results of `values`, with MISSING written as -999 for readable failures.
-std::vector<double> recoded(const RecodeRule& rule, std::vector<double> values) {
-  rule.apply(values.data(), 1, static_cast<std::int64_t>(values.size()), false);
+std::vector<double> recoded(const RecodeRule& rule, std::vector<double> values,
+                            bool setMissing = false, std::int64_t from = 1) {
+  rule.apply(values.data(), from, static_cast<std::int64_t>(values.size()) - from + 1, setMissing);
   for (double& v : values)
     if (!std::isfinite(v)) v = -999;
   return values;
@@ -244,37 +245,14 @@ TEST(RecodeRule, IntegerConversionFailures) {
 }
 
 TEST(RecodeRule, TruncationAndSetMissingOnOneGroup) {
-  const double in[] = {0, 1, 3, 5, 6, 5.5, 0.5, -1};
-  RecodeRule rule = ruleOf("{[1,5]}");
-
-  std::vector<double> truncated(std::begin(in), std::end(in));
-  truncated.push_back(MISSING);
-  rule.apply(truncated.data(), 1, 9, false);
-  for (double& v : truncated)
-    if (!std::isfinite(v)) v = M;
-  EXPECT_EQ(truncated, (std::vector<double>{M, 1, 3, 5, M, 5.5, M, M, M}));
-
-  std::vector<double> blanked(std::begin(in), std::end(in));
-  blanked.push_back(MISSING);
-  rule.apply(blanked.data(), 1, 9, true);
-  for (double& v : blanked)
-    if (!std::isfinite(v)) v = M;
-  EXPECT_EQ(blanked, (std::vector<double>{0, M, M, M, 6, M, 0.5, -1, M}));
-
+  const RecodeRule rule = ruleOf("{[1,5]}");
+  const std::vector<double> in{0, 1, 3, 5, 6, 5.5, 0.5, -1, MISSING};
+  EXPECT_EQ(recoded(rule, in), (std::vector<double>{M, 1, 3, 5, M, 5.5, M, M, M}));
+  EXPECT_EQ(recoded(rule, in, true), (std::vector<double>{0, M, M, M, 6, M, 0.5, -1, M}));
   // Only records fromRec..toRec (1-based, inclusive) change.
-  std::vector<double> part{0, 0, 2, 0, 0};
-  rule.apply(part.data(), 2, 4, false);
-  EXPECT_EQ(part[0], 0);
-  EXPECT_EQ(part[1], MISSING);
-  EXPECT_EQ(part[2], 2);
-  EXPECT_EQ(part[3], MISSING);
-  EXPECT_EQ(part[4], 0);
-
+  EXPECT_EQ(recoded(rule, {0, 0, 2, 0, 0}, false, 2), (std::vector<double>{0, M, 2, M, 0}));
   // A rule without groups leaves the column alone.
-  RecodeRule empty;
-  std::vector<double> same{1, 2};
-  empty.apply(same.data(), 1, 2, false);
-  EXPECT_EQ(same, (std::vector<double>{1, 2}));
+  EXPECT_EQ(recoded(RecodeRule(), {1, 2}), (std::vector<double>{1, 2}));
 }
 
 }  // namespace
