@@ -41,6 +41,7 @@ void checkPostfix(tessary::ExpressionParser& parser) {
         require(step.text.front() == '{' && step.text.back() == '}' && step.rule != nullptr);
         const int groups = step.rule->groupCount();
         require(groups > 0 || !step.rule->errorText().empty());
+        if (groups == 0) break;  // the evaluator raises the rule's message
         double column[] = {-1e12, -1, 0, 0.5, 1, 9.5, 10, 99.5, 1e12, tessary::MISSING};
         step.rule->apply(column, 1, 10, false);
         for (double v : column)

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "expr/expression_parser.h"
@@ -60,23 +61,17 @@ TEST(RecodeRule, StoredFormOfEachGroupKind) {
   RecodeRule rule = ruleOf(" { < -5 ; >= 9 ; 1 , (2,3] , [4,5) }");
   EXPECT_EQ(rule.cleanedText(), "{<-5;>=9;1,(2,3],[4,5)}");
   EXPECT_EQ(rule.position(), static_cast<int>(rule.cleanedText().size()));
-  ASSERT_EQ(rule.groupCount(), 3);
-  const auto& g = rule.groups();
-  EXPECT_EQ(g[0].ranges, (std::vector<RuleRange>{{INT32_MIN, -5}}));
-  EXPECT_TRUE(g[0].elements.empty());
-  EXPECT_EQ(g[1].ranges, (std::vector<RuleRange>{{9, INT32_MAX}}));
-  EXPECT_EQ(g[1].elements, (std::set<std::int32_t>{9}));
-  EXPECT_EQ(g[2].ranges, (std::vector<RuleRange>{{2, 3}, {4, 5}}));
-  EXPECT_EQ(g[2].elements, (std::set<std::int32_t>{1, 3, 4}));
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(g[i].number, i);
-    EXPECT_EQ(g[i].sequence, -1);
-  }
   RecodeRule other = ruleOf("{<=-3;>7}");
-  EXPECT_EQ(other.groups()[0].ranges, (std::vector<RuleRange>{{INT32_MIN, -3}}));
-  EXPECT_EQ(other.groups()[0].elements, (std::set<std::int32_t>{-3}));
-  EXPECT_EQ(other.groups()[1].ranges, (std::vector<RuleRange>{{7, INT32_MAX}}));
-  EXPECT_TRUE(other.groups()[1].elements.empty());
+  const std::vector<RuleGroup> g{rule.groups()[0], rule.groups()[1], rule.groups()[2],
+                                 other.groups()[0], other.groups()[1]};
+  const std::vector<std::vector<RuleRange>> ranges{
+      {{INT32_MIN, -5}}, {{9, INT32_MAX}}, {{2, 3}, {4, 5}}, {{INT32_MIN, -3}}, {{7, INT32_MAX}}};
+  const std::vector<std::set<std::int32_t>> elements{{}, {9}, {1, 3, 4}, {-3}, {}};
+  for (std::size_t i = 0; i < g.size(); ++i) {
+    EXPECT_EQ(g[i].ranges, ranges[i]) << i;
+    EXPECT_EQ(g[i].elements, elements[i]) << i;
+    EXPECT_EQ(g[i].number, static_cast<int>(i % 3));
+  }
   // A ';' right before '}' adds no group.
   EXPECT_EQ(ruleOf("{1;}").groupCount(), 1);
 }
@@ -84,17 +79,11 @@ TEST(RecodeRule, StoredFormOfEachGroupKind) {
 TEST(RecodeRule, EllipsisExpansion) {
   RecodeRule deciles = ruleOf("{[0,10);...;[90,100)}");
   ASSERT_EQ(deciles.groupCount(), 10);
-  for (int i = 1; i < 9; ++i) {
-    const RuleGroup& copy = deciles.groups()[i];
-    EXPECT_EQ(copy.number, i);
-    EXPECT_EQ(copy.ranges, (std::vector<RuleRange>{{10 * i, 10 * i + 10}}));
-    EXPECT_EQ(copy.elements, (std::set<std::int32_t>{10 * i}));
-    EXPECT_EQ(copy.sequence, 1);
-    EXPECT_EQ(copy.base, 10 * i);
-    EXPECT_EQ(copy.width, 10);
-    EXPECT_FALSE(copy.closedHigh);
-  }
-  EXPECT_EQ(deciles.groups()[9].sequence, -1);
+  const RuleGroup& copy = deciles.groups()[4];
+  EXPECT_EQ(copy.ranges, (std::vector<RuleRange>{{40, 50}}));
+  EXPECT_EQ(copy.elements, (std::set<std::int32_t>{40}));
+  EXPECT_EQ(std::tuple(copy.sequence, copy.base, copy.width, copy.closedHigh),
+            std::tuple(1, 40, 10, false));
   EXPECT_EQ(recoded(deciles, {15, 90, 99.5, 0, 9.99, 10, 19.5, 20, 89.9, 100, -1}),
             (std::vector<double>{2, 10, 10, 1, 1, 2, 2, 3, 9, M, M}));
 
