@@ -190,29 +190,7 @@ void ExpressionParser::parseSign(char sign) {
 void ExpressionParser::parseBinaryOperator(char c) {
   if (!operandDone_) raiseFailure("Syntax Error: operand expected\n");
   scanner_.advance();
-  Operator op = Operator::kMultiply;
-  switch (c) {
-    case '/':
-      op = Operator::kDivide;
-      break;
-    case '%':
-      op = Operator::kRemainder;
-      break;
-    case '^':
-      op = Operator::kPower;
-      break;
-    case '&':
-      op = Operator::kAnd;
-      break;
-    case '|':
-      op = Operator::kOr;
-      break;
-    case '@':
-      op = Operator::kApplyRule;
-      break;
-    default:
-      break;
-  }
+  const Operator op = operatorWithSymbol(c);
   popOperatorsFrom(priority(op));
   pushOperator(op);
   operandDone_ = false;

@@ -114,9 +114,7 @@ std::string ExpressionScanner::scanNumber() {
 
 Operator ExpressionScanner::scanComparison() {
   startToken();
-  const char first = peek();
-  const Operator single =
-      first == '<' ? Operator::kLess : (first == '>' ? Operator::kGreater : Operator::kEqual);
+  const Operator single = operatorWithSymbol(peek());
   advance();
   if (atEnd()) return single;
   const std::string_view pair(text_.data() + tokenStart_, 2);

@@ -27,4 +27,10 @@ char symbol(Operator op) {
   return kOperators[static_cast<int>(op)].symbol;
 }
 
+Operator operatorWithSymbol(char c) {
+  for (int k = 0; k < static_cast<int>(Operator::kOpenParenthesis); ++k)
+    if (kOperators[k].symbol == c) return static_cast<Operator>(k);
+  return Operator::kOpenParenthesis;
+}
+
 }  // namespace tessary

@@ -37,6 +37,10 @@ int priority(Operator op);
 // character, '_' for negation, '{' for <=, '}' for >=, '#' for not equal.
 char symbol(Operator op);
 
+// The operator that `c` stands for in the operator table (the first with that
+// symbol); '(' for a character that stands for none.
+Operator operatorWithSymbol(char c);
+
 inline bool isUnary(Operator op) {
   return op == Operator::kNegate || op == Operator::kNot;
 }
