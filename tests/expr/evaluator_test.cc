@@ -218,17 +218,15 @@ TEST(CategoricalProduct, CodesLabelsAndLimits) {
   EXPECT_TRUE(sameValues(std::vector<double>(zeros, zeros + 2), {40, 50}));
   EXPECT_EQ(labels, (LabelMap{{40, "4 * 0"}, {50, "5 * 0"}}));
 
-  double wide[] = {1, 20000};
   const double digits[] = {1, 99};
-  EXPECT_EQ(failureText([&] { combineCategories(wide, {}, digits, {}, 2); }),
-            "The result of production on two categorical variables\nThe value exceeding MAXLEVEL "
-            "is found.");
-  double fractional[] = {1, 2.5};
-  EXPECT_EQ(failureText([&] { combineCategories(fractional, {}, digits, {}, 2); }),
-            "The result of production on two categorical variables\nA decimal found.");
-  double negative[] = {-1, 2};
-  EXPECT_EQ(failureText([&] { combineCategories(negative, {}, digits, {}, 2); }),
-            "The result of production on two categorical variables\nUnknown error occured.");
+  const std::pair<std::vector<double>, const char*> failures[] = {
+      {{1, 20000}, "The value exceeding MAXLEVEL is found."},
+      {{1, 2.5}, "A decimal found."},
+      {{-1, 2}, "Unknown error occured."},
+  };
+  for (auto [left, reason] : failures)
+    EXPECT_EQ(failureText([&] { combineCategories(left.data(), {}, digits, {}, 2); }),
+              std::string("The result of production on two categorical variables\n") + reason);
 }
 
 }  // namespace

@@ -222,13 +222,6 @@ TEST(ExpressionParser, FunctionTable) {
   }
   EXPECT_EQ(all, 65u);
   EXPECT_EQ(plain, 41u);
-  const std::pair<const char*, int> counts[] = {
-      {"ALLMISSED", 0}, {"BOUNDING", 3},   {"CCOUNTON", 2}, {"CERRON", 3},  {"COUNT", 0},
-      {"ENCODE", 2},    {"IIF", 3},        {"LOOKUP", 2},   {"NA", 0},      {"ROUND", 2},
-      {"SEG", 3},       {"SETMISSING", 2}, {"WCMEANON", 4}, {"WCSUMBY", 3}, {"WSUM", 2},
-  };
-  for (const auto& [name, parameters] : counts)
-    EXPECT_EQ(findFunction(name, true)->parameters, parameters) << name;
   // Cluster-only entries are found only with the cluster functions; the ON family always.
   for (const char* name :
        {"CCOUNT", "CMEAN", "CSERIALBY", "CGET", "ICOUNT", "LCOUNT", "RCOUNT", "WCSUM", "WCMEANBY"})

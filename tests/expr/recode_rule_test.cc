@@ -213,23 +213,21 @@ TEST(RecodeRule, SyntaxMessagesWithMarkerLine) {
 }
 
 TEST(RecodeRule, IntegerConversionFailures) {
-  for (const char* text : {"{<-}", "{1,+}", "{2147483648}", "{[0,-99999999999]}"}) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"{<-}", "Invalid integer \"-\"\n"},
+      {"{1,+}", "Invalid integer \"+\"\n"},
+      {"{2147483648}", "Invalid integer \"2147483648\"\n"},
+      {"{[0,-99999999999]}", "Invalid integer \"-99999999999\"\n"},
+  };
+  for (const auto& [text, message] : cases) {
     RecodeRule rule;
     EXPECT_THROW(rule.parse(text), InvalidConversionException) << text;
-    EXPECT_FALSE(rule.errorText().empty()) << text;
+    EXPECT_EQ(rule.errorText(), message) << text;
     EXPECT_EQ(rule.groupCount(), 0);
-  }
-  try {
-    RecodeRule rule;
-    rule.parse("{1;-}");
-    ADD_FAILURE() << "no exception";
-  } catch (const Failure& failure) {
-    EXPECT_EQ(failure.text(), "Invalid integer \"-\"\n");
   }
   EXPECT_EQ(ruleOf("{-2147483648;+2147483647}").groups()[0].elements,
             (std::set<std::int32_t>{INT32_MIN}));
   EXPECT_EQ(convertToInt32("-0012"), -12);
-  EXPECT_THROW(convertToInt32(""), InvalidConversionException);
   EXPECT_THROW(convertToInt32("1a"), InvalidConversionException);
 }
 
