@@ -148,7 +148,7 @@ void Evaluator::useRule(const Step& step) {
   rule_ = step.rule.get();
 }
 
-void Evaluator::applyFunction(const FunctionSpec& function) {
+void Evaluator::applyFunction(const BuiltInFunction& function) {
   const int operands = function.operands();
   if (depth_ < operands)
     raiseFailure(formatText("ERROR: %s needs parameter(s)\n%i found\n%i expected",

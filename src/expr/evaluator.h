@@ -50,7 +50,7 @@ class Evaluator {
   void applyUnary(Operator op, Slot& x);
   void applyBinary(Operator op, Slot& x, const Slot& y);
   void applyRule(Slot& x);
-  void applyFunction(const FunctionSpec& function);
+  void applyFunction(const BuiltInFunction& function);
 
   const ExpressionParser& expression_;
   const std::vector<Step>& program_;

@@ -133,9 +133,9 @@ void ExpressionParser::parseOperatorCharacter(char c) {
 
 void ExpressionParser::parseIdentifier() {
   std::string name = scanner_.scanIdentifier();
-  const FunctionSpec* spec = function(name);
-  if (spec != nullptr && scanner_.peek() == '(')
-    openFunction(*spec);
+  const BuiltInFunction* known = function(name);
+  if (known != nullptr && scanner_.peek() == '(')
+    openFunction(*known);
   else
     emitVariable(std::move(name));  // a function name without '(' is a variable
   operandDone_ = true;
@@ -152,14 +152,14 @@ void ExpressionParser::emitVariable(std::string name) {
   emit(std::move(step));
 }
 
-void ExpressionParser::openFunction(const FunctionSpec& spec) {
+void ExpressionParser::openFunction(const BuiltInFunction& function) {
   popOperatorsFrom(kFunctionPriority);
   Step call;
   call.kind = StepKind::kFunction;
-  call.text = std::string(spec.name);
-  call.function = &spec;
+  call.text = std::string(function.name);
+  call.function = &function;
   operators_.push(std::move(call));
-  const int parameters = spec.parameters;
+  const int parameters = function.parameters;
   pendingParameters_[++level_] = parameters;
   // The cursor stands on the '('.
   const std::string& name = operators_.top().text;

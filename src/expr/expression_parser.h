@@ -25,7 +25,7 @@ class ExpressionParser {
 
   // Chooses the functions known: the cluster-only ones only with true.
   void buildFunctionTable(bool withClusterFunctions) { withCluster_ = withClusterFunctions; }
-  const FunctionSpec* function(std::string_view name) const {
+  const BuiltInFunction* function(std::string_view name) const {
     return findFunction(name, withCluster_);
   }
   bool isFunction(std::string_view name) const { return function(name) != nullptr; }
@@ -55,7 +55,7 @@ class ExpressionParser {
   void runParser();
   void parseOperatorCharacter(char c);
   void parseIdentifier();
-  void openFunction(const FunctionSpec& function);
+  void openFunction(const BuiltInFunction& function);
   void parseSign(char sign);
   void parseBinaryOperator(char c);
   void parseComparison(bool isNotEqual);

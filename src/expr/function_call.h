@@ -49,7 +49,7 @@ struct Slot {
 void toVector(Slot& slot, std::size_t n);
 
 struct FunctionCall {
-  const FunctionSpec& function;
+  const BuiltInFunction& function;
   std::span<Slot> operands;  // in written order; a call without operands gets a fresh slot
   std::size_t records;       // the records evaluated at once
   std::int64_t fromRec;      // the first of them, 1-based

@@ -7,20 +7,21 @@
 namespace tessary {
 namespace {
 
-constexpr FunctionSpec whole(std::string_view name, std::int16_t parameters,
-                             FunctionHandler handler, Argument argument = Argument::kColumns) {
+constexpr BuiltInFunction whole(std::string_view name, std::int16_t parameters,
+                                FunctionHandler handler, Argument argument = Argument::kColumns) {
   return {name, parameters, Availability::kAlways, false, handler, argument};
 }
 
-constexpr FunctionSpec perRecord(std::string_view name, std::int16_t parameters,
-                                 FunctionHandler handler) {
+constexpr BuiltInFunction perRecord(std::string_view name, std::int16_t parameters,
+                                    FunctionHandler handler) {
   return {name, parameters, Availability::kAlways, true, handler};
 }
 
 // A cluster aggregate: the plain and BY forms need the cluster functions, the ON forms
 // are always there. The counting forms start from a fresh column.
-constexpr FunctionSpec aggregate(std::string_view name, std::int16_t parameters,
-                                 AggregateOperation op, Grouping grouping, bool weighted = false) {
+constexpr BuiltInFunction aggregate(std::string_view name, std::int16_t parameters,
+                                    AggregateOperation op, Grouping grouping,
+                                    bool weighted = false) {
   const bool counting = op == kAggregateCount || op == kAggregateSerial ||
                         op == kAggregateLevelCount || op == kAggregateIdentifierCount ||
                         op == kAggregateRecordCount;
@@ -37,7 +38,7 @@ constexpr FunctionSpec aggregate(std::string_view name, std::int16_t parameters,
 
 using enum Grouping;
 
-constexpr FunctionSpec kFunctions[] = {
+constexpr BuiltInFunction kFunctions[] = {
     perRecord("ABS", 1, &builtin::absolute),
     perRecord("ACOS", 1, &builtin::arcCosine),
     whole("ALLMISSED", 0, &builtin::allMissed),
@@ -104,16 +105,16 @@ constexpr FunctionSpec kFunctions[] = {
     whole("WMEAN", 2, &builtin::weightedMean),
     whole("WSUM", 2, &builtin::weightedSum),
 };
-static_assert(std::ranges::is_sorted(kFunctions, {}, &FunctionSpec::name));
+static_assert(std::ranges::is_sorted(kFunctions, {}, &BuiltInFunction::name));
 
 }  // namespace
 
-std::span<const FunctionSpec> builtInFunctions() {
+std::span<const BuiltInFunction> builtInFunctions() {
   return kFunctions;
 }
 
-const FunctionSpec* findFunction(std::string_view name, bool withClusterFunctions) {
-  const auto* found = std::ranges::lower_bound(kFunctions, name, {}, &FunctionSpec::name);
+const BuiltInFunction* findFunction(std::string_view name, bool withClusterFunctions) {
+  const auto* found = std::ranges::lower_bound(kFunctions, name, {}, &BuiltInFunction::name);
   if (found == std::end(kFunctions) || found->name != name) return nullptr;
   if (found->availability == Availability::kCluster && !withClusterFunctions) return nullptr;
   return found;

@@ -25,7 +25,7 @@ enum class Argument : std::uint8_t {
   kTableName,  // the last parameter names a lookup table (LOOKUP)
 };
 
-struct FunctionSpec {
+struct BuiltInFunction {
   std::string_view name;    // upper case
   std::int16_t parameters;  // 0: written with empty parentheses, as in COUNT()
   Availability availability;
@@ -41,10 +41,10 @@ struct FunctionSpec {
 };
 
 // Every function, sorted by name.
-std::span<const FunctionSpec> builtInFunctions();
+std::span<const BuiltInFunction> builtInFunctions();
 
 // The function of that exact (upper-case) name, or null; the cluster functions are
 // found only with `withClusterFunctions`.
-const FunctionSpec* findFunction(std::string_view name, bool withClusterFunctions);
+const BuiltInFunction* findFunction(std::string_view name, bool withClusterFunctions);
 
 }  // namespace tessary

@@ -29,12 +29,12 @@ struct Step {
   // The token as it stands in the cleaned text: a name, a number as written, a string
   // with its quotes, a rule with its braces, or the operator's symbol.
   std::string text;
-  double constant = 0.0;                     // kConstant
-  Operator op = Operator::kOpenParenthesis;  // kOperator
-  const FunctionSpec* function = nullptr;    // kFunction
-  std::size_t variable = 0;                  // kVariable: index into the variable list
-  bool namesLookupTable = false;             // kString read by the LOOKUP right after it
-  std::shared_ptr<const RecodeRule> rule;    // kRule; without groups when it failed
+  double constant = 0.0;                      // kConstant
+  Operator op = Operator::kOpenParenthesis;   // kOperator
+  const BuiltInFunction* function = nullptr;  // kFunction
+  std::size_t variable = 0;                   // kVariable: index into the variable list
+  bool namesLookupTable = false;              // kString read by the LOOKUP right after it
+  std::shared_ptr<const RecodeRule> rule;     // kRule; without groups when it failed
 
   // The string constant without its quotes.
   std::string literal() const;

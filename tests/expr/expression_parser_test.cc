@@ -216,7 +216,7 @@ TEST(ExpressionParser, ReparseStartsAfresh) {
 TEST(ExpressionParser, FunctionTable) {
   std::size_t all = 0;
   std::size_t plain = 0;
-  for (const FunctionSpec& function : builtInFunctions()) {
+  for (const BuiltInFunction& function : builtInFunctions()) {
     all += findFunction(function.name, true) != nullptr;
     plain += findFunction(function.name, false) != nullptr;
   }
