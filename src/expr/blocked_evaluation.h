@@ -2,7 +2,8 @@
 // block by block: their variables are read once, then the program runs over each block
 // of records with block-sized slots, so the intermediate columns never leave the cache.
 // Every check the program makes is structural, so a failure is raised by the first
-// block exactly as a whole-column run would raise it.
+// block exactly as a whole-column run would raise it. The functions that run in blocks
+// read neither the weights nor the record numbers, which stay those of the whole range.
 #pragma once
 
 #include <array>
