@@ -1,6 +1,6 @@
-// Any text handed to the expression parser either parses into a well-formed postfix
-// list or raises exactly the message it stored; the rules it contains go through the
-// rule parser the way the evaluator would take them.
+// Any text handed to the expression parser either parses into a well-formed program
+// or raises exactly the message it stored; the rules it parsed recode a column the way
+// the evaluator would apply them.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -8,7 +8,6 @@
 #include <string>
 
 #include "expr/expression_parser.h"
-#include "expr/invalid_conversion.h"
 #include "expr/postfix_view.h"
 #include "frame/failure.h"
 #include "frame/missing.h"
@@ -20,43 +19,44 @@ void require(bool condition) {
 }
 
 void checkPostfix(tessary::ExpressionParser& parser) {
+  using tessary::StepKind;
   require(parser.postfixLength() <= 256);
   std::size_t variables = 0;
-  for (const tessary::Token& token : parser.postfix()) {
-    require(!token.text.empty());
-    switch (token.kind) {
-      case tessary::kVariableToken:
+  for (const tessary::Step& step : parser.postfix()) {
+    require(!step.text.empty());
+    switch (step.kind) {
+      case StepKind::kVariable:
         ++variables;
-        require(parser.variableNames().count(token.text) == 1);
+        require(step.variable < parser.variables().size());
+        require(parser.variables()[step.variable] == step.text);
+        require(parser.variableNames().count(step.text) == 1);
         break;
-      case tessary::kFunctionToken:
-        require(parser.isFunction(token.text));
+      case StepKind::kFunction:
+        require(step.function != nullptr && parser.function(step.text) == step.function);
         break;
-      case tessary::kOperatorToken:
-        require(token.text != "(");
+      case StepKind::kOperator:
+        require(step.op != tessary::Operator::kOpenParenthesis);
         break;
-      case tessary::kRuleToken: {
-        require(token.text.front() == '{' && token.text.back() == '}');
-        try {
-          if (parser.parseRule(token.text)) {
-            double column[] = {-1e12, -1, 0, 0.5, 1, 9.5, 10, 99.5, 1e12, tessary::MISSING};
-            parser.applyRule(column, 1, 10, false);
-            int groups = parser.currentRule().groupCount();
-            for (double v : column)
-              require(!std::isfinite(v) || groups == 1 || (v >= 0 && v <= groups + 1));
-          }
-        } catch (const tessary::InvalidConversionException&) {
-        }
+      case StepKind::kRule: {
+        require(step.text.front() == '{' && step.text.back() == '}' && step.rule != nullptr);
+        const int groups = step.rule->groupCount();
+        require(groups > 0 || !step.rule->errorText().empty());
+        if (groups == 0) break;  // the evaluator raises the rule's message
+        double column[] = {-1e12, -1, 0, 0.5, 1, 9.5, 10, 99.5, 1e12, tessary::MISSING};
+        step.rule->apply(column, 1, 10, false);
+        for (double v : column)
+          require(!std::isfinite(v) || groups == 1 || (v >= 0 && v <= groups + 1));
         break;
       }
-      case tessary::kConstantToken:
-      case tessary::kStringToken:
+      case StepKind::kConstant:
+        require(step.constant >= 0 && !std::isnan(step.constant));
         break;
-      default:
-        std::abort();
+      case StepKind::kString:
+        break;
     }
   }
   require(parser.variableNames().size() <= variables);
+  require(parser.variables().size() == parser.variableNames().size());
   std::string text = tessary::postfixText(parser.postfix());
   std::string explained = tessary::explainPostfix(parser.postfix());
   require(text.size() < explained.size() || parser.postfixLength() == 0);

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <limits>
 
+#include "numeric/saturating_cast.h"
+
 namespace tessary {
 
 int categorizeColumn(std::span<double> values, const LabelMap& labels, const double* weights,
@@ -17,17 +19,21 @@ int categorizeColumn(std::span<double> values, const LabelMap& labels, const dou
     highest = std::max(highest, v);
   }
   if (lowest > highest) return 0;  // nothing but missing values
-  if (lowest < 0 || highest - lowest > kMaxLevel) return kCategorizeBeyondMaxLevel;
+  // Codes are 32-bit integers; beyond that is beyond the levels too.
+  if (lowest < 0 || highest - lowest > kMaxLevel ||
+      highest > std::numeric_limits<std::int32_t>::max())
+    return kCategorizeBeyondMaxLevel;
 
-  const auto base = static_cast<std::int64_t>(lowest);
-  const std::size_t span = static_cast<std::size_t>(highest - lowest) + 1;
+  // From here every finite value is an integer code in 0..2^31-1.
+  const std::int64_t base = saturatingInt32(lowest);
+  const auto span = static_cast<std::size_t>(saturatingInt32(highest) - base) + 1;
   std::vector<std::uint64_t> counts(span, 0);
   std::vector<double> weightTotals(span, 0.0);
   std::vector<bool> occurs(span, false);
   for (std::size_t i = 0; i < values.size(); ++i) {
     const double v = values[i];
     if (!std::isfinite(v)) continue;
-    const std::size_t slot = static_cast<std::size_t>(static_cast<std::int64_t>(v) - base);
+    const auto slot = static_cast<std::size_t>(saturatingInt32(v) - base);
     occurs[slot] = true;
     if (weights == nullptr) {
       ++counts[slot];
@@ -55,7 +61,7 @@ int categorizeColumn(std::span<double> values, const LabelMap& labels, const dou
   if (renumber) {
     for (double& v : values) {
       if (!std::isfinite(v)) continue;
-      const std::size_t slot = static_cast<std::size_t>(static_cast<std::int64_t>(v) - base);
+      const auto slot = static_cast<std::size_t>(saturatingInt32(v) - base);
       v = static_cast<double>(ordinalOf[slot]) + baseCode - 1;
     }
   }

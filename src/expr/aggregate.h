@@ -1,8 +1,10 @@
 // Cluster aggregates: one value per group of records written back to every record of
 // the group. Groups are runs of equal truncated record identifiers (data arrays and
 // the BY forms), the clusters of a combined data array level, or equal truncated
-// values of another column (the ON forms). Columns here hold the evaluated range at
-// their front: x[0] belongs to record fromRec.
+// values of another column (the ON forms). Each operation is written once, as what it
+// gathers from a record, what it makes of a group and what it writes back; every
+// grouping runs those three steps. Columns hold the evaluated range at their front:
+// x[0] belongs to record fromRec.
 #pragma once
 
 #include <cstddef>
@@ -10,25 +12,10 @@
 
 #include "data/cda.h"
 #include "data/data_array.h"
+#include "expr/aggregate_operation.h"
 #include "platform/column_memory.h"
 
 namespace tessary {
-
-enum AggregateOperation : int {
-  kAggregateMax = 1,
-  kAggregateMin = 2,
-  kAggregateMean = 3,
-  kAggregateCount = 4,
-  kAggregateSum = 5,
-  kAggregateError = 6,
-  kAggregateFirst = 7,
-  kAggregateLevelCount = 8,
-  kAggregateIdentifierCount = 9,
-  kAggregateRecordCount = 10,
-  kAggregateGet = 11,  // CGET: w is the 0-1 condition
-  kAggregateSerial = 12,
-  kAggregateSerialBy = 13,
-};
 
 struct KeyedRecord {
   double key;
@@ -37,16 +24,17 @@ struct KeyedRecord {
   std::size_t position;
 };
 
-// One key's totals for the ON forms with few distinct keys.
-struct BucketTotal {
+// What one group has gathered; which fields count depends on the operation.
+struct GroupTotals {
   std::size_t records = 0;
-  double first = 0.0;
-  double value = 0.0;  // extreme or CGET value; then the CSERIALBY position
+  double first = 0.0;  // the value of the group's first record
+  double value = 0.0;  // extreme or CGET value
   bool found = false;
   double sum = 0.0;
   double total = 0.0;  // weight total or finite count
   double squares = 0.0;
   double result = 0.0;
+  double position = 0.0;  // the running CSERIALBY position
 };
 
 // Column-sized work space, kept for a whole evaluation.
@@ -54,15 +42,10 @@ struct AggregateScratch {
   ColumnBuffer<double> keys;
   ColumnBuffer<std::uint32_t> order;
   ColumnBuffer<std::size_t> groupEnds;
-  ColumnBuffer<BucketTotal> totals;
+  ColumnBuffer<GroupTotals> totals;
   ColumnBuffer<KeyedRecord> sorted;  // PCTL's values with their weights
-  ColumnBuffer<double> values;
-  ColumnBuffer<double> weights;
+  ColumnBuffer<double> base;         // a base column that the result overwrites
 };
-
-// Applies `op` to one group of `count` records in place; `ordinal` is the group's
-// 1-based number (for CSERIAL).
-void aggregateGroup(int op, double* x, const double* w, std::size_t count, double ordinal);
 
 // Groups records fromRec..toRec of `data` by their identifiers divided by 10^digits and
 // truncated.

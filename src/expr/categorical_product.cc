@@ -8,6 +8,7 @@
 #include "expr/evaluator.h"
 #include "frame/failure.h"
 #include "frame/missing.h"
+#include "numeric/saturating_cast.h"
 
 namespace tessary {
 namespace {
@@ -34,8 +35,8 @@ CodeRange rangeOf(const double* values, std::size_t n) {
   return range;
 }
 
-std::string labelOf(const LabelMap& labels, long long code) {
-  auto found = labels.find(static_cast<int>(code));
+std::string labelOf(const LabelMap& labels, std::int32_t code) {
+  auto found = labels.find(code);
   return found != labels.end() ? found->second : std::to_string(code);
 }
 
@@ -59,26 +60,27 @@ LabelMap combineCategories(double* left, const LabelMap& leftLabels, const doubl
   const double scale = std::pow(10.0, digits);
   const double lowest = l.lowest * scale + r.lowest;
   const double highest = l.highest * scale + r.highest;
-  if (highest - lowest > kMaxLevel || highest > 2147483647.0)
+  if (!(highest - lowest <= kMaxLevel && highest <= 2147483647.0))
     productFailure("The value exceeding MAXLEVEL is found.");
 
-  std::vector<bool> seen(static_cast<std::size_t>(highest - lowest) + 1, false);
+  // Every code below is checked to lie in 0..2^31-1 above.
+  std::vector<bool> seen(static_cast<std::size_t>(saturatingInt32(highest - lowest)) + 1, false);
   for (std::size_t i = 0; i < n; ++i) {
     if (!std::isfinite(left[i]) || !std::isfinite(right[i])) {
       left[i] = MISSING;
       continue;
     }
     left[i] = left[i] * scale + right[i];
-    seen[static_cast<std::size_t>(left[i] - lowest)] = true;
+    seen[static_cast<std::size_t>(saturatingInt32(left[i] - lowest))] = true;
   }
   LabelMap labels;
   for (std::size_t k = 0; k < seen.size(); ++k) {
     if (!seen[k]) continue;
-    const auto code = static_cast<long long>(lowest) + static_cast<long long>(k);
-    const long long rightCode = code % static_cast<long long>(scale);
-    const long long leftCode = code / static_cast<long long>(scale);
-    labels[static_cast<int>(code)] =
-        labelOf(leftLabels, leftCode) + " * " + labelOf(rightLabels, rightCode);
+    const double code = lowest + static_cast<double>(k);
+    const double leftCode = std::trunc(code / scale);
+    const double rightCode = code - leftCode * scale;
+    labels[saturatingInt32(code)] = labelOf(leftLabels, saturatingInt32(leftCode)) + " * " +
+                                    labelOf(rightLabels, saturatingInt32(rightCode));
   }
   return labels;
 }

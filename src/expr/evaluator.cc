@@ -1,56 +1,19 @@
 #include "expr/evaluator.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstdlib>
 #include <new>
 
+#include "expr/blocked_evaluation.h"
 #include "frame/failure.h"
-#include "frame/missing.h"
 #include "platform/text.h"
 
 namespace tessary {
-namespace {
 
-// Applies f elementwise to x and y into x; constants stand for every record.
-template <class F>
-void combine(Slot& x, const Slot& y, std::size_t n, F f) {
-  double* out = x.values;
-  const double* in = y.values;
-  if (x.constant() && y.constant()) {
-    out[0] = f(out[0], in[0]);
-    return;
-  }
-  if (x.constant()) {
-    const double a = out[0];
-    for (std::size_t i = 0; i < n; ++i)
-      out[i] = f(a, in[i]);
-  } else if (y.constant()) {
-    const double b = in[0];
-    for (std::size_t i = 0; i < n; ++i)
-      out[i] = f(out[i], b);
-  } else {
-    for (std::size_t i = 0; i < n; ++i)
-      out[i] = f(out[i], in[i]);
-  }
-  x.valueTag = 'V';
+void toVector(Slot& slot, std::size_t n) {
+  if (!slot.constant()) return;
+  std::fill_n(slot.values, n, slot.values[0]);
+  slot.shape = SlotShape::kVector;
 }
-
-inline bool bothFinite(double a, double b) {
-  return std::isfinite(a) && std::isfinite(b);
-}
-
-double remainderOf(double a, double b) {
-  constexpr double kLimit = 2147483648.0;
-  if (!bothFinite(a, b) || std::fabs(a) >= kLimit || std::fabs(b) >= kLimit) return MISSING;
-  const auto x = static_cast<std::int32_t>(a);
-  const auto y = static_cast<std::int32_t>(b);
-  if (y == 0) return MISSING;
-  if (y == -1) return 0.0;
-  return static_cast<double>(x % y);
-}
-
-}  // namespace
 
 bool Evaluator::run(std::span<double> result, const double* weights, std::int64_t fromRec,
                     std::int64_t toRec, LabelMap* labelsOut) {
@@ -67,12 +30,17 @@ bool Evaluator::run(std::span<double> result, const double* weights, std::int64_
   range_ = static_cast<std::size_t>(toRec - fromRec + 1);
   weights_ = weights;
   lookupNames_.clear();
-  if (!runInBlocks(result)) {
-    slots_[0].values = result.data();
-    runPostfix();
+  bool done = false;
+  if (range_ > kBlockSize && expression_.elementwise()) {
+    BlockedEvaluation blocks(*this, result);
+    done = blocks.run();
   }
-  Slot& answer = slots_[0];
+  if (!done) {
+    slots_[0].values = result.data();
+    runProgram();
+  }
   lookupNames_.clear();
+  const Slot& answer = slots_[0];
   if (labelsOut != nullptr) {
     labelsOut->clear();
     if (answer.categorical()) *labelsOut = answer.labels;
@@ -80,15 +48,15 @@ bool Evaluator::run(std::span<double> result, const double* weights, std::int64_
   return answer.categorical();
 }
 
-void Evaluator::runPostfix() {
+void Evaluator::runProgram() {
   depth_ = 0;
-  const std::vector<Token>& postfix = expression_.postfix();
-  for (std::size_t i = 0; i < postfix.size(); ++i)
-    step(postfix, i);
+  rule_ = nullptr;
+  for (std::size_t i = 0; i < program_.size(); ++i)
+    step(i);
   if (depth_ == 0) raiseFailure("Expression invalid: operand expected\n");
   if (depth_ > 1) raiseFailure("Expression invalid: operator expected\n");
   Slot& answer = slots_[0];
-  if (answer.valueTag == 'S') raiseFailure("Incorrect specification for lookup function");
+  if (answer.tableName()) raiseFailure("Incorrect specification for lookup function");
   if (answer.constant()) std::fill_n(answer.values, range_, answer.values[0]);
 }
 
@@ -98,15 +66,14 @@ Slot& Evaluator::push() {
   Slot& slot = slots_[index];
   if (index > 0) {
     try {
-      buffers_[index].resize(blocked_ ? kBlockSize : std::max<std::size_t>(slotSize_, 1));
+      buffers_[index].resize(blocks_ != nullptr ? kBlockSize : std::max<std::size_t>(slotSize_, 1));
     } catch (const std::bad_alloc&) {
       raiseFailure("Insufficient memory available");
     }
     slot.values = buffers_[index].data();
   }
-  slot.valueTag = 'C';
-  slot.kind = 'N';
-  slot.labels.clear();
+  slot.shape = SlotShape::kConstant;
+  slot.makeNumeric();
   ++depth_;
   return slot;
 }
@@ -116,57 +83,54 @@ void Evaluator::pushConstant(double value) {
   slot.values[0] = value;
 }
 
-void Evaluator::step(const std::vector<Token>& postfix, std::size_t index) {
-  const Token& token = postfix[index];
-  switch (token.kind) {
-    case kConstantToken: {
-      std::string text = token.text;
-      std::replace(text.begin(), text.end(), 'D', 'E');
-      pushConstant(std::strtod(text.c_str(), nullptr));
+void Evaluator::step(std::size_t index) {
+  const Step& step = program_[index];
+  switch (step.kind) {
+    case StepKind::kConstant:
+      pushConstant(step.constant);
       break;
-    }
-    case kVariableToken:
-      pushVariable(token.text);
+    case StepKind::kVariable:
+      pushVariable(step);
       break;
-    case kStringToken:
-      pushString(postfix, index);
+    case StepKind::kString:
+      pushString(step);
       break;
-    case kRuleToken:
-      if (!expression_.parseRule(token.text)) raiseFailure(expression_.currentRule().errorText());
+    case StepKind::kRule:
+      useRule(step);
       break;
-    case kFunctionToken:
-      applyFunction(token.text);
+    case StepKind::kFunction:
+      applyFunction(*step.function);
       break;
-    default:
-      applyOperator(token.text);
+    case StepKind::kOperator:
+      applyOperator(step.op);
       break;
   }
 }
 
-void Evaluator::pushVariable(const std::string& name) {
-  if (blocked_) {
-    pushBlockOfVariable(name);
+void Evaluator::pushVariable(const Step& step) {
+  Slot& slot = push();
+  slot.shape = SlotShape::kVector;
+  if (blocks_ != nullptr) {
+    blocks_->readBlock(step.variable, slot);
     return;
   }
-  Slot& slot = push();
-  slot.valueTag = 'V';
+  const std::string& name = expression_.variables()[step.variable];
   const char kind = source_.fetchColumn(name, std::span<double>(slot.values, slotSize_), fromRec_,
                                         toRec_, slot.labels);
-  slot.kind = kind == 'C' ? 'C' : 'N';
-  if (!slot.categorical()) slot.labels.clear();
+  if (kind == 'C')
+    slot.kind = ValueKind::kCategorical;
+  else
+    slot.makeNumeric();
 }
 
-void Evaluator::pushString(const std::vector<Token>& postfix, std::size_t index) {
-  const std::string& quoted = postfix[index].text;
-  const std::string text = quoted.size() >= 2 ? quoted.substr(1, quoted.size() - 2) : quoted;
-  const bool namesTable = index + 1 < postfix.size() && postfix[index + 1].kind == kFunctionToken &&
-                          postfix[index + 1].text == "LOOKUP";
-  if (namesTable) {
+void Evaluator::pushString(const Step& step) {
+  const std::string text = step.literal();
+  if (step.namesLookupTable) {
     if (lookupNames_.size() >= kMostLookupTables)
       raiseFailure("Too many lookup table defined. Maximum 64 allowed.");
     lookupNames_.push_back(text);
     Slot& slot = push();
-    slot.valueTag = 'S';
+    slot.shape = SlotShape::kTableName;
     slot.values[0] = static_cast<double>(lookupNames_.size() - 1);
     return;
   }
@@ -179,110 +143,36 @@ void Evaluator::pushString(const std::vector<Token>& postfix, std::size_t index)
   pushConstant(static_cast<double>(found->first));
 }
 
-void Evaluator::toVector(Slot& slot) {
-  if (!slot.constant()) return;
-  std::fill_n(slot.values, range_, slot.values[0]);
-  slot.valueTag = 'V';
+void Evaluator::useRule(const Step& step) {
+  if (step.rule->groupCount() == 0) raiseFailure(step.rule->errorText());
+  rule_ = step.rule.get();
 }
 
-void Evaluator::applyOperator(const std::string& op) {
-  if (depth_ < 1) raiseFailure("Expression invalid: operand expected\n");
-  const char code = op.empty() ? '\0' : op[0];
-  const std::size_t n = range_;
-  if (code == '@') {
-    Slot& x = top();
-    if (expression_.currentRule().groupCount() == 0)
-      raiseFailure("ERROR: Recode/Trunc RULE expected\n");
-    toVector(x);
-    expression_.applyRule(x.values, 1, static_cast<std::int64_t>(n), false);
-    x.kind = 'C';
-    x.labels.clear();
-    return;
+void Evaluator::applyFunction(const BuiltInFunction& function) {
+  const int operands = function.operands();
+  if (depth_ < operands)
+    raiseFailure(formatText("ERROR: %s needs parameter(s)\n%i found\n%i expected",
+                            std::string(function.name).c_str(), depth_, operands));
+  for (int k = 0; k < operands; ++k) {
+    const bool tableName = function.argument == Argument::kTableName && k == 0;
+    if (top(k).tableName() && !tableName)
+      raiseFailure("Incorrect specification for lookup function");
   }
-  if (code == '!' || code == '_') {
-    Slot& x = top();
-    if (x.valueTag == 'S') raiseFailure("Incorrect specification for lookup function");
-    const std::size_t count = x.constant() ? 1 : n;
-    for (std::size_t i = 0; i < count; ++i)
-      x.values[i] = code == '!' ? (x.values[i] == 0.0 ? 1.0 : 0.0) : -x.values[i];
-    x.kind = 'N';
-    x.labels.clear();
-    return;
-  }
-  if (depth_ < 2) raiseFailure("Expression invalid: missing operand\n");
-  Slot& x = top(1);
-  Slot& y = top();
-  if (x.valueTag == 'S' || y.valueTag == 'S')
-    raiseFailure("Incorrect specification for lookup function");
-  if (x.categorical() || y.categorical()) {
-    const bool both = x.categorical() && y.categorical();
-    const bool otherConstant = x.categorical() ? y.constant() : x.constant();
-    const bool allowed =
-        (both && (code == '*' || code == '=')) || (!both && otherConstant && code != '*');
-    if (!allowed)
-      raiseFailure("Expression invalid: only * operation is valid for 2 categorical(s).\n");
-    if (both && code == '*' && source_.combined()) {
-      applyCategoricalProduct(x, y);
-      --depth_;
-      return;
-    }
-  }
-  switch (code) {
-    case '+':
-      combine(x, y, n, [](double a, double b) { return a + b; });
-      break;
-    case '-':
-      combine(x, y, n, [](double a, double b) { return a - b; });
-      break;
-    case '*':
-      combine(x, y, n, [](double a, double b) { return a * b; });
-      break;
-    case '/':
-      combine(x, y, n, [](double a, double b) { return a / b; });
-      break;
-    case '^':
-      combine(x, y, n, [](double a, double b) { return std::pow(a, b); });
-      break;
-    case '%':
-      combine(x, y, n, remainderOf);
-      break;
-    case '<':
-      combine(x, y, n, [](double a, double b) { return bothFinite(a, b) && a < b ? 1.0 : 0.0; });
-      break;
-    case '>':
-      combine(x, y, n, [](double a, double b) { return bothFinite(a, b) && a > b ? 1.0 : 0.0; });
-      break;
-    case '{':
-      combine(x, y, n, [](double a, double b) { return bothFinite(a, b) && a <= b ? 1.0 : 0.0; });
-      break;
-    case '}':
-      combine(x, y, n, [](double a, double b) { return bothFinite(a, b) && a >= b ? 1.0 : 0.0; });
-      break;
-    case '=':
-      combine(x, y, n, [](double a, double b) { return a == b ? 1.0 : 0.0; });
-      break;
-    case '#':
-      combine(x, y, n, [](double a, double b) { return a != b ? 1.0 : 0.0; });
-      break;
-    case '&':
-      combine(x, y, n, [](double a, double b) { return a != 0.0 && b != 0.0 ? 1.0 : 0.0; });
-      break;
-    case '|':
-      combine(x, y, n, [](double a, double b) { return a != 0.0 || b != 0.0 ? 1.0 : 0.0; });
-      break;
-    default:
-      raiseFailure("Expression invalid: operator " + op + " has no meaning.\n");
-  }
-  x.kind = 'N';
-  x.labels.clear();
-  --depth_;
-}
-
-void Evaluator::applyCategoricalProduct(Slot& x, Slot& y) {
-  toVector(x);
-  toVector(y);
-  x.labels = combineCategories(x.values, x.labels, y.values, y.labels, range_);
-  x.kind = 'C';
+  if (operands == 0) push();
+  const int taken = std::max(operands, 1);
+  FunctionCall call{function,
+                    std::span<Slot>(&slots_[static_cast<std::size_t>(depth_ - taken)],
+                                    static_cast<std::size_t>(taken)),
+                    range_,
+                    fromRec_,
+                    toRec_,
+                    weights_,
+                    source_,
+                    rule_,
+                    lookupNames_,
+                    scratch_};
+  function.handler(call);
+  depth_ -= taken - 1;
 }
 
 }  // namespace tessary

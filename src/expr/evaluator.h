@@ -1,7 +1,8 @@
-// The stack machine that runs an expression's postfix list over whole columns: ten
-// slots of column size, each tagged constant, vector or string and numeric or
+// The stack machine that runs an expression's program over whole columns: ten slots of
+// column size, each a constant, a column or a lookup table name, numeric or
 // categorical (with its labels). Columns hold the evaluated range at their front: entry
-// i belongs to record fromRec + i, and so do the weights.
+// i belongs to record fromRec + i, and so do the weights. The expression is only read:
+// the current rule and the lookup table names live here, for one run.
 #pragma once
 
 #include <array>
@@ -10,101 +11,63 @@
 #include <string>
 #include <vector>
 
-#include "data/categorize.h"
-#include "expr/aggregate.h"
-#include "expr/evaluation_source.h"
 #include "expr/expression_parser.h"
+#include "expr/function_call.h"
 #include "platform/column_memory.h"
 
 namespace tessary {
 
 inline constexpr int kEvaluationSlots = 10;
 inline constexpr std::size_t kMostLookupTables = 64;
-// Elementwise expressions run block by block, so the intermediate columns stay in cache.
-inline constexpr std::size_t kBlockSize = 2048;
-inline constexpr std::size_t kMostBlockedVariables = 8;
-// Numeric variables of a data array are read this many records at a time.
-inline constexpr std::size_t kSliceSize = 16 * kBlockSize;
 
-struct Slot {
-  double* values = nullptr;
-  char valueTag = 'C';  // 'C' constant, 'V' vector, 'S' string (a lookup table index)
-  char kind = 'N';      // 'N' numeric, 'C' categorical
-  LabelMap labels;
-
-  bool constant() const { return valueTag == 'C'; }
-  bool categorical() const { return kind == 'C'; }
-};
+class BlockedEvaluation;
 
 class Evaluator {
  public:
-  Evaluator(ExpressionParser& expression, EvaluationSource& source)
-      : expression_(expression), source_(source) {}
+  Evaluator(const ExpressionParser& expression, EvaluationSource& source)
+      : expression_(expression), program_(expression.postfix()), source_(source) {}
 
-  // Runs the postfix list over records fromRec..toRec into the front of `result`, which
+  // Runs the program over records fromRec..toRec into the front of `result`, which
   // holds at least the source's slot size. Returns true when the result is categorical
   // (its labels then go to labelsOut when given). Failures are raised.
   bool run(std::span<double> result, const double* weights, std::int64_t fromRec,
            std::int64_t toRec, LabelMap* labelsOut);
 
  private:
-  // Runs the whole postfix list over range_ records into slot 0 and checks the outcome.
-  void runPostfix();
-  // Runs an elementwise expression block by block after reading its variables whole;
-  // false (nothing done) for any other expression.
-  bool runInBlocks(std::span<double> result);
-  bool elementwiseOnly() const;
-  void pushBlockOfVariable(const std::string& name);
-  void readSlices(std::size_t offset, std::size_t count);
-  void step(const std::vector<Token>& postfix, std::size_t index);
+  friend class BlockedEvaluation;
+
+  // Runs the whole program over range_ records into slot 0 and checks the outcome.
+  void runProgram();
+  void step(std::size_t index);
   Slot& push();
   Slot& top(int fromTop = 0) { return slots_[static_cast<std::size_t>(depth_ - 1 - fromTop)]; }
   void pushConstant(double value);
-  void pushString(const std::vector<Token>& postfix, std::size_t index);
-  void pushVariable(const std::string& name);
+  void pushString(const Step& step);
+  void pushVariable(const Step& step);
+  void useRule(const Step& step);
 
-  void applyOperator(const std::string& op);
-  void applyCategoricalProduct(Slot& x, Slot& y);
-  void applyFunction(const std::string& name);
-  // Runs the cluster aggregate `name`; false when it is not one.
-  bool applyAggregate(const std::string& name, int parameters);
+  void applyOperator(Operator op);
+  void applyUnary(Operator op, Slot& x);
+  void applyBinary(Operator op, Slot& x, const Slot& y);
+  void applyRule(Slot& x);
+  void applyFunction(const BuiltInFunction& function);
 
-  void toVector(Slot& slot);
-  std::size_t rangeSize() const { return range_; }
-
-  double sumOf(const Slot& x) const;
-  double percentile(const Slot& x, double p);
-  void categorize(Slot& x);
-  void lookup(Slot& x, const Slot& table);
-
-  ExpressionParser& expression_;
+  const ExpressionParser& expression_;
+  const std::vector<Step>& program_;
   EvaluationSource& source_;
   std::array<Slot, kEvaluationSlots> slots_;
   std::array<ColumnBuffer<double>, kEvaluationSlots> buffers_;
   int depth_ = 0;
   std::size_t slotSize_ = 0;
+  // The records evaluated at once: the whole range, or one block of it.
   std::size_t range_ = 0;
   std::int64_t fromRec_ = 1;
   std::int64_t toRec_ = 0;
   const double* weights_ = nullptr;
+  const RecodeRule* rule_ = nullptr;  // of the most recent rule step
   std::vector<std::string> lookupNames_;
   AggregateScratch scratch_;
-  ColumnBuffer<double> extra_;
-
-  struct BlockedVariable {
-    std::string name;
-    const double* values = nullptr;  // record fromRec_ + valuesStart
-    std::size_t valuesStart = 0;
-    double* slice = nullptr;  // where slices are read to; null when read whole
-    bool inResult = false;
-    char kind = 'N';
-    LabelMap labels;
-  };
-  bool blocked_ = false;
-  double* resultBase_ = nullptr;
-  std::size_t blockOffset_ = 0;
-  std::vector<BlockedVariable> blockedVariables_;
-  std::array<ColumnBuffer<double>, kMostBlockedVariables> blockedColumns_;
+  BlockedEvaluation* blocks_ = nullptr;  // while a blocked run is under way
 };
 
 // The rule of combined codes: left × 10^d + right, d the digit count of the right

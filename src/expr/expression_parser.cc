@@ -1,60 +1,40 @@
 #include "expr/expression_parser.h"
 
+#include <algorithm>
 #include <utility>
 
+#include "expr/invalid_conversion.h"
 #include "frame/failure.h"
 #include "platform/text.h"
 
 namespace tessary {
+namespace {
 
-void ExpressionParser::buildFunctionTable(bool withClusterFunctions) {
-  functions_ = &builtInFunctions(withClusterFunctions);
+int stackedPriority(const Step& step) {
+  return step.kind == StepKind::kFunction ? kFunctionPriority : priority(step.op);
 }
 
-bool ExpressionParser::isFunction(std::string_view name) const {
-  return functions_->find(name) != functions_->end();
+Step operatorStep(Operator op) {
+  Step step;
+  step.kind = StepKind::kOperator;
+  step.op = op;
+  step.text.assign(1, symbol(op));
+  return step;
 }
 
-int ExpressionParser::parameterCount(std::string_view name) const {
-  auto entry = functions_->find(name);
-  return entry == functions_->end() ? -1 : entry->second;
-}
-
-int ExpressionParser::precedence(std::string_view token) const {
-  if (token.size() == 1) {
-    switch (token[0]) {
-      case '_':
-      case '!':
-      case '^':
-      case '@':
-        return 400;
-      case '*':
-      case '/':
-      case '%':
-        return 200;
-      case '+':
-      case '-':
-        return 100;
-      case '<':
-      case '>':
-      case '{':
-      case '}':
-        return 70;
-      case '=':
-      case '#':
-        return 53;
-      case '&':
-        return 51;
-      case '|':
-        return 50;
-      case ',':
-        return kFunctionPriority;
-      default:
-        break;
-    }
+// Rules are parsed once, here; a rule that fails keeps its message for the evaluator,
+// which raises it when the step is reached.
+std::shared_ptr<const RecodeRule> parsedRule(const std::string& text) {
+  auto rule = std::make_shared<RecodeRule>();
+  try {
+    rule->parse(text);
+  } catch (const InvalidConversionException&) {
+    // The rule holds the conversion message as its error text.
   }
-  return isFunction(token) ? kFunctionPriority : 0;
+  return rule;
 }
+
+}  // namespace
 
 void ExpressionParser::fail(std::string message) {
   errorMessage_ = message;
@@ -62,7 +42,7 @@ void ExpressionParser::fail(std::string message) {
   raiseFailure(std::move(message));
 }
 
-bool ExpressionParser::parse(const char* text, std::size_t length) {
+void ExpressionParser::reset() {
   operators_.clear();
   output_.clear();
   pendingParameters_.fill(0);
@@ -70,8 +50,14 @@ bool ExpressionParser::parse(const char* text, std::size_t length) {
   parenthesisDepth_ = 0;
   operandDone_ = false;
   variableNames_.clear();
+  variables_.clear();
+  elementwise_ = true;
   errorCount_ = 0;
   errorMessage_.clear();
+}
+
+bool ExpressionParser::parse(const char* text, std::size_t length) {
+  reset();
   try {
     scanner_.reset(text == nullptr ? std::string_view() : std::string_view(text, length));
     runParser();
@@ -86,91 +72,100 @@ bool ExpressionParser::parse(const char* text, std::size_t length) {
 void ExpressionParser::runParser() {
   while (!scanner_.atEnd()) {
     scanner_.startToken();
-    char c = scanner_.peek();
+    const char c = scanner_.peek();
     if (isNameStart(c)) {
       parseIdentifier();
     } else if (isNumberStart(c)) {
-      emit(scanner_.scanNumber(), kConstantToken);
+      Step number;
+      number.kind = StepKind::kConstant;
+      number.text = scanner_.scanNumber();
+      number.constant = decimalValue(number.text);
+      emit(std::move(number));
       operandDone_ = true;
     } else {
-      switch (c) {
-        case '+':
-        case '-':
-          parseSign(c);
-          break;
-        // ':' and '\' have no meaning in the evaluator and no priority; letting them
-        // through would pop '(' off the operator stack, so they are rejected below.
-        case '*':
-        case '/':
-        case '%':
-        case '^':
-        case '&':
-        case '|':
-        case '@':
-          parseBinaryOperator(c);
-          break;
-        case '<':
-        case '>':
-        case '=':
-          parseComparison(false);
-          break;
-        case '!':
-          if (scanner_.peek(1) == '=')
-            parseComparison(true);
-          else
-            parseNot();
-          break;
-        case '(':
-          scanner_.advance();
-          pushOperator("(");
-          ++parenthesisDepth_;
-          operandDone_ = false;
-          break;
-        case ')':
-          parseClosingParenthesis();
-          break;
-        case ',':
-          parseComma();
-          break;
-        case '"':
-          parseString();
-          break;
-        case '{':
-          parseRuleText();
-          break;
-        default:
-          raiseFailure(std::string("Unrecognized character ") + c);
-      }
+      parseOperatorCharacter(c);
     }
   }
   if (parenthesisDepth_ != 0) raiseFailure("Syntax Error: Parenthesis not match\n");
-  while (!operators_.empty()) {
-    Token token = operators_.pop();
-    emit(std::move(token.text), token.kind);
+  while (!operators_.empty())
+    emit(operators_.pop());
+}
+
+void ExpressionParser::parseOperatorCharacter(char c) {
+  switch (c) {
+    case '+':
+    case '-':
+      return parseSign(c);
+    // ':' and '\' have no meaning in the evaluator and no priority; letting them
+    // through would pop '(' off the operator stack, so they are rejected below.
+    case '*':
+    case '/':
+    case '%':
+    case '^':
+    case '&':
+    case '|':
+    case '@':
+      return parseBinaryOperator(c);
+    case '<':
+    case '>':
+    case '=':
+      return parseComparison(false);
+    case '!':
+      return scanner_.peek(1) == '=' ? parseComparison(true) : parseNot();
+    case '(':
+      scanner_.advance();
+      pushOperator(Operator::kOpenParenthesis);
+      ++parenthesisDepth_;
+      operandDone_ = false;
+      return;
+    case ')':
+      return parseClosingParenthesis();
+    case ',':
+      return parseComma();
+    case '"':
+      return parseString();
+    case '{':
+      return parseRuleText();
+    default:
+      raiseFailure(std::string("Unrecognized character ") + c);
   }
 }
 
 void ExpressionParser::parseIdentifier() {
   std::string name = scanner_.scanIdentifier();
-  int parameters = parameterCount(name);
-  if (parameters >= 0 && scanner_.peek() == '(') {
-    openFunction(name, parameters);
-  } else {
-    // A function name without '(' is an ordinary variable of that name.
-    variableNames_.insert(name);
-    emit(std::move(name), kVariableToken);
-  }
+  const BuiltInFunction* known = function(name);
+  if (known != nullptr && scanner_.peek() == '(')
+    openFunction(*known);
+  else
+    emitVariable(std::move(name));  // a function name without '(' is a variable
   operandDone_ = true;
 }
 
-void ExpressionParser::openFunction(const std::string& name, int parameters) {
+void ExpressionParser::emitVariable(std::string name) {
+  Step step;
+  step.kind = StepKind::kVariable;
+  auto known = std::find(variables_.begin(), variables_.end(), name);
+  step.variable = static_cast<std::size_t>(known - variables_.begin());
+  if (known == variables_.end()) variables_.push_back(name);
+  variableNames_.insert(name);
+  step.text = std::move(name);
+  emit(std::move(step));
+}
+
+void ExpressionParser::openFunction(const BuiltInFunction& function) {
   popOperatorsFrom(kFunctionPriority);
-  pushOperator(name, kFunctionToken);
+  Step call;
+  call.kind = StepKind::kFunction;
+  call.text = std::string(function.name);
+  call.function = &function;
+  operators_.push(std::move(call));
+  const int parameters = function.parameters;
   pendingParameters_[++level_] = parameters;
   // The cursor stands on the '('.
+  const std::string& name = operators_.top().text;
   if (parameters > 0) {
     if (scanner_.isLast()) raiseFailure("Incomplete expression: " + name + " needs parameter(s)\n");
-    char next = scanner_.peek(1);
+    const char next = scanner_.peek(1);
     if (next == ',' || next == ')')
       raiseFailure(formatText("%s needs %i parameter(s).\n", name.c_str(), parameters));
   } else {
@@ -182,31 +177,31 @@ void ExpressionParser::openFunction(const std::string& name, int parameters) {
 
 void ExpressionParser::parseSign(char sign) {
   scanner_.advance();
-  std::string op(1, sign);
+  Operator op = sign == '+' ? Operator::kAdd : Operator::kSubtract;
   if (!operandDone_) {
     if (sign == '+') return;  // a unary plus changes nothing
-    op = "_";
+    op = Operator::kNegate;
   }
-  popOperatorsFrom(precedence(op));
-  pushOperator(std::move(op));
+  popOperatorsFrom(priority(op));
+  pushOperator(op);
   operandDone_ = false;
 }
 
-void ExpressionParser::parseBinaryOperator(char op) {
+void ExpressionParser::parseBinaryOperator(char c) {
   if (!operandDone_) raiseFailure("Syntax Error: operand expected\n");
   scanner_.advance();
-  std::string token(1, op);
-  popOperatorsFrom(precedence(token));
-  pushOperator(std::move(token));
+  const Operator op = operatorWithSymbol(c);
+  popOperatorsFrom(priority(op));
+  pushOperator(op);
   operandDone_ = false;
 }
 
 void ExpressionParser::parseComparison(bool isNotEqual) {
   // A missing left operand of '<', '>' or '=' is left to the evaluator to report.
   if (isNotEqual && !operandDone_) raiseFailure("Syntax Error: operand expected\n");
-  std::string token = scanner_.scanComparison();
-  popOperatorsFrom(precedence(token));
-  pushOperator(std::move(token));
+  const Operator op = scanner_.scanComparison();
+  popOperatorsFrom(priority(op));
+  pushOperator(op);
   operandDone_ = false;
 }
 
@@ -214,8 +209,8 @@ void ExpressionParser::parseNot() {
   if (operandDone_ || scanner_.isLast())
     raiseFailure("Syntax Error: operand expected after !(NOT) operator\n");
   scanner_.advance();
-  popOperatorsFrom(precedence("!"));
-  pushOperator("!");
+  popOperatorsFrom(priority(Operator::kNot));
+  pushOperator(Operator::kNot);
 }
 
 void ExpressionParser::parseClosingParenthesis() {
@@ -223,19 +218,20 @@ void ExpressionParser::parseClosingParenthesis() {
   if (--parenthesisDepth_ < 0) raiseFailure("Syntax Error: \"(\" expected\n");
   popOperatorsToParenthesis();
   operators_.pop();  // the '('
-  if (!operators_.empty() && operators_.top().kind == kFunctionToken) {
-    Token function = operators_.pop();
-    int parameters = parameterCount(function.text);
+  if (!operators_.empty() && operators_.top().kind == StepKind::kFunction) {
+    Step call = operators_.pop();
+    const int parameters = call.function->parameters;
     int pending = pendingParameters_[level_];
     if (parameters > 0) --pending;  // the last parameter has no ',' after it
     --level_;
-    emit(function.text, kFunctionToken);
+    const std::string name = call.text;
+    emit(std::move(call));
     if (pending > 0)
       raiseFailure(formatText("Syntax Error: Function %s needs %i parameter(s)\n%i expected.\n",
-                              function.text.c_str(), parameters, pending));
+                              name.c_str(), parameters, pending));
     if (pending < 0)
       raiseFailure(formatText("Syntax Error: Function %s needs %i parameter(s) only.\n%i more.\n",
-                              function.text.c_str(), parameters, -pending));
+                              name.c_str(), parameters, -pending));
   }
   operandDone_ = true;
 }
@@ -244,7 +240,7 @@ void ExpressionParser::parseComma() {
   if (parenthesisDepth_ < 1) raiseFailure("Syntax Error: \"(\" expected\n");
   --pendingParameters_[level_];
   popOperatorsToParenthesis();
-  char next = scanner_.peek(1);
+  const char next = scanner_.peek(1);
   if (scanner_.isLast() || next == ',' || next == ')') raiseFailure("parameter expected.\n");
   scanner_.advance();
   operandDone_ = false;
@@ -253,40 +249,61 @@ void ExpressionParser::parseComma() {
 void ExpressionParser::parseString() {
   std::string constant = scanner_.scanString('"');
   if (constant == "ERR") raiseFailure("Syntax Error: constant string incomplete\n");
-  emit(std::move(constant), kStringToken);
+  Step step;
+  step.kind = StepKind::kString;
+  step.text = std::move(constant);
+  emit(std::move(step));
   operandDone_ = true;
 }
 
 void ExpressionParser::parseRuleText() {
   const std::string& text = scanner_.text();
-  std::size_t close = text.find('}', scanner_.cursor());
+  const std::size_t close = text.find('}', scanner_.cursor());
   if (close == std::string::npos) raiseFailure("Recode/Trunc rule incomplete\n");
-  std::size_t start = scanner_.cursor();
+  const std::size_t start = scanner_.cursor();
   scanner_.advance(close + 1 - start);
-  emit(text.substr(start, close + 1 - start), kRuleToken);
+  Step step;
+  step.kind = StepKind::kRule;
+  step.text = text.substr(start, close + 1 - start);
+  step.rule = parsedRule(step.text);
+  emit(std::move(step));
   operandDone_ = true;
 }
 
 void ExpressionParser::popOperatorsFrom(int priority) {
-  while (!operators_.empty() && precedence(operators_.top().text) >= priority) {
-    Token token = operators_.pop();
-    emit(std::move(token.text), token.kind);
-  }
+  while (!operators_.empty() && stackedPriority(operators_.top()) >= priority)
+    emit(operators_.pop());
 }
 
 void ExpressionParser::popOperatorsToParenthesis() {
-  while (!operators_.empty() && operators_.top().text != "(") {
-    Token token = operators_.pop();
-    emit(std::move(token.text), token.kind);
+  while (!operators_.empty() && !(operators_.top().kind == StepKind::kOperator &&
+                                  operators_.top().op == Operator::kOpenParenthesis))
+    emit(operators_.pop());
+}
+
+void ExpressionParser::pushOperator(Operator op) {
+  operators_.push(operatorStep(op));
+}
+
+void ExpressionParser::emit(Step step) {
+  switch (step.kind) {
+    case StepKind::kRule:
+      elementwise_ = false;
+      break;
+    case StepKind::kOperator:
+      elementwise_ = elementwise_ && step.op != Operator::kApplyRule;
+      break;
+    case StepKind::kFunction:
+      elementwise_ = elementwise_ && step.function->elementwise;
+      // The string constant right before LOOKUP names its table.
+      if (step.function->argument == Argument::kTableName && !output_.empty() &&
+          output_.top().kind == StepKind::kString)
+        output_.top().namesLookupTable = true;
+      break;
+    default:
+      break;
   }
-}
-
-void ExpressionParser::pushOperator(std::string token, char kind) {
-  operators_.push(std::move(token), kind);
-}
-
-void ExpressionParser::emit(std::string token, char kind) {
-  output_.push(std::move(token), kind);
+  output_.push(std::move(step));
 }
 
 }  // namespace tessary

@@ -1,8 +1,50 @@
 #include "expr/expression_scanner.h"
 
+#include <charconv>
+#include <cmath>
+
 #include "frame/failure.h"
+#include "frame/missing.h"
 
 namespace tessary {
+namespace {
+
+// Beyond the range of a double: the power of ten of the first significant digit
+// decides between overflow and underflow.
+double outOfRange(std::string_view token) {
+  const std::size_t e = token.find('E');
+  const std::string_view mantissa = token.substr(0, e);
+  long long exponent = 0;
+  if (e != std::string_view::npos) {
+    std::string_view digits = token.substr(e + 1);
+    const bool negative = !digits.empty() && digits.front() == '-';
+    if (!digits.empty() && (digits.front() == '-' || digits.front() == '+'))
+      digits.remove_prefix(1);
+    for (char c : digits)
+      exponent = std::min(exponent * 10 + (c - '0'), 1000000000LL);
+    if (negative) exponent = -exponent;
+  }
+  const std::size_t dot = std::min(mantissa.find('.'), mantissa.size());
+  const std::size_t first = mantissa.find_first_of("123456789");
+  if (first == std::string_view::npos) return 0.0;
+  const long long place =
+      first < dot ? static_cast<long long>(dot - first) : -static_cast<long long>(first - dot - 1);
+  return place + exponent > 0 ? MISSING : 0.0;
+}
+
+}  // namespace
+
+double decimalValue(std::string_view token) {
+  const bool negative = !token.empty() && token.front() == '-';
+  if (!token.empty() && (token.front() == '-' || token.front() == '+')) token.remove_prefix(1);
+  std::string text(token);
+  for (char& c : text)
+    if (c == 'D') c = 'E';
+  double value = 0.0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error == std::errc::result_out_of_range) value = outOfRange(text);
+  return negative ? -value : value;
+}
 
 std::string cleanExpressionText(std::string_view raw) {
   std::string out;
@@ -70,20 +112,19 @@ std::string ExpressionScanner::scanNumber() {
   return number;
 }
 
-std::string ExpressionScanner::scanComparison() {
+Operator ExpressionScanner::scanComparison() {
   startToken();
-  if (isLast()) {
-    advance();
-    return token();
-  }
-  std::string pair = text_.substr(cursor_, 2);
-  advance(2);
-  if (pair == ">=" || pair == "=>") return "}";
-  if (pair == "<=" || pair == "=<") return "{";
-  if (pair == "==") return "=";
-  if (pair == "!=" || pair == "<>" || pair == "><") return "#";
+  const Operator single = operatorWithSymbol(peek());
+  advance();
+  if (atEnd()) return single;
+  const std::string_view pair(text_.data() + tokenStart_, 2);
+  advance();
+  if (pair == ">=" || pair == "=>") return Operator::kGreaterOrEqual;
+  if (pair == "<=" || pair == "=<") return Operator::kLessOrEqual;
+  if (pair == "==") return Operator::kEqual;
+  if (pair == "!=" || pair == "<>" || pair == "><") return Operator::kNotEqual;
   cursor_ -= 1;
-  return pair.substr(0, 1);
+  return single;
 }
 
 std::string ExpressionScanner::scanString(char quote) {

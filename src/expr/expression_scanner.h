@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "expr/operators.h"
+
 namespace tessary {
 
 // Drops tab, line feed, carriage return and blank, and upper-cases every character
@@ -26,6 +28,11 @@ inline bool isNumberStart(char c) {
 // A cursor over one cleaned expression. Each scanner starts a token at the cursor,
 // advances the cursor past it and returns its text; lexical errors are raised as
 // failures carrying the message.
+// The value of decimal text with an optional sign (a 'D' exponent reads as 'E'),
+// independent of the locale: overflow gives ±MISSING, underflow 0. Text after the
+// longest number at the front is ignored.
+double decimalValue(std::string_view token);
+
 class ExpressionScanner {
  public:
   void reset(std::string_view raw);
@@ -46,9 +53,9 @@ class ExpressionScanner {
 
   std::string scanIdentifier();
   std::string scanNumber();
-  // The comparison operator at the cursor in its internal form: '}' for >=, '{' for
-  // <=, '=' for equality, '#' for inequality, or the single character '<', '>', '='.
-  std::string scanComparison();
+  // The comparison operator at the cursor: a two-character pair (>= => <= =< == != <>
+  // ><) or the single character '<', '>' or '='.
+  Operator scanComparison();
   // The string constant with both quotes, or "ERR" when the closing quote is missing.
   std::string scanString(char quote);
 

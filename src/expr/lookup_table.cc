@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "expr/expression_scanner.h"
 #include "frame/failure.h"
 #include "frame/missing.h"
 #include "platform/file.h"
@@ -69,8 +70,7 @@ double convertLookupNumber(std::string_view text) {
       ++p;
   }
   if (p != text.size()) return MISSING;
-  const std::string number(text);
-  return std::strtod(number.c_str(), nullptr);
+  return decimalValue(text);
 }
 
 void LookupTable::load(const std::string& fileName) {

@@ -5,6 +5,7 @@
 
 #include "expr/invalid_conversion.h"
 #include "frame/missing.h"
+#include "numeric/saturating_cast.h"
 
 namespace tessary {
 namespace {
@@ -20,7 +21,7 @@ bool hasElement(const RuleGroup& group, double truncated) {
   if (truncated < std::numeric_limits<std::int32_t>::min() ||
       truncated > std::numeric_limits<std::int32_t>::max())
     return false;
-  return group.elements.count(static_cast<std::int32_t>(truncated)) > 0;
+  return group.elements.count(saturatingInt32(truncated)) > 0;
 }
 
 }  // namespace

@@ -86,9 +86,12 @@ class RuleGrammar {
     return convertToInt32(s_.substr(start, i_ - start));
   }
 
-  // After a complete group: the text must go on with one of `allowed`.
-  void expectFollower(const char* allowed, const char* message) {
-    if (atEnd()) fail(i_, ", ; or } expected.");
+  // After a complete group: the text must go on with one of `allowed`. Only a number
+  // or a bound at the end of the text takes the message with a period; a bracketed
+  // range takes ", ; or } expected" wherever it is.
+  void expectFollower(const char* allowed, const char* message,
+                      const char* atEndMessage = ", ; or } expected.") {
+    if (atEnd()) fail(i_, atEndMessage);
     if (std::string_view(allowed).find(s_[i_]) == std::string_view::npos) fail(i_, message);
   }
 
@@ -119,7 +122,7 @@ class RuleGrammar {
       bool bracketed = s_[i_] == '(' || s_[i_] == '[';
       if (bracketed) {
         parseBracketedRange();
-        expectFollower(",;}", ", ; or } expected.");
+        expectFollower(",;}", ", ; or } expected", ", ; or } expected");
       } else {
         group().elements.insert(scanInteger());
         expectFollower(",;}", "; , or } expected.");

@@ -12,6 +12,7 @@ namespace {
 using testing::failureText;
 using testing::sameValues;
 using testing::ScratchDir;
+using testing::storeVariable;
 using testing::writeFile;
 
 const double M = MISSING;
@@ -19,15 +20,6 @@ const double M = MISSING;
 #define EXPECT_VALUES(actual, ...)                                 \
   EXPECT_TRUE(sameValues(actual, std::vector<double> __VA_ARGS__)) \
       << ::testing::PrintToString(actual)
-
-void addVariable(const std::string& path, const char* name, char kind, std::vector<double> values) {
-  DataArray data;
-  data.open(path);
-  data.loadHeader();
-  data.addVariable("", name, "", kind, -1, -1, -1, 0, 2);
-  data.SetValue(name, values);
-  data.saveHeader();
-}
 
 // Six households in three clusters of 2, 3 and 1 households.
 struct Survey {
@@ -37,10 +29,10 @@ struct Survey {
     createDataArray(dir.file("hh.daH"), 6);
     createDataArray(dir.file("cl.daH"), 3);
     writeDataRef(dir.file("cl.daR"), 1.0, {{1, 2, false, 1}, {1, 3, false, 2}, {1, 1, false, 3}});
-    addVariable(dir.file("hh.daH"), "INC", 'N', {1, 2, 3, 4, 5, 6});
-    addVariable(dir.file("hh.daH"), "SEX", 'C', {1, 2, 1, 2, 2, 1});
-    addVariable(dir.file("cl.daH"), "ZONE", 'C', {1, 2, 1});
-    addVariable(dir.file("cl.daH"), "WIDE", 'C', {1, 1000000, 1});
+    storeVariable(dir.file("hh.daH"), "INC", {1, 2, 3, 4, 5, 6}, 'N');
+    storeVariable(dir.file("hh.daH"), "SEX", {1, 2, 1, 2, 2, 1}, 'C');
+    storeVariable(dir.file("cl.daH"), "ZONE", {1, 2, 1}, 'C');
+    storeVariable(dir.file("cl.daH"), "WIDE", {1, 1000000, 1}, 'C');
     writeFile(dir.file("hh.daL"), "[SEX]\n1=Male\n2=Female\n");
     writeFile(dir.file("cl.daL"), "[ZONE]\n1=Urban\n2=Rural\n");
     writeFile(dir.file("s.daA"), "hh.daH\ncl.daH\ncl.daR\n");
@@ -103,7 +95,7 @@ TEST(CombinedEvaluation, ClustersProductsAndRanges) {
 
 TEST(CombinedEvaluation, IdentifierGroupingOfTheCursorLevel) {
   Survey s;
-  addVariable(s.dir.file("hh.daH"), "HID", 'N', {1011, 1012, 1021, 2031, 2032, 2041});
+  storeVariable(s.dir.file("hh.daH"), "HID", {1011, 1012, 1021, 2031, 2032, 2041}, 'N');
   DataArray& households = s.cda->level(0);
   households.loadHeader();
   households.headerTextA = makeTextField("HID");

@@ -28,6 +28,26 @@ inline bool sameValues(const std::vector<double>& a, const std::vector<double>& 
   return true;
 }
 
+// Adds a variable with its values to an open data array, missing values as holes (as
+// the store's own writers mark them), and saves the header.
+inline void storeVariable(DataArray& data, const char* name, std::vector<double> values,
+                          char kind = 'N') {
+  data.addVariable("", name, "", kind, -1, -1, -1, 0, 2);
+  data.SetValue(name, values);
+  std::vector<std::uint8_t> holes(data.maskBytes, 0);
+  for (std::size_t i = 0; i < values.size(); ++i)
+    if (!std::isfinite(values[i])) holes[i / 8] |= static_cast<std::uint8_t>(1u << (i % 8));
+  data.SetMask(name, holes);
+  data.saveHeader();
+}
+inline void storeVariable(const std::string& path, const char* name, std::vector<double> values,
+                          char kind = 'N') {
+  DataArray data;
+  data.open(path);
+  data.loadHeader();
+  storeVariable(data, name, std::move(values), kind);
+}
+
 struct EvalDataSet {
   ScratchDir dir;
   DataArray data;
@@ -39,14 +59,7 @@ struct EvalDataSet {
     data.loadHeader();
   }
   void add(const char* name, std::vector<double> values, char kind = 'N') {
-    data.addVariable("", name, "", kind, -1, -1, -1, 0, 2);
-    data.SetValue(name, values);
-    // Missing values are holes, as the store's own writers mark them.
-    std::vector<std::uint8_t> holes(data.maskBytes, 0);
-    for (std::size_t i = 0; i < values.size(); ++i)
-      if (!std::isfinite(values[i])) holes[i / 8] |= static_cast<std::uint8_t>(1u << (i % 8));
-    data.SetMask(name, holes);
-    data.saveHeader();
+    storeVariable(data, name, std::move(values), kind);
   }
   void labels(const std::string& sections) { writeFile(dir.file("set.daL"), sections); }
 

@@ -60,6 +60,8 @@ TEST(Evaluator, StackAndOperandMessages) {
   EXPECT_FALSE(rule.parse("{1;1}"));
   EXPECT_FALSE(rule.errorText().empty());
   EXPECT_EQ(set.error("X@{1;1}"), rule.errorText());
+  EXPECT_EQ(set.error("X@{1;-}"), "Invalid integer \"-\"\n");
+  EXPECT_EQ(set.error("ENCODE(X,{1})+X@{1;1}"), rule.errorText());
   EXPECT_EQ(set.error("ROUND(X,X)"), "ERROR: The 2nd param of ROUND() must be a constant");
   EXPECT_EQ(set.error("X@(1)"), "ERROR: Recode/Trunc RULE expected\n");
 
@@ -176,8 +178,11 @@ TEST(Evaluator, CategoricalVariablesLabelsAndRules) {
   EXPECT_EQ(set.error("SETMISSING(X,{1;2})"), "ERROR: SetMissing() accepts only 1 group\n");
   EXPECT_VALUES(set.eval("FACTOR(X/5)=3"), ({0, 1, 0, 0, 0}));
   EXPECT_EQ(set.error("FACTOR(X/10)"), "Categorization failed since\na decimal found.");
-  EXPECT_EQ(set.error("CATEGORIZE(X*100000)"),
-            "Categorization failed since\nthe value exceeding MAXLEVEL is found.");
+  // Codes beyond 32 bits fail as beyond the levels, whatever the span.
+  for (const char* text : {"CATEGORIZE(X*100000)", "FACTOR(1e109)", "FACTOR(X*0+3e9)"})
+    EXPECT_EQ(set.error(text),
+              "Categorization failed since\nthe value exceeding MAXLEVEL is found.")
+        << text;
 }
 
 TEST(Evaluator, MaskFunctionsFollowTheBitmaps) {
@@ -213,17 +218,15 @@ TEST(CategoricalProduct, CodesLabelsAndLimits) {
   EXPECT_TRUE(sameValues(std::vector<double>(zeros, zeros + 2), {40, 50}));
   EXPECT_EQ(labels, (LabelMap{{40, "4 * 0"}, {50, "5 * 0"}}));
 
-  double wide[] = {1, 20000};
   const double digits[] = {1, 99};
-  EXPECT_EQ(failureText([&] { combineCategories(wide, {}, digits, {}, 2); }),
-            "The result of production on two categorical variables\nThe value exceeding MAXLEVEL "
-            "is found.");
-  double fractional[] = {1, 2.5};
-  EXPECT_EQ(failureText([&] { combineCategories(fractional, {}, digits, {}, 2); }),
-            "The result of production on two categorical variables\nA decimal found.");
-  double negative[] = {-1, 2};
-  EXPECT_EQ(failureText([&] { combineCategories(negative, {}, digits, {}, 2); }),
-            "The result of production on two categorical variables\nUnknown error occured.");
+  const std::pair<std::vector<double>, const char*> failures[] = {
+      {{1, 20000}, "The value exceeding MAXLEVEL is found."},
+      {{1, 2.5}, "A decimal found."},
+      {{-1, 2}, "Unknown error occured."},
+  };
+  for (auto [left, reason] : failures)
+    EXPECT_EQ(failureText([&] { combineCategories(left.data(), {}, digits, {}, 2); }),
+              std::string("The result of production on two categorical variables\n") + reason);
 }
 
 }  // namespace

@@ -5,12 +5,13 @@
 #include "expr/expression_parser.h"
 #include "expr/postfix_view.h"
 #include "frame/failure.h"
+#include "frame/missing.h"
 
 namespace tessary {
 namespace {
 
-std::string postfixOf(const std::string& text) {
-  ExpressionParser parser;
+std::string postfixOf(const std::string& text, bool withCluster = true) {
+  ExpressionParser parser(withCluster);
   EXPECT_TRUE(parser.parse(text)) << text;
   return postfixText(parser.postfix());
 }
@@ -29,76 +30,104 @@ std::string messageOf(const std::string& text) {
   return "";
 }
 
-TEST(ExpressionParser, PostfixOfOperatorExpressions) {
-  EXPECT_EQ(postfixOf("-A+B"), "A _ B +");
-  EXPECT_EQ(postfixOf("A--B"), "A B _ -");
-  EXPECT_EQ(postfixOf("+A"), "A");
-  EXPECT_EQ(postfixOf("A*(B+C)"), "A B C + *");
-  EXPECT_EQ(postfixOf("A-B-C"), "A B - C -");
-  EXPECT_EQ(postfixOf("2^3^2"), "2 3 ^ 2 ^");
-  EXPECT_EQ(postfixOf("-2^2"), "2 _ 2 ^");
-  EXPECT_EQ(postfixOf("A<B&C>D|E=F"), "A B < C D > & E F = |");
-  EXPECT_EQ(postfixOf("a >= b"), "A B }");
-  EXPECT_EQ(postfixOf("A=>B"), "A B }");
-  EXPECT_EQ(postfixOf("A<=B | A=<B"), "A B { A B { |");
-  EXPECT_EQ(postfixOf("A<>B"), "A B #");
-  EXPECT_EQ(postfixOf("A!=B"), "A B #");
-  EXPECT_EQ(postfixOf("A><B"), "A B #");
-  EXPECT_EQ(postfixOf("A==B"), "A B =");
-  EXPECT_EQ(postfixOf("A<-1"), "A 1 _ <");
-  EXPECT_EQ(postfixOf("A#B"), "A#B");
-  EXPECT_EQ(postfixOf("!A&B"), "A ! B &");
-  EXPECT_EQ(postfixOf("A*B%C/D"), "A B * C % D /");
-  EXPECT_EQ(postfixOf("A+B*C^D"), "A B C D ^ * +");
-  EXPECT_EQ(postfixOf("x@{1,2;3}"), "X {1,2;3} @");
-  EXPECT_EQ(postfixOf("REGION=\"North Coast\""), "REGION \"North Coast\" =");
-  EXPECT_EQ(postfixOf("1.5E+3*.5"), "1.5E+3 .5 *");
-  // A trailing comparison character is a one-character token; the evaluator reports
-  // the missing operand.
-  EXPECT_EQ(postfixOf("A<"), "A <");
+TEST(ExpressionParser, CleaningDropsBlanksAndUpperCasesOutsideStrings) {
+  EXPECT_EQ(cleanExpressionText("ln(x)"), "LN(X)");
+  EXPECT_EQ(cleanExpressionText(" a\t+\r\nb "), "A+B");
+  EXPECT_EQ(cleanExpressionText("lookup(x, \"My table\")"), "LOOKUP(X,\"My table\")");
+  // An unclosed constant is copied verbatim to the end.
+  EXPECT_EQ(cleanExpressionText("a=\"b c"), "A=\"b c");
+  // Other control characters survive cleaning; the parser rejects them.
+  EXPECT_EQ(cleanExpressionText(std::string("a\x01", 2)), std::string("A\x01", 2));
 }
 
-TEST(ExpressionParser, PostfixOfFunctionCalls) {
-  EXPECT_EQ(postfixOf("LOG(A)"), "A LOG");
-  EXPECT_EQ(postfixOf("log(a)"), "A LOG");
-  EXPECT_EQ(postfixOf("ROUND(A,2)"), "A 2 ROUND");
-  EXPECT_EQ(postfixOf("COUNT()"), "COUNT");
-  EXPECT_EQ(postfixOf("COUNT()*2"), "COUNT 2 *");
-  EXPECT_EQ(postfixOf("LOG"), "LOG");
-  EXPECT_EQ(postfixOf("LOG+1"), "LOG 1 +");
-  EXPECT_EQ(postfixOf("IIF(A>0,LOG(A+1),-1)"), "A 0 > A 1 + LOG 1 _ IIF");
-  EXPECT_EQ(postfixOf("ROUND(LOG(A*2),SQRT(B))+1"), "A 2 * LOG B SQRT ROUND 1 +");
-  EXPECT_EQ(postfixOf("-LOG(A)"), "A LOG _");
-  EXPECT_EQ(postfixOf("ENCODE(X,{<0;>=0})"), "X {<0;>=0} ENCODE");
-  EXPECT_EQ(postfixOf("LOOKUP(X,\"tab\")"), "X \"tab\" LOOKUP");
-  EXPECT_EQ(postfixOf("WCMEANON(A,W,B,2)"), "A W B 2 WCMEANON");
-  // Commas inside grouping parentheses still count toward the enclosing call.
-  EXPECT_EQ(postfixOf("ROUND((A,2))"), "A 2 ROUND");
-
+TEST(ExpressionParser, Postfix) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"-A+B", "A _ B +"},
+      {"A--B", "A B _ -"},
+      {"+A", "A"},
+      {"A*(B+C)", "A B C + *"},
+      {"A-B-C", "A B - C -"},
+      {"2^3^2", "2 3 ^ 2 ^"},
+      {"-2^2", "2 _ 2 ^"},
+      {"A<B&C>D|E=F", "A B < C D > & E F = |"},
+      {"a >= b | A=>B", "A B } A B } |"},
+      {"A<=B | A=<B", "A B { A B { |"},
+      {"A<>B | A!=B | A><B", "A B # A B # | A B # |"},
+      {"A==B", "A B ="},
+      {"A<-1", "A 1 _ <"},
+      {"A#B", "A#B"},  // '#' is a name character
+      {"a#b_$9+1", "A#B_$9 1 +"},
+      {"!A&B", "A ! B &"},
+      {"A*B%C/D", "A B * C % D /"},
+      {"A+B*C^D", "A B C D ^ * +"},
+      {"x@{1,2;3}", "X {1,2;3} @"},
+      {"REGION=\"North Coast\"", "REGION \"North Coast\" ="},
+      {"1.5E+3*.5+5.+1D+3", "1.5E+3 .5 * 5. + 1D+3 +"},
+      // A trailing comparison character is a one-character token; the evaluator
+      // reports the missing operand.
+      {"A<", "A <"},
+      {"log(a)", "A LOG"},
+      {"ROUND(A,2)", "A 2 ROUND"},
+      {"COUNT()*2", "COUNT 2 *"},
+      {"LOG+1", "LOG 1 +"},  // a function name without '(' is a variable
+      {"IIF(A>0,LOG(A+1),-1)", "A 0 > A 1 + LOG 1 _ IIF"},
+      {"ROUND(LOG(A*2),SQRT(B))+1", "A 2 * LOG B SQRT ROUND 1 +"},
+      {"-LOG(A)", "A LOG _"},
+      {"ENCODE(X,{<0;>=0})", "X {<0;>=0} ENCODE"},
+      {"LOOKUP(X,\"tab\")", "X \"tab\" LOOKUP"},
+      {"WCMEANON(A,W,B,2)", "A W B 2 WCMEANON"},
+      // Commas inside grouping parentheses still count toward the enclosing call.
+      {"ROUND((A,2))", "A 2 ROUND"},
+  };
+  for (const auto& [text, postfix] : cases)
+    EXPECT_EQ(postfixOf(text), postfix) << text;
   // Cluster functions are variables for an expression without them.
-  ExpressionParser plain(false);
-  ASSERT_TRUE(plain.parse("CSUM(A)"));
-  EXPECT_EQ(postfixText(plain.postfix()), "CSUM A");
+  EXPECT_EQ(postfixOf("CSUM(A)", false), "CSUM A");
 }
 
-TEST(ExpressionParser, KindsAndExplanation) {
+TEST(ExpressionParser, TypedStepsAndExplanation) {
   ExpressionParser parser;
-  ASSERT_TRUE(parser.parse("iif(x@{1;2}=\"a\",2,count())"));
-  std::string kinds;
-  for (const Token& token : parser.postfix())
-    kinds.push_back(token.kind);
-  EXPECT_EQ(kinds, "VROSOCFF");
-  EXPECT_EQ(parser.postfixLength(), 8u);
-  EXPECT_EQ(explainPostfix(parser.postfix()),
-            "   1  V  X\n"
-            "   2  R  {1;2}\n"
-            "   3  O  @\n"
-            "   4  S  \"a\"\n"
-            "   5  O  =\n"
-            "   6  C  2\n"
-            "   7  F  COUNT\n"
-            "   8  F  IIF\n");
+  ASSERT_TRUE(parser.parse("iif(x@{1;2}=\"a\",2,count())+LOOKUP(y,\"t\")*x"));
+  const std::vector<Step>& steps = parser.postfix();
+  EXPECT_EQ(explainPostfix(steps),
+            "   1  V  X\n   2  R  {1;2}\n   3  O  @\n   4  S  \"a\"\n   5  O  =\n"
+            "   6  C  2\n   7  F  COUNT\n   8  F  IIF\n   9  V  Y\n  10  S  \"t\"\n"
+            "  11  F  LOOKUP\n  12  V  X\n  13  O  *\n  14  O  +\n");
+  EXPECT_EQ(steps[2].op, Operator::kApplyRule);
+  EXPECT_EQ(steps[1].rule->groupCount(), 2);
+  EXPECT_EQ(steps[5].constant, 2.0);
+  EXPECT_EQ(steps[7].function->parameters, 3);
+  EXPECT_FALSE(steps[3].namesLookupTable);
+  EXPECT_TRUE(steps[9].namesLookupTable);
+  EXPECT_EQ(steps[9].literal(), "t");
+  // Variables are numbered in order of first use.
+  EXPECT_EQ(parser.variables(), (std::vector<std::string>{"X", "Y"}));
+  EXPECT_EQ(steps[11].variable, 0u);
+  EXPECT_FALSE(parser.elementwise());
+  ASSERT_TRUE(parser.parse("IIF(A>0,LOG(A),COUNT())"));
+  EXPECT_TRUE(parser.elementwise());
   EXPECT_EQ(explainPostfix({}), "");
+}
+
+TEST(ExpressionParser, ConstantsAreConvertedOnce) {
+  const std::pair<const char*, double> cases[] = {
+      {".5", 0.5},
+      {"5.", 5},
+      {"1E5", 1e5},
+      {"1E-5", 1e-5},
+      {"1D+3", 1000},
+      {"0.1", 0.1},
+      {"1E999", MISSING},
+      {"1E-999", 0},
+      {"4.9E-324", 4.9e-324},
+      {"0.000001E309", 1e303},
+      {"123456789012345678901234567890", 1.2345678901234568e29},
+  };
+  for (const auto& [text, value] : cases) {
+    ExpressionParser parser;
+    ASSERT_TRUE(parser.parse(text));
+    EXPECT_EQ(parser.postfix().front().constant, value) << text;
+  }
 }
 
 TEST(ExpressionParser, VariableNamesAreDistinctAndSorted) {
@@ -111,46 +140,44 @@ TEST(ExpressionParser, VariableNamesAreDistinctAndSorted) {
   EXPECT_EQ(parser.cleanedText(), "1+2");
 }
 
-TEST(ExpressionParser, LexicalMessagesComeThroughParse) {
-  EXPECT_EQ(messageOf("1.2.3+A"), "Syntax Error in number specification. Improper '.' found.\n");
-  EXPECT_EQ(messageOf("A*1E5E2"),
-            "Syntax Error in number specification. More than one exponential found.\n");
-  EXPECT_EQ(messageOf("A+1E"), "Syntax Error: no exponential part.\n");
-  EXPECT_EQ(messageOf("1EX"), "Error in exponential specification\n");
-  EXPECT_EQ(messageOf("1E5.2"), "Syntax Error in number specification. Improper '.' found.\n");
-  EXPECT_EQ(messageOf("A+."), "Error: decimal alone.\n");
-  EXPECT_EQ(messageOf("A=\"abc"), "Syntax Error: constant string incomplete\n");
-}
-
-TEST(ExpressionParser, SyntaxMessages) {
-  EXPECT_EQ(messageOf("COUNT(1)"), "Incomplete expression: COUNT doesn't accept any parameters.");
-  EXPECT_EQ(messageOf("COUNT("), "Incomplete expression: COUNT needs )\n");
-  EXPECT_EQ(messageOf("A+LOG("), "Incomplete expression: LOG needs parameter(s)\n");
-  EXPECT_EQ(messageOf("LOG()"), "LOG needs 1 parameter(s).\n");
-  EXPECT_EQ(messageOf("ROUND(,2)"), "ROUND needs 2 parameter(s).\n");
-  EXPECT_EQ(messageOf("ROUND(A)"),
-            "Syntax Error: Function ROUND needs 2 parameter(s)\n1 expected.\n");
-  EXPECT_EQ(messageOf("SEG(A)"), "Syntax Error: Function SEG needs 3 parameter(s)\n2 expected.\n");
-  EXPECT_EQ(messageOf("LOG(A,B)"),
-            "Syntax Error: Function LOG needs 1 parameter(s) only.\n1 more.\n");
-  EXPECT_EQ(messageOf("ROUND(A,B,C,D)"),
-            "Syntax Error: Function ROUND needs 2 parameter(s) only.\n2 more.\n");
-  EXPECT_EQ(messageOf("ROUND(A,)"), "parameter expected.\n");
-  EXPECT_EQ(messageOf("ROUND(A,,2)"), "parameter expected.\n");
-  EXPECT_EQ(messageOf("ROUND(A,"), "parameter expected.\n");
-  EXPECT_EQ(messageOf(")A("), "Syntax Error: \"(\" expected\n");
-  EXPECT_EQ(messageOf("(A"), "Syntax Error: Parenthesis not match\n");
-  EXPECT_EQ(messageOf("A,B"), "Syntax Error: \"(\" expected\n");
-  EXPECT_EQ(messageOf("*A"), "Syntax Error: operand expected\n");
-  EXPECT_EQ(messageOf("A+/B"), "Syntax Error: operand expected\n");
-  EXPECT_EQ(messageOf("(^A)"), "Syntax Error: operand expected\n");
-  EXPECT_EQ(messageOf("!=A"), "Syntax Error: operand expected\n");
-  EXPECT_EQ(messageOf("A!B"), "Syntax Error: operand expected after !(NOT) operator\n");
-  EXPECT_EQ(messageOf("A&!"), "Syntax Error: operand expected after !(NOT) operator\n");
-  EXPECT_EQ(messageOf("A ? B"), "Unrecognized character ?");
-  EXPECT_EQ(messageOf("A:B"), "Unrecognized character :");
-  EXPECT_EQ(messageOf("A\\B"), "Unrecognized character \\");
-  EXPECT_EQ(messageOf("x@{1,2"), "Recode/Trunc rule incomplete\n");
+TEST(ExpressionParser, Messages) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"1.2.3+A", "Syntax Error in number specification. Improper '.' found.\n"},
+      {"A*1E5E2", "Syntax Error in number specification. More than one exponential found.\n"},
+      {"A+1E", "Syntax Error: no exponential part.\n"},
+      {"1EX", "Error in exponential specification\n"},
+      {"1E5.2", "Syntax Error in number specification. Improper '.' found.\n"},
+      {"A+.", "Error: decimal alone.\n"},
+      {".+1", "Error: decimal alone.\n"},
+      {"A=\"abc", "Syntax Error: constant string incomplete\n"},
+      {"COUNT(1)", "Incomplete expression: COUNT doesn't accept any parameters."},
+      {"COUNT(", "Incomplete expression: COUNT needs )\n"},
+      {"A+LOG(", "Incomplete expression: LOG needs parameter(s)\n"},
+      {"LOG()", "LOG needs 1 parameter(s).\n"},
+      {"ROUND(,2)", "ROUND needs 2 parameter(s).\n"},
+      {"ROUND(A)", "Syntax Error: Function ROUND needs 2 parameter(s)\n1 expected.\n"},
+      {"SEG(A)", "Syntax Error: Function SEG needs 3 parameter(s)\n2 expected.\n"},
+      {"LOG(A,B)", "Syntax Error: Function LOG needs 1 parameter(s) only.\n1 more.\n"},
+      {"ROUND(A,B,C,D)", "Syntax Error: Function ROUND needs 2 parameter(s) only.\n2 more.\n"},
+      {"ROUND(A,)", "parameter expected.\n"},
+      {"ROUND(A,,2)", "parameter expected.\n"},
+      {"ROUND(A,", "parameter expected.\n"},
+      {")A(", "Syntax Error: \"(\" expected\n"},
+      {"(A", "Syntax Error: Parenthesis not match\n"},
+      {"A,B", "Syntax Error: \"(\" expected\n"},
+      {"*A", "Syntax Error: operand expected\n"},
+      {"A+/B", "Syntax Error: operand expected\n"},
+      {"(^A)", "Syntax Error: operand expected\n"},
+      {"!=A", "Syntax Error: operand expected\n"},
+      {"A!B", "Syntax Error: operand expected after !(NOT) operator\n"},
+      {"A&!", "Syntax Error: operand expected after !(NOT) operator\n"},
+      {"A ? B", "Unrecognized character ?"},
+      {"A:B", "Unrecognized character :"},
+      {"A\\B", "Unrecognized character \\"},
+      {"x@{1,2", "Recode/Trunc rule incomplete\n"},
+  };
+  for (const auto& [text, message] : cases)
+    EXPECT_EQ(messageOf(text), message) << text;
 }
 
 TEST(ExpressionParser, StackLimits) {
@@ -162,31 +189,47 @@ TEST(ExpressionParser, StackLimits) {
   EXPECT_TRUE(parser.parse(operands));
   EXPECT_EQ(parser.postfixLength(), 256u);
   EXPECT_EQ(messageOf(operands + "(B)"), "Fatal Error: parser stack overflow, can't push");
-
   // 256 open parentheses fill the operator stack; the next push overflows.
   EXPECT_EQ(messageOf(std::string(256, '(') + "A"), "Syntax Error: Parenthesis not match\n");
   EXPECT_EQ(messageOf(std::string(257, '(') + "A"),
             "Fatal Error: parser stack overflow, can't push");
-
-  TokenStack stack;
-  try {
-    stack.pop();
-    ADD_FAILURE() << "pop of an empty stack";
-  } catch (const Failure& failure) {
-    EXPECT_EQ(failure.text(), "Fatal Error: stack underflow\n");
-  }
+  StepStack stack;
+  EXPECT_THROW(
+      try { stack.pop(); } catch (const Failure& failure) {
+        EXPECT_EQ(failure.text(), "Fatal Error: stack underflow\n");
+        throw;
+      },
+      Failure);
 }
 
 TEST(ExpressionParser, ReparseStartsAfresh) {
   ExpressionParser parser;
   EXPECT_THROW(parser.parse("ROUND(A"), Failure);
-  EXPECT_EQ(parser.errorMessage(), "Syntax Error: Parenthesis not match\n");
   ASSERT_TRUE(parser.parse("B"));
   EXPECT_EQ(parser.errorCount(), 0);
   EXPECT_EQ(parser.errorMessage(), "");
   EXPECT_EQ(postfixText(parser.postfix()), "B");
   EXPECT_TRUE(parser.parse(nullptr, 0));
   EXPECT_EQ(parser.postfixLength(), 0u);
+}
+
+TEST(ExpressionParser, FunctionTable) {
+  std::size_t all = 0;
+  std::size_t plain = 0;
+  for (const BuiltInFunction& function : builtInFunctions()) {
+    all += findFunction(function.name, true) != nullptr;
+    plain += findFunction(function.name, false) != nullptr;
+  }
+  EXPECT_EQ(all, 65u);
+  EXPECT_EQ(plain, 41u);
+  // Cluster-only entries are found only with the cluster functions; the ON family always.
+  for (const char* name :
+       {"CCOUNT", "CMEAN", "CSERIALBY", "CGET", "ICOUNT", "LCOUNT", "RCOUNT", "WCSUM", "WCMEANBY"})
+    EXPECT_TRUE(findFunction(name, true) && !findFunction(name, false)) << name;
+  for (const char* name : {"CMEANON", "CSUMON", "WCSUMON", "CCOUNTON", "MIN", "PCTL"})
+    EXPECT_NE(findFunction(name, false), nullptr) << name;
+  EXPECT_EQ(findFunction("MAX", true), nullptr);
+  EXPECT_EQ(findFunction("csum", true), nullptr);  // lookups are by upper-case name only
 }
 
 }  // namespace
