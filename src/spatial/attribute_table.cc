@@ -1,12 +1,28 @@
 #include "spatial/attribute_table.h"
 
+#include "platform/file.h"
+
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
 namespace tessary {
 
-int AttributeTable::recordCount() const {
-  return DBFGetRecordCount(file_.get());
+AttributeTable::AttributeTable(std::string_view path) : file_(openTableFile(path)) {
+  if (file_ == nullptr) return;
+  records_ = std::max(DBFGetRecordCount(file_.get()), 0);
+  // shapelib trusts the header's count; a damaged header may claim far more records
+  // than the file holds.
+  File raw;
+  if (!raw.open(shapeStem(path) + ".dbf", File::Mode::kRead)) return;
+  const std::int64_t bytes = raw.size();
+  const DBFInfo& info = *file_;
+  if (info.nRecordLength <= 0 || bytes < info.nHeaderLength) {
+    records_ = 0;
+    return;
+  }
+  records_ = static_cast<int>(
+      std::min<std::int64_t>(records_, (bytes - info.nHeaderLength) / info.nRecordLength));
 }
 
 int AttributeTable::fieldIndex(const char* name) const {
@@ -29,7 +45,7 @@ NumberField AttributeTable::numberField(const char* name, std::int32_t start,
 }
 
 double AttributeTable::number(int record, const NumberField& field) const {
-  if (!field.exists()) return 0.0;
+  if (!field.exists() || record < 0 || record >= records_) return 0.0;
   switch (field.type) {
     case FTInteger:
       return DBFReadIntegerAttribute(file_.get(), record, field.index);
@@ -46,7 +62,7 @@ double AttributeTable::number(int record, const NumberField& field) const {
 }
 
 std::string AttributeTable::text(int record, int index) const {
-  if (index < 0) return {};
+  if (index < 0 || record < 0 || record >= records_) return {};
   const char* value = DBFReadStringAttribute(file_.get(), record, index);
   if (value == nullptr) return {};
   std::string_view view(value);

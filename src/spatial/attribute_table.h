@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "spatial/shape_files.h"
 #include "spatial/spatial_results.h"
@@ -26,24 +27,27 @@ struct NumberField {
 
 class AttributeTable {
  public:
-  explicit AttributeTable(TableFile file) : file_(std::move(file)) {}
+  AttributeTable() = default;
+  // Opens path.dbf read-only (see shapeStem); isOpen() tells whether it could.
+  explicit AttributeTable(std::string_view path);
 
   bool isOpen() const { return file_ != nullptr; }
-  DBFHandle handle() const { return file_.get(); }
-  int recordCount() const;
+  // The header's record count, reduced to the records the file's length holds.
+  int recordCount() const { return records_; }
 
   // The field's position, -1 when the table has none of that name.
   int fieldIndex(const char* name) const;
   DBFFieldType fieldType(int index) const;
   NumberField numberField(const char* name, std::int32_t start = 0, std::int32_t length = 0) const;
 
-  // REQUIRES: field.readable().
+  // REQUIRES: field.readable(). Records beyond the count read as 0 and "".
   double number(int record, const NumberField& field) const;
   // The field's text with leading and trailing blanks removed ("" for a missing field).
   std::string text(int record, int index) const;
 
  private:
   TableFile file_;
+  int records_ = 0;
 };
 
 // The decimal number at the start of `text` (after blanks), 0 when there is none.

@@ -7,8 +7,8 @@
 
 #include "numeric/small_statistics.h"
 #include "spatial/attribute_table.h"
-#include "spatial/sphere_index.h"
 #include "spatial/spatial_results.h"
+#include "spatial/sphere_index.h"
 
 namespace tessary {
 namespace {
@@ -46,8 +46,8 @@ std::vector<std::int32_t> quicksortRow(const std::vector<GeoPoint>& anchors, std
 // The k nearest through the index; falls back to the full row when equal distances
 // decide the order or the membership and the row is cheap enough.
 std::vector<std::int32_t> indexedNearest(const std::vector<GeoPoint>& anchors,
-                                         const SphereIndex& index, std::size_t area,
-                                         std::int32_t k, std::vector<std::int32_t>& candidates) {
+                                         const SphereIndex& index, std::size_t area, std::int32_t k,
+                                         std::vector<std::int32_t>& candidates) {
   const auto from = static_cast<std::int32_t>(area);
   candidates.clear();
   index.within(index.point(from), widened(index.nearestChord(from, k + 1)), candidates);
@@ -69,7 +69,7 @@ std::vector<std::int32_t> indexedNearest(const std::vector<GeoPoint>& anchors,
 }  // namespace
 
 std::int32_t readAnchors(std::string_view shapePath, std::vector<GeoPoint>& anchors) {
-  const AttributeTable table(openTableFile(shapePath));
+  const AttributeTable table(shapePath);
   if (!table.isOpen()) return kTableNotOpened;
   const NumberField x = table.numberField("centerX");
   const NumberField y = table.numberField("centerY");

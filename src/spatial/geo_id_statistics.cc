@@ -19,7 +19,7 @@ std::int64_t shiftedIdentifier(double identifier, std::int32_t shiftDigits) {
 std::int32_t geoIdStatistics(const char* path, const char* idField, const char* checkField,
                              std::int32_t start, std::int32_t length, std::int32_t shiftDigits,
                              double& minOut, double& maxOut) {
-  const AttributeTable table(openTableFile(path != nullptr ? path : ""));
+  const AttributeTable table(path != nullptr ? path : "");
   if (!table.isOpen()) return kTableNotOpened;
   const NumberField id = table.numberField(idField, start, length);
   if (!id.exists()) return kIdFieldMissing;

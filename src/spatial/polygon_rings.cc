@@ -6,7 +6,8 @@ namespace tessary {
 
 CoordinateRing PolygonRings::ring(int r) const {
   const std::size_t from = static_cast<std::size_t>(partStarts[r]);
-  const std::size_t to = r + 1 < ringCount() ? static_cast<std::size_t>(partStarts[r + 1]) : x.size();
+  const std::size_t to =
+      r + 1 < ringCount() ? static_cast<std::size_t>(partStarts[r + 1]) : x.size();
   return CoordinateRing{x.data() + from, y.data() + from, to - from};
 }
 
@@ -18,8 +19,9 @@ void PolygonRings::appendShape(const SHPObject& shape) {
   }
   for (int p = 0; p < shape.nParts; ++p) {
     const int from = std::clamp(shape.panPartStart[p], 0, shape.nVertices);
-    const int to = p + 1 < shape.nParts ? std::clamp(shape.panPartStart[p + 1], from, shape.nVertices)
-                                        : shape.nVertices;
+    const int to = p + 1 < shape.nParts
+                       ? std::clamp(shape.panPartStart[p + 1], from, shape.nVertices)
+                       : shape.nVertices;
     appendRing(shape.padfX + from, shape.padfY + from, static_cast<std::size_t>(to - from));
   }
 }
@@ -48,9 +50,8 @@ double signedArea(const CoordinateRing& ring) {
 
 bool appendPolygon(SHPHandle file, const PolygonRings& polygon) {
   const ShapeObject shape(SHPCreateObject(SHPT_POLYGON, -1, polygon.ringCount(),
-                                          polygon.partStarts.data(), nullptr,
-                                          polygon.vertexCount(), polygon.x.data(),
-                                          polygon.y.data(), nullptr, nullptr));
+                                          polygon.partStarts.data(), nullptr, polygon.vertexCount(),
+                                          polygon.x.data(), polygon.y.data(), nullptr, nullptr));
   return shape != nullptr && SHPWriteObject(file, -1, shape.get()) >= 0;
 }
 

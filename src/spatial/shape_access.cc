@@ -44,8 +44,7 @@ std::int32_t findSummaryFields(const AttributeTable& table, SummaryFields& f) {
   for (const NumberField* field :
        {&f.centerX, &f.centerY, &f.area, &f.xMin, &f.yMin, &f.xMax, &f.yMax})
     if (!field->exists()) return kSummaryFieldMissing;
-  return checkReadable(table, f.gid, f.centerX, f.centerY, f.area, f.xMin, f.yMin, f.xMax,
-                       f.yMax);
+  return checkReadable(table, f.gid, f.centerX, f.centerY, f.area, f.xMin, f.yMin, f.xMax, f.yMax);
 }
 
 // Which shapes a getShapes call takes, decided one shape at a time in file order.
@@ -85,9 +84,9 @@ class ShapeSelector {
 
  private:
   bool meetsRectangle(const AttributeTable& table, const SummaryFields& f, int record) const {
-    return !(table.number(record, f.xMax) < filter_[0] ||
-             filter_[2] < table.number(record, f.xMin) ||
-             table.number(record, f.yMax) < filter_[1] || filter_[3] < table.number(record, f.yMin));
+    return !(
+        table.number(record, f.xMax) < filter_[0] || filter_[2] < table.number(record, f.xMin) ||
+        table.number(record, f.yMax) < filter_[1] || filter_[3] < table.number(record, f.yMin));
   }
 
   const double* filter_;
@@ -143,8 +142,9 @@ class ShapeWriter {
     const int partType = shape.nParts > 0 ? shape.panPartType[0] : 0;
     for (int p = 0; p < shape.nParts; ++p) {
       const int from = std::clamp(shape.panPartStart[p], 0, shape.nVertices);
-      const int to = p + 1 < shape.nParts ? std::clamp(shape.panPartStart[p + 1], from, shape.nVertices)
-                                          : shape.nVertices;
+      const int to = p + 1 < shape.nParts
+                         ? std::clamp(shape.panPartStart[p + 1], from, shape.nVertices)
+                         : shape.nVertices;
       require(coordsUsed_ + 2 + 2 * std::size_t(to - from) <= out_.coordCapacity);
       std::int32_t* at = out_.coords + coordsUsed_;
       *at++ = partType;
@@ -203,7 +203,7 @@ double recordDouble(const std::int32_t* record, int word) {
 }
 
 std::int32_t readShapeSizes(const char* path, ShapeSizes& sizes) {
-  const AttributeTable table(openTableFile(path != nullptr ? path : ""));
+  const AttributeTable table(path != nullptr ? path : "");
   if (!table.isOpen()) return kTableNotOpened;
   if (table.fieldIndex("GID") < 0) return kIdFieldMissing;
   const NumberField vertices = table.numberField("nVertices");
@@ -231,7 +231,7 @@ std::int32_t fillShapes(const char* path, const ShapeBuffers& buffers, const dou
   const std::string stem = path != nullptr ? path : "";
   const ShapeFile shapes = openShapeFile(stem);
   if (shapes == nullptr) return kShapeFileNotOpened;
-  const AttributeTable table(openTableFile(stem));
+  const AttributeTable table(stem);
   if (!table.isOpen()) return kTableNotOpened;
   SummaryFields fields;
   if (const auto result = findSummaryFields(table, fields); result != kOk) return result;
@@ -252,8 +252,8 @@ std::int32_t fillShapes(const char* path, const ShapeBuffers& buffers, const dou
   return writer.finish();
 }
 
-std::int32_t hitShape(double x, double y, const std::int32_t* records,
-                      const std::int32_t* coords, std::int32_t nShapes) {
+std::int32_t hitShape(double x, double y, const std::int32_t* records, const std::int32_t* coords,
+                      std::int32_t nShapes) {
   for (std::int32_t s = 0; s < nShapes; ++s)
     if (holdsPoint(records + std::size_t(s) * kShapeRecordWords, coords, x, y)) return s;
   return -1;

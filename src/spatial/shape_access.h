@@ -56,8 +56,8 @@ std::int32_t fillShapes(const char* path, const ShapeBuffers& buffers, const dou
 
 // The position in `records` of the first shape holding (x, y) (micro-units) by the
 // even-odd rule over all its rings, -1 when none does.
-std::int32_t hitShape(double x, double y, const std::int32_t* records,
-                      const std::int32_t* coords, std::int32_t nShapes);
+std::int32_t hitShape(double x, double y, const std::int32_t* records, const std::int32_t* coords,
+                      std::int32_t nShapes);
 
 // A double stored in two words of a shape record.
 double recordDouble(const std::int32_t* record, int word);

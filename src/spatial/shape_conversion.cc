@@ -25,7 +25,7 @@ std::string text(const char* s) {
 // The open source and target of one conversion.
 struct Conversion {
   ShapeFile source;
-  AttributeTable sourceTable{nullptr};
+  AttributeTable sourceTable;
   StandardShapeWriter target;
   NumberField id;
   int label = -1;
@@ -47,7 +47,7 @@ std::int32_t open(Conversion& c, const char* source, const char* target, const c
                   bool standardizing) {
   c.source = openShapeFile(text(source));
   if (c.source == nullptr) return kShapeFileNotOpened;
-  c.sourceTable = AttributeTable(openTableFile(text(source)));
+  c.sourceTable = AttributeTable(text(source));
   if (!c.sourceTable.isOpen()) return kTableNotOpened;
   if (const auto result = c.target.create(text(target)); result != kOk) return result;
   c.id = c.sourceTable.numberField(idField, start, length);
@@ -113,8 +113,7 @@ std::int32_t standardizeShapes(const char* source, const char* target, const cha
 std::int32_t aggregateShapes(const char* source, const char* target, const char* idField,
                              const char* labelField, std::int32_t shiftDigits) {
   Conversion c;
-  if (const auto result = open(c, source, target, idField, labelField, 0, 0, false);
-      result != kOk)
+  if (const auto result = open(c, source, target, idField, labelField, 0, 0, false); result != kOk)
     return result;
   const int n = shapeCount(c.source.get());
   std::vector<std::int64_t> keys(n);

@@ -36,11 +36,13 @@ TableFile openTableFile(std::string_view path) {
 }
 
 ShapeFile createPolygonFile(std::string_view path) {
-  return ShapeFile(SHPCreateLL(nativePath(shapeStem(path) + ".shp").c_str(), SHPT_POLYGON, quietHooks()));
+  return ShapeFile(
+      SHPCreateLL(nativePath(shapeStem(path) + ".shp").c_str(), SHPT_POLYGON, quietHooks()));
 }
 
 TableFile createTableFile(std::string_view path) {
-  return TableFile(DBFCreateLL(nativePath(shapeStem(path) + ".dbf").c_str(), nullptr, quietHooks()));
+  return TableFile(
+      DBFCreateLL(nativePath(shapeStem(path) + ".dbf").c_str(), nullptr, quietHooks()));
 }
 
 ShapeObject readShape(SHPHandle file, int index) {

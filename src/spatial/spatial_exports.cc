@@ -61,8 +61,8 @@ TESSARY_EXPORT int32_t getShapes(const char* path, int32_t* records, int32_t* co
   });
 }
 
-TESSARY_EXPORT int32_t getShapeNo(double x, double y, const int32_t* records,
-                                  const int32_t* coords, int32_t nShapes) {
+TESSARY_EXPORT int32_t getShapeNo(double x, double y, const int32_t* records, const int32_t* coords,
+                                  int32_t nShapes) {
   return tessary::hitShape(x, y, records, coords, nShapes);
 }
 
@@ -71,22 +71,19 @@ TESSARY_EXPORT int32_t getGeoIDStats(const char* path, const char* idField, cons
                                      double* minOut, double* maxOut) {
   using namespace tessary;
   return guardShapes([&] {
-    return geoIdStatistics(path, idField, checkField, start, length, shiftDigits, *minOut,
-                           *maxOut);
+    return geoIdStatistics(path, idField, checkField, start, length, shiftDigits, *minOut, *maxOut);
   });
 }
 
-TESSARY_EXPORT int32_t shapeStandardize(const char* source, const char* target,
-                                        const char* idField, const char* labelField,
-                                        int32_t start, int32_t length) {
+TESSARY_EXPORT int32_t shapeStandardize(const char* source, const char* target, const char* idField,
+                                        const char* labelField, int32_t start, int32_t length) {
   using namespace tessary;
   return guardShapes(
       [&] { return standardizeShapes(source, target, idField, labelField, start, length); });
 }
 
-TESSARY_EXPORT int32_t shapeAggregation(const char* source, const char* target,
-                                        const char* idField, const char* labelField,
-                                        int32_t shiftDigits) {
+TESSARY_EXPORT int32_t shapeAggregation(const char* source, const char* target, const char* idField,
+                                        const char* labelField, int32_t shiftDigits) {
   using namespace tessary;
   return guardShapes(
       [&] { return aggregateShapes(source, target, idField, labelField, shiftDigits); });

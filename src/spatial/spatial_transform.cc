@@ -67,8 +67,7 @@ std::uint8_t smoothValues(const char* path, const double* x, double* out, std::i
     std::vector<GeoPoint> anchors;
     if (const auto result = readAnchors(shapePath, anchors); result != spatial_result::kOk)
       return static_cast<std::uint8_t>(result);
-    if (n < 0 || anchors.size() != static_cast<std::size_t>(n))
-      return kAreaCountDiffers;
+    if (n < 0 || anchors.size() != static_cast<std::size_t>(n)) return kAreaCountDiffers;
     smoothed = inverseDistanceMeans(anchors, x, parameter);
   } else {
     return 0;

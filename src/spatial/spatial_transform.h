@@ -6,7 +6,7 @@
 namespace tessary {
 
 // 8-bit results of spatialTransform besides 0: the negative spatial results as bytes.
-constexpr std::uint8_t kAreaCountDiffers = 0xFE;  // -2
+constexpr std::uint8_t kAreaCountDiffers = 0xFE;   // -2
 constexpr std::uint8_t kLinkageUnreadable = 0xFD;  // -3, after its message
 
 // Kinds 1-3: out[i] = the mean of the finite x[j] over the neighbours j of i in the

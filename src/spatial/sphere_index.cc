@@ -71,8 +71,8 @@ void SphereIndex::within(const UnitVector& centre, double radius,
   collect(0, order_.size(), centre, radius * radius, out);
 }
 
-void SphereIndex::collect(std::size_t lo, std::size_t hi, const UnitVector& centre,
-                          double radius2, std::vector<std::int32_t>& out) const {
+void SphereIndex::collect(std::size_t lo, std::size_t hi, const UnitVector& centre, double radius2,
+                          std::vector<std::int32_t>& out) const {
   if (hi - lo <= kLeafSize) {
     for (std::size_t k = lo; k < hi; ++k)
       if (squaredChord(points_[order_[k]], centre) <= radius2) out.push_back(order_[k]);

@@ -37,12 +37,12 @@ class SphereIndex {
   void build(std::size_t lo, std::size_t hi);
   void collect(std::size_t lo, std::size_t hi, const UnitVector& centre, double radius2,
                std::vector<std::int32_t>& out) const;
-  void search(std::size_t lo, std::size_t hi, std::int32_t from,
-              std::vector<double>& heap, std::size_t count) const;
+  void search(std::size_t lo, std::size_t hi, std::int32_t from, std::vector<double>& heap,
+              std::size_t count) const;
 
   std::vector<UnitVector> points_;
-  std::vector<std::int32_t> order_;   // tree layout: node [lo, hi) splits at its middle
-  std::vector<std::uint8_t> axis_;    // split axis of the node whose middle is here
+  std::vector<std::int32_t> order_;  // tree layout: node [lo, hi) splits at its middle
+  std::vector<std::uint8_t> axis_;   // split axis of the node whose middle is here
 };
 
 }  // namespace tessary

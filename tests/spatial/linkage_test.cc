@@ -13,8 +13,8 @@
 #include "platform/file.h"
 #include "shape_fixture.h"
 #include "spatial/geo_anchors.h"
-#include "test_support.h"
 #include "tessary.h"
+#include "test_support.h"
 
 namespace tessary::testing {
 namespace {
@@ -45,8 +45,9 @@ void writeAnchors(const std::string& stem, const std::vector<GeoPoint>& anchors,
 double referenceKm(const GeoPoint& a, const GeoPoint& b) {
   const double r = std::numbers::pi / 180;
   const double dLat = (b.latitude - a.latitude) * r, dLon = (b.longitude - a.longitude) * r;
-  const double h = std::pow(std::sin(dLat / 2), 2) +
-                   std::cos(a.latitude * r) * std::cos(b.latitude * r) * std::pow(std::sin(dLon / 2), 2);
+  const double h = std::pow(std::sin(dLat / 2), 2) + std::cos(a.latitude * r) *
+                                                         std::cos(b.latitude * r) *
+                                                         std::pow(std::sin(dLon / 2), 2);
   return 2 * 6371.0 * std::asin(std::sqrt(h));
 }
 
@@ -57,8 +58,8 @@ TEST(Contiguity, SquaresOfAGridByTheVertexRule) {
   ASSERT_EQ(buildLinkageMatrix(grid.c_str(), 1, 77), 0);
   // Corner (1,1) of square 0 lies in square 3, but no vertex of 1 lies in 2: the
   // lower and left edges belong to a square, the upper and right ones do not.
-  EXPECT_EQ(words(grid, ".LMX"),
-            std::vector<std::int32_t>({1, 1, 4, 0, 3, 1, 2, 3, 1, 2, 0, 3, 2, 2, 0, 3, 3, 3, 0, 1, 2}));
+  EXPECT_EQ(words(grid, ".LMX"), std::vector<std::int32_t>({1, 1, 4, 0, 3, 1, 2, 3, 1, 2, 0,
+                                                            3, 2, 2, 0, 3, 3, 3, 0, 1, 2}));
   writeSquareGrid(grid, 3, 1);
   ASSERT_EQ(buildLinkageMatrix((grid + ".dbf").c_str(), 1, 0), 0);
   EXPECT_EQ(words(grid, ".LMX"),
@@ -85,8 +86,8 @@ TEST(NearestNeighbours, NearestFirstWithTheAreaItselfLast) {
   ASSERT_EQ(buildLinkageMatrix(path.c_str(), 3, 1), 0);
   EXPECT_EQ(words(path, ".KMX"), std::vector<std::int32_t>({3, 1, 3, 0, 1, 1, 1, 1, 0, 2, 1, 1}));
   ASSERT_EQ(buildLinkageMatrix(path.c_str(), 3, 3), 0);
-  EXPECT_EQ(words(path, ".KMX"), std::vector<std::int32_t>({3, 3, 3, 0, 3, 1, 2, 0, 1, 3, 0, 2, 1,
-                                                            2, 3, 1, 0, 2}));
+  EXPECT_EQ(words(path, ".KMX"),
+            std::vector<std::int32_t>({3, 3, 3, 0, 3, 1, 2, 0, 1, 3, 0, 2, 1, 2, 3, 1, 0, 2}));
   // Equal distances keep the library quicksort's order: from the middle of three
   // evenly spaced anchors the one to the east comes first.
   writeAnchors(path, {{0, 0}, {1, 0}, {2, 0}});

@@ -8,8 +8,8 @@
 
 #include "shape_fixture.h"
 #include "spatial/shape_access.h"
-#include "test_support.h"
 #include "tessary.h"
+#include "test_support.h"
 
 namespace tessary::testing {
 namespace {
@@ -75,7 +75,8 @@ TEST(GetShapes, RecordAndCoordinateWordsInTruncatedMicroUnits) {
   const std::string raw = dir.file("raw"), standard = dir.file("std");
   const Shape a = {square(-1.5000005, 2.0000009, 1)};
   const Shape b = {square(10, 10, 4), reversed(square(11, 11, 1))};
-  writeShapeSet(raw, {a, b}, {{"ID", 'N', 5, 0, {"5", "2"}}, {"NAME", 'C', 20, 0, {"West", "East"}}});
+  writeShapeSet(raw, {a, b},
+                {{"ID", 'N', 5, 0, {"5", "2"}}, {"NAME", 'C', 20, 0, {"West", "East"}}});
   ::testing::internal::CaptureStdout();
   ASSERT_EQ(shapeStandardize(raw.c_str(), standard.c_str(), "ID", "NAME", 0, 0), 0);
   ::testing::internal::GetCapturedStdout();
@@ -98,9 +99,9 @@ TEST(GetShapes, RecordAndCoordinateWordsInTruncatedMicroUnits) {
     for (int w = 0; w < 8; ++w)
       EXPECT_NEAR(recordDouble(s.record(k), 8 + 2 * w), expected[k][w], 1e-9) << k << " " << w;
   EXPECT_EQ(std::string(s.labels.data(), 9), "EastWest#");
-  const std::vector<std::int32_t> squareA = {5,       5,        -1500000, 2000000, -1500000,
-                                             3000000, -500000,  3000000,  -500000, 2000000,
-                                             -1500000, 2000000};
+  const std::vector<std::int32_t> squareA = {5,        5,       -1500000, 2000000,
+                                             -1500000, 3000000, -500000,  3000000,
+                                             -500000,  2000000, -1500000, 2000000};
   EXPECT_EQ(std::vector<std::int32_t>(s.coords.begin() + 24, s.coords.begin() + 36), squareA);
   EXPECT_EQ(s.coords[36], kUnwritten);
   EXPECT_EQ(std::vector<std::int32_t>(s.coords.begin() + 12, s.coords.begin() + 14),
@@ -142,7 +143,7 @@ TEST(GetShapes, FailureResults) {
   const struct {
     std::vector<std::string> drop;
     std::int32_t result;
-  } cases[] = {{{"GID"}, -5},  {{"Label"}, -6},   {{"centerX"}, -7}, {{"Area"}, -7},
+  } cases[] = {{{"GID"}, -5},  {{"Label"}, -6}, {{"centerX"}, -7}, {{"Area"}, -7},
                {{"yMax"}, -7}, {{"nParts"}, 1}, {{"LabelLen"}, 1}};
   for (const auto& c : cases) {
     writeSummarySet(path, {"1"}, c.drop);
@@ -176,11 +177,12 @@ TEST(GetShapeNo, EdgesVerticesAndHoles) {
   const struct {
     double x, y;
     std::int32_t hit;
-  } points[] = {{5, 5, 0},           {10, 5, -1},         {5, 10, -1},         {0, 5, 0},
-                {5, 0, 0},           {0, 0, 0},           {10, 10, -1},        {12.5e6, 12.5e6, 1},
-                {11.5e6, 11.5e6, -1}, {10e6, 12e6, 1},    {14e6, 12e6, -1},    {12e6, 14e6, -1},
-                {12e6, 10e6, 1},     {11e6, 11.5e6, -1},  {12e6, 11.5e6, 1},   {11.5e6, 12e6, 1},
-                {11.5e6, 11e6, -1},  {-1, 5, -1}};
+  } points[] = {{5, 5, 0},         {10, 5, -1},         {5, 10, -1},
+                {0, 5, 0},         {5, 0, 0},           {0, 0, 0},
+                {10, 10, -1},      {12.5e6, 12.5e6, 1}, {11.5e6, 11.5e6, -1},
+                {10e6, 12e6, 1},   {14e6, 12e6, -1},    {12e6, 14e6, -1},
+                {12e6, 10e6, 1},   {11e6, 11.5e6, -1},  {12e6, 11.5e6, 1},
+                {11.5e6, 12e6, 1}, {11.5e6, 11e6, -1},  {-1, 5, -1}};
   for (const auto& p : points)
     EXPECT_EQ(getShapeNo(p.x, p.y, s.records.data(), s.coords.data(), 2), p.hit)
         << p.x << ", " << p.y;

@@ -6,8 +6,8 @@
 
 #include "platform/file.h"
 #include "shape_fixture.h"
-#include "test_support.h"
 #include "tessary.h"
+#include "test_support.h"
 
 namespace tessary::testing {
 namespace {
@@ -33,18 +33,17 @@ std::int32_t standardize(const std::string& source, const std::string& target, c
 TEST(ShapeStandardize, MergesRunsOfEqualIdentifiersIntoTheSummaryTable) {
   ScratchDir dir;
   const std::string raw = dir.file("raw"), target = dir.file("std");
-  writeShapeSet(raw, {{square(0, 0, 1)}, {square(5, 5, 2)}, {square(3, 0, 1)}},
-                {{"ID", 'N', 5, 0, {"7", "3", "7"}},
-                 {"NAME", 'C', 12, 0, {"first", "  North  ", "third"}}});
+  writeShapeSet(
+      raw, {{square(0, 0, 1)}, {square(5, 5, 2)}, {square(3, 0, 1)}},
+      {{"ID", 'N', 5, 0, {"7", "3", "7"}}, {"NAME", 'C', 12, 0, {"first", "  North  ", "third"}}});
   std::string printed;
   ASSERT_EQ(standardize(raw + ".shp", target, "id", "name", 0, 0, &printed), 0);
   EXPECT_EQ(printed, "0 1 0 0<<<<\n1 0 0 0<<<<\n");
   EXPECT_EQ(fieldDefinitions(target),
-            std::vector<std::string>({"Seq N 10 0", "GID N 18 1", "nVertices N 16 0",
-                                      "nParts N 16 0", "Label C 64 0", "xMin N 16 10",
-                                      "yMin N 16 10", "xMax N 16 10", "yMax N 16 10",
-                                      "centerX N 16 10", "centerY N 16 10", "Area N 16 6",
-                                      "LabelLen N 2 0"}));
+            std::vector<std::string>(
+                {"Seq N 10 0", "GID N 18 1", "nVertices N 16 0", "nParts N 16 0", "Label C 64 0",
+                 "xMin N 16 10", "yMin N 16 10", "xMax N 16 10", "yMax N 16 10", "centerX N 16 10",
+                 "centerY N 16 10", "Area N 16 6", "LabelLen N 2 0"}));
   // The library's quicksort orders 7, 3, 7 as 3 (shape 1), 7 (shape 2), 7 (shape 0).
   const auto shapes = readShapes(target);
   ASSERT_EQ(shapes.size(), 2u);
@@ -99,7 +98,7 @@ TEST(ShapeStandardize, FailureResultsKeepTheFilesCreated) {
     const char* label;
     int start, length;
     std::int32_t result;
-  } cases[] = {{"NOPE", "NAME", 0, 0, -5}, {"ID", "NOPE", 0, 0, -6}, {"ID", "NAME", 2, 0, -9},
+  } cases[] = {{"NOPE", "NAME", 0, 0, -5}, {"ID", "NOPE", 0, 0, -6},  {"ID", "NAME", 2, 0, -9},
                {"ID", "NAME", 0, 1, -9},   {"ID", "SIZE", 0, 0, -10}, {"OK", "NAME", 0, 0, -11}};
   for (const auto& c : cases) {
     removeFile(target + ".shp");
@@ -118,18 +117,18 @@ TEST(ShapeAggregation, UnitesGroupsAndKeepsHoles) {
   const std::string source = dir.file("areas"), target = dir.file("districts");
   // District 11: two squares sharing an edge. District 21: a frame of four strips
   // around a hole. District 13: a square with a hole and a square apart.
-  const std::vector<Shape> shapes = {
-      {square(0, 0, 1)},
-      {square(1, 0, 1)},
-      {square(10, 0, 3), reversed(square(11, 1, 1))},
-      {square(14, 0, 1)},
-      {{{20, 0}, {20, 1}, {23, 1}, {23, 0}, {20, 0}}},
-      {{{20, 2}, {20, 3}, {23, 3}, {23, 2}, {20, 2}}},
-      {square(20, 1, 1)},
-      {square(22, 1, 1)}};
-  writeShapeSet(source, shapes,
-                {{"GID", 'N', 8, 0, {"1101", "1102", "1301", "1302", "2101", "2102", "2103", "2104"}},
-                 {"Label", 'C', 8, 0, {"a", "b", "c", "d", "e", "f", "g", "h"}}});
+  const std::vector<Shape> shapes = {{square(0, 0, 1)},
+                                     {square(1, 0, 1)},
+                                     {square(10, 0, 3), reversed(square(11, 1, 1))},
+                                     {square(14, 0, 1)},
+                                     {{{20, 0}, {20, 1}, {23, 1}, {23, 0}, {20, 0}}},
+                                     {{{20, 2}, {20, 3}, {23, 3}, {23, 2}, {20, 2}}},
+                                     {square(20, 1, 1)},
+                                     {square(22, 1, 1)}};
+  writeShapeSet(
+      source, shapes,
+      {{"GID", 'N', 8, 0, {"1101", "1102", "1301", "1302", "2101", "2102", "2103", "2104"}},
+       {"Label", 'C', 8, 0, {"a", "b", "c", "d", "e", "f", "g", "h"}}});
   ASSERT_EQ(shapeAggregation(source.c_str(), target.c_str(), "GID", "Label", 2), 2);
   EXPECT_EQ(readColumn(target, "GID"), std::vector<std::string>({"11.0", "13.0", "21.0"}));
   EXPECT_EQ(readColumn(target, "Label"), std::vector<std::string>({"a", "c", "e"}));

@@ -8,8 +8,8 @@
 #include "data/little_endian.h"
 #include "shape_fixture.h"
 #include "spatial/geo_anchors.h"
-#include "test_support.h"
 #include "tessary.h"
+#include "test_support.h"
 
 namespace tessary::testing {
 namespace {
@@ -54,8 +54,9 @@ TEST(SpatialTransform, InverseDistanceWeights) {
   const std::string path = dir.file("set");
   const std::vector<GeoPoint> anchors = {{0, 0}, {1, 0}, {3, 0}, {3, 0}};
   std::vector<Shape> shapes(4, {square(0, 0, 1)});
-  writeShapeSet(path, shapes,
-                {{"centerX", 'N', 8, 2, {"0", "1", "3", "3"}}, {"centerY", 'N', 8, 2, {"0", "0", "0", "0"}}});
+  writeShapeSet(
+      path, shapes,
+      {{"centerX", 'N', 8, 2, {"0", "1", "3", "3"}}, {"centerY", 'N', 8, 2, {"0", "0", "0", "0"}}});
   const std::vector<double> x = {1, 2, 4, kInf};
   std::vector<double> out(4);
   ASSERT_EQ(spatialTransform(path.c_str(), const_cast<double*>(x.data()), out.data(), 4, 4, 2), 0);
