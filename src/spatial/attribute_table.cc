@@ -25,6 +25,17 @@ AttributeTable::AttributeTable(std::string_view path) : file_(openTableFile(path
       std::min<std::int64_t>(records_, (bytes - info.nHeaderLength) / info.nRecordLength));
 }
 
+std::vector<TableField> AttributeTable::fields() const {
+  std::vector<TableField> out(static_cast<std::size_t>(std::max(DBFGetFieldCount(file_.get()), 0)));
+  for (std::size_t k = 0; k < out.size(); ++k) {
+    char name[XBASE_FLDNAME_LEN_READ + 1] = {};
+    out[k].type = DBFGetFieldInfo(file_.get(), static_cast<int>(k), name, &out[k].width,
+                                  &out[k].decimals);
+    out[k].name = name;
+  }
+  return out;
+}
+
 int AttributeTable::fieldIndex(const char* name) const {
   return name != nullptr ? DBFGetFieldIndex(file_.get(), name) : -1;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "spatial/shape_files.h"
 #include "spatial/spatial_results.h"
@@ -25,6 +26,14 @@ struct NumberField {
   bool readable() const { return type == FTString || type == FTInteger || type == FTDouble; }
 };
 
+// One field as the table defines it.
+struct TableField {
+  std::string name;
+  DBFFieldType type = FTInvalid;
+  int width = 0;
+  int decimals = 0;
+};
+
 class AttributeTable {
  public:
   AttributeTable() = default;
@@ -35,6 +44,7 @@ class AttributeTable {
   // The header's record count, reduced to the records the file's length holds.
   int recordCount() const { return records_; }
 
+  std::vector<TableField> fields() const;
   // The field's position, -1 when the table has none of that name.
   int fieldIndex(const char* name) const;
   DBFFieldType fieldType(int index) const;

@@ -120,7 +120,7 @@ class ShapeWriter {
     putDouble(record, 18, microUnits(centerX));
     putDouble(record, 20, microUnits(centerY));
     putDouble(record, 22, area);
-    std::memcpy(out_.labels + labelsUsed_, label.data(), label.size());
+    if (!label.empty()) std::memcpy(out_.labels + labelsUsed_, label.data(), label.size());
     labelsUsed_ += label.size();
     appendParts(shape);
     widenBounds(shape);
