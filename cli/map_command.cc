@@ -22,9 +22,8 @@ void addMapCommand(CLI::App& app) {
       "Example: mean log welfare by district from the demo, opened in a browser:\n"
       "  tessary map DIR/districts --values DIR/district_welfare.csv --id gid \\\n"
       "      --column mean_lnwelfare --title \"Mean log welfare\" --out welfare.svg");
-  command->callback([o] {
-    runCommand("map", [&] { std::fputs(writeMapFile(*o).c_str(), stdout); });
-  });
+  command->callback(
+      [o] { runCommand("map", [&] { std::fputs(writeMapFile(*o).c_str(), stdout); }); });
 }
 
 }  // namespace tessary::cli

@@ -59,8 +59,7 @@ void addStandardize(CLI::App* shape) {
       "  tessary shape standardize nc.shp counties --id FIPS --start 0 --length 5 --label NAME\n"
       "The library reports the two fields it reads on standard output.");
   command->callback([o] {
-    runCommand("shape standardize",
-               [&] { std::fputs(standardizeShapeFile(*o).c_str(), stdout); });
+    runCommand("shape standardize", [&] { std::fputs(standardizeShapeFile(*o).c_str(), stdout); });
   });
 }
 
@@ -124,7 +123,8 @@ void addSmooth(CLI::App* shape) {
 }  // namespace
 
 void addShapeCommand(CLI::App& app) {
-  auto* shape = app.add_subcommand("shape", "Shape files: describe, standardize, aggregate, link, smooth");
+  auto* shape =
+      app.add_subcommand("shape", "Shape files: describe, standardize, aggregate, link, smooth");
   shape->require_subcommand(1);
   addInfo(shape);
   addStandardize(shape);

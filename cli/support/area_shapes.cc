@@ -28,7 +28,7 @@ AreaShapes readAreaShapes(const std::string& path) {
                        2 * static_cast<std::size_t>(sizes.totalVertices));
   shapes.labels.resize(static_cast<std::size_t>(sizes.totalLabelLength));
   // The capacities guard against a summary table whose counts understate the shapes.
-  const ShapeBuffers buffers{shapes.records.data(), shapes.coords.data(), shapes.labels.data(),
+  const ShapeBuffers buffers{shapes.records.data(), shapes.coords.data(),  shapes.labels.data(),
                              shapes.bounds,         shapes.records.size(), shapes.coords.size(),
                              shapes.labels.size()};
   shapes.count = checkShapeResult(fillShapes(path.c_str(), buffers, nullptr, 0, kEveryShape), call);

@@ -37,12 +37,14 @@ AreaValues valuesByArea(const AreaShapes& shapes, const std::string& csvPath,
   }
   AreaValues out;
   out.rows = table.rowCount;
-  out.values.assign(static_cast<std::size_t>(shapes.count), std::numeric_limits<double>::infinity());
+  out.values.assign(static_cast<std::size_t>(shapes.count),
+                    std::numeric_limits<double>::infinity());
   for (std::int32_t k = 0; k < shapes.count; ++k) {
     const auto found = byId.find(shapes.gid(k));
     if (found == byId.end()) continue;
-    ++out.matched;
-    if (std::isfinite(found->second)) out.values[k] = found->second;
+    if (!std::isfinite(found->second)) continue;
+    out.values[k] = found->second;
+    ++out.withValue;
   }
   return out;
 }

@@ -11,7 +11,7 @@ namespace tessary::cli {
 
 struct AreaValues {
   std::vector<double> values;  // one per area, in file order; missing: +infinity
-  std::size_t matched = 0;     // areas that found a row
+  std::size_t withValue = 0;   // areas that found a row with a finite value
   std::size_t rows = 0;        // rows of the CSV file
 };
 

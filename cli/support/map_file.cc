@@ -16,7 +16,8 @@ std::string writeMapFile(MapFileOptions o) {
   if (!writeWholeFile(o.out, choroplethSvg(shapes, values.values, o.map)))
     raiseFailure(o.out + ": can't write the file");
   return formatText("Wrote %s: %d areas, %zu with a value of %s (%zu rows in %s)\n", o.out.c_str(),
-                    shapes.count, values.matched, o.column.c_str(), values.rows, o.values.c_str());
+                    shapes.count, values.withValue, o.column.c_str(), values.rows,
+                    o.values.c_str());
 }
 
 }  // namespace tessary::cli

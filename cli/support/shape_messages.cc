@@ -23,14 +23,14 @@ std::string shapeFailureText(std::int32_t result, const ShapeCall& call) {
     case r::kLabelFieldMissing:
       return source + ".dbf has no field " + call.labelField;
     case r::kSummaryFieldMissing:
-      return source + ".dbf is not a standard summary table (no centerX, centerY, Area or "
-                      "bounds): run `tessary shape standardize` first";
+      return source +
+             ".dbf is not a standard summary table (no centerX, centerY, Area or "
+             "bounds): run `tessary shape standardize` first";
     case r::kNotAscending:
       return "the identifiers " + call.idField + " of " + source +
              ".dbf do not ascend strictly: standardize the file first";
     case r::kSubstringOfNumber:
-      return "--start and --length need a text identifier, and " + call.idField +
-             " holds numbers";
+      return "--start and --length need a text identifier, and " + call.idField + " holds numbers";
     case r::kLabelNotText:
       return "the label field " + call.labelField + " does not hold text";
     case r::kFieldUnreadable:

@@ -12,7 +12,9 @@ namespace tessary::cli {
 struct ShapeCall {
   ShapeCall(std::string source, std::string target = "", std::string idField = "GID",
             std::string labelField = "Label")
-      : source(std::move(source)), target(std::move(target)), idField(std::move(idField)),
+      : source(std::move(source)),
+        target(std::move(target)),
+        idField(std::move(idField)),
         labelField(std::move(labelField)) {}
 
   std::string source;  // the shape file read

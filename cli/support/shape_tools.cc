@@ -21,12 +21,18 @@ namespace {
 
 const char* fieldTypeName(DBFFieldType type) {
   switch (type) {
-    case FTString: return "text";
-    case FTInteger: return "integer";
-    case FTDouble: return "number";
-    case FTLogical: return "logical";
-    case FTDate: return "date";
-    default: return "other";
+    case FTString:
+      return "text";
+    case FTInteger:
+      return "integer";
+    case FTDouble:
+      return "number";
+    case FTLogical:
+      return "logical";
+    case FTDate:
+      return "date";
+    default:
+      return "other";
   }
 }
 
@@ -46,15 +52,15 @@ std::string describeStandard(const std::string& stem) {
   for (const char* field : {"GID", "Label", "centerX", "centerY", "Area", "xMin", "yMin", "xMax",
                             "yMax", "nVertices", "nParts", "LabelLen"})
     if (table.fieldIndex(field) < 0)
-      return formatText("not a standard shape file (no field %s): `tessary shape standardize` "
-                        "makes one\n",
-                        field);
+      return formatText(
+          "not a standard shape file (no field %s): `tessary shape standardize` "
+          "makes one\n",
+          field);
   ShapeSizes sizes;
   checkShapeResult(readShapeSizes(stem.c_str(), sizes), {stem});
   const AreaShapes shapes = readAreaShapes(stem);
   double low = 0, high = 0;
-  const std::int32_t distinct =
-      getGeoIDStats(stem.c_str(), "GID", "Label", 0, 0, 0, &low, &high);
+  const std::int32_t distinct = getGeoIDStats(stem.c_str(), "GID", "Label", 0, 0, 0, &low, &high);
   std::string text = formatText(
       "standard: %d areas, %d vertices in %d rings; GID %.15g to %.15g, %d distinct\n"
       "bounds: %.6f %.6f %.6f %.6f\n",
@@ -92,7 +98,8 @@ void checkSmoothing(std::uint8_t result, const SmoothOptions& o) {
   if (result == 0) return;
   const std::string linkage = linkageFilePath(o.shapes, std::clamp(o.neighbourhood.kind, 1, 3));
   if (result == kLinkageUnreadable)
-    raiseFailure(linkage + " does not fit (see the message above): rebuild it with `tessary shape link`");
+    raiseFailure(linkage +
+                 " does not fit (see the message above): rebuild it with `tessary shape link`");
   if (result == kAreaCountDiffers)
     raiseFailure(o.neighbourhood.kind == kInverseDistance
                      ? shapeFailureText(spatial_result::kTableNotOpened, {o.shapes})
@@ -105,10 +112,14 @@ void checkSmoothing(std::uint8_t result, const SmoothOptions& o) {
 
 std::string describeNeighbourhood(const Neighbourhood& n) {
   switch (n.kind) {
-    case kContiguity: return "contiguity";
-    case kDistanceBand: return formatText("a %d km distance band", n.parameter);
-    case kNearest: return formatText("the %d nearest neighbours", n.parameter);
-    default: return formatText("inverse distance weights (power %d)", n.parameter);
+    case kContiguity:
+      return "contiguity";
+    case kDistanceBand:
+      return formatText("a %d km distance band", n.parameter);
+    case kNearest:
+      return formatText("the %d nearest neighbours", n.parameter);
+    default:
+      return formatText("inverse distance weights (power %d)", n.parameter);
   }
 }
 
@@ -163,10 +174,10 @@ std::string smoothAreaValues(const SmoothOptions& o) {
   const AreaValues values = valuesByArea(shapes, o.values, o.id, o.column);
   std::string account = ensureLinkageFile(o.shapes, o.neighbourhood);
   std::vector<double> smoothed(values.values.size());
-  checkSmoothing(spatialTransform(o.shapes.c_str(), const_cast<double*>(values.values.data()),
-                                  smoothed.data(), shapes.count, o.neighbourhood.kind,
-                                  o.neighbourhood.parameter),
-                 o);
+  checkSmoothing(
+      spatialTransform(o.shapes.c_str(), const_cast<double*>(values.values.data()), smoothed.data(),
+                       shapes.count, o.neighbourhood.kind, o.neighbourhood.parameter),
+      o);
   std::string csv = "GID,label," + csvText(o.column) + "," + csvText(o.column + "_smoothed") + "\n";
   std::size_t done = 0;
   for (std::int32_t k = 0; k < shapes.count; ++k) {
@@ -175,9 +186,10 @@ std::string smoothAreaValues(const SmoothOptions& o) {
     done += std::isfinite(smoothed[k]);
   }
   if (!writeWholeFile(o.out, csv)) raiseFailure(o.out + ": can't write the file");
-  return account + formatText("Smoothed %s over %s: %d areas, %zu with a value, %zu smoothed -> %s\n",
-                              o.column.c_str(), describeNeighbourhood(o.neighbourhood).c_str(),
-                              shapes.count, values.matched, done, o.out.c_str());
+  return account +
+         formatText("Smoothed %s over %s: %d areas, %zu with a value, %zu smoothed -> %s\n",
+                    o.column.c_str(), describeNeighbourhood(o.neighbourhood).c_str(), shapes.count,
+                    values.withValue, done, o.out.c_str());
 }
 
 }  // namespace tessary::cli

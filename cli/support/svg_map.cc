@@ -16,11 +16,20 @@ std::string escapeXml(const std::string& text) {
   std::string out;
   for (const char c : text) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -38,8 +47,10 @@ struct Projection {
   explicit Projection(const double* bounds) {
     xMin = bounds[0] / 1e6;
     yMax = bounds[3] / 1e6;
-    const double dx = std::max(bounds[2] / 1e6 - xMin, 1e-9), dy = std::max(yMax - bounds[1] / 1e6, 1e-9);
-    const bool degrees = bounds[0] >= -180e6 && bounds[2] <= 180e6 && bounds[1] >= -90e6 && bounds[3] <= 90e6;
+    const double dx = std::max(bounds[2] / 1e6 - xMin, 1e-9),
+                 dy = std::max(yMax - bounds[1] / 1e6, 1e-9);
+    const bool degrees =
+        bounds[0] >= -180e6 && bounds[2] <= 180e6 && bounds[1] >= -90e6 && bounds[3] <= 90e6;
     xStretch = degrees ? std::cos((bounds[1] + bounds[3]) / 2e6 * std::numbers::pi / 180) : 1.0;
     scale = std::min(kMapWidth / (dx * xStretch), kMapHeight / dy);
     width = dx * xStretch * scale;
@@ -56,7 +67,8 @@ std::string pathData(const AreaShapes& shapes, std::int32_t k, const Projection&
   for (std::int32_t r = 0; r < record[3]; ++r) {
     const std::int32_t n = part[1];
     for (std::int32_t v = 0; v < n; ++v)
-      d += formatText("%c%.1f %.1f", v == 0 ? 'M' : 'L', p.x(part[2 + 2 * v]), p.y(part[3 + 2 * v]));
+      d +=
+          formatText("%c%.1f %.1f", v == 0 ? 'M' : 'L', p.x(part[2 + 2 * v]), p.y(part[3 + 2 * v]));
     if (n > 0) d += 'Z';
     part += 2 + 2 * n;
   }
@@ -65,15 +77,17 @@ std::string pathData(const AreaShapes& shapes, std::int32_t k, const Projection&
 
 std::string legend(const std::vector<double>& breaks, const std::vector<double>& lowest,
                    const std::vector<int>& counts, int missing, const MapOptions& options) {
-  std::string svg = formatText("<g id=\"legend\" font-size=\"12\">\n<text x=\"%.0f\" y=\"%.0f\" "
-                               "font-weight=\"bold\">%s</text>\n",
-                               kLegendX, kTop + 10, escapeXml(options.valueName).c_str());
+  std::string svg = formatText(
+      "<g id=\"legend\" font-size=\"12\">\n<text x=\"%.0f\" y=\"%.0f\" "
+      "font-weight=\"bold\">%s</text>\n",
+      kLegendX, kTop + 10, escapeXml(options.valueName).c_str());
   const int classes = static_cast<int>(breaks.size());
   auto row = [&](int at, const std::string& colour, const std::string& text) {
     const double y = kTop + 26 + 22.0 * at;
-    svg += formatText("<rect x=\"%.0f\" y=\"%.0f\" width=\"18\" height=\"14\" fill=\"%s\" "
-                      "stroke=\"#555555\" stroke-width=\"0.5\"/><text x=\"%.0f\" y=\"%.0f\">%s</text>\n",
-                      kLegendX, y, colour.c_str(), kLegendX + 26, y + 12, escapeXml(text).c_str());
+    svg += formatText(
+        "<rect x=\"%.0f\" y=\"%.0f\" width=\"18\" height=\"14\" fill=\"%s\" "
+        "stroke=\"#555555\" stroke-width=\"0.5\"/><text x=\"%.0f\" y=\"%.0f\">%s</text>\n",
+        kLegendX, y, colour.c_str(), kLegendX + 26, y + 12, escapeXml(text).c_str());
   };
   for (int c = 0; c < classes; ++c)
     row(c, viridisColour(c, classes),
@@ -97,14 +111,18 @@ std::vector<double> equalCountBreaks(std::vector<double> values, int classes) {
 }
 
 std::string viridisColour(int index, int count) {
-  static const int kStops[5][3] = {
-      {0x44, 0x01, 0x54}, {0x3b, 0x52, 0x8b}, {0x21, 0x91, 0x8c}, {0x5e, 0xc9, 0x62}, {0xfd, 0xe7, 0x25}};
+  static const int kStops[5][3] = {{0x44, 0x01, 0x54},
+                                   {0x3b, 0x52, 0x8b},
+                                   {0x21, 0x91, 0x8c},
+                                   {0x5e, 0xc9, 0x62},
+                                   {0xfd, 0xe7, 0x25}};
   const double t = count > 1 ? 4.0 * index / (count - 1) : 2.0;
   const int low = std::min(static_cast<int>(t), 3);
   const double f = t - low;
   int rgb[3];
   for (int c = 0; c < 3; ++c)
-    rgb[c] = static_cast<int>(std::lround(kStops[low][c] + f * (kStops[low + 1][c] - kStops[low][c])));
+    rgb[c] =
+        static_cast<int>(std::lround(kStops[low][c] + f * (kStops[low + 1][c] - kStops[low][c])));
   return formatText("#%02x%02x%02x", rgb[0], rgb[1], rgb[2]);
 }
 
@@ -116,19 +134,25 @@ std::string choroplethSvg(const AreaShapes& shapes, const std::vector<double>& v
   std::vector<double> lowest(breaks.size(), HUGE_VAL);
   std::vector<int> counts(breaks.size(), 0);
   int missing = 0;
-  const double height = std::max(kTop + projection.height, kTop + 40 + 22.0 * (classes + 1)) + kMargin;
+  const double height =
+      std::max(kTop + projection.height, kTop + 40 + 22.0 * (classes + 1)) + kMargin;
   std::string svg = formatText(
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"980\" height=\"%.0f\" viewBox=\"0 0 980 %.0f\" "
-      "font-family=\"sans-serif\">\n<title>%s</title>\n<rect width=\"980\" height=\"%.0f\" fill=\"#ffffff\"/>\n"
+      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"980\" height=\"%.0f\" viewBox=\"0 0 980 "
+      "%.0f\" "
+      "font-family=\"sans-serif\">\n<title>%s</title>\n<rect width=\"980\" height=\"%.0f\" "
+      "fill=\"#ffffff\"/>\n"
       "<text x=\"%.0f\" y=\"34\" font-size=\"20\" font-weight=\"bold\">%s</text>\n"
-      "<g id=\"areas\" stroke=\"#ffffff\" stroke-width=\"0.6\" stroke-linejoin=\"round\" fill-rule=\"evenodd\">\n",
-      height, height, escapeXml(options.title).c_str(), height, kMargin, escapeXml(options.title).c_str());
+      "<g id=\"areas\" stroke=\"#ffffff\" stroke-width=\"0.6\" stroke-linejoin=\"round\" "
+      "fill-rule=\"evenodd\">\n",
+      height, height, escapeXml(options.title).c_str(), height, kMargin,
+      escapeXml(options.title).c_str());
   for (std::int32_t k = 0; k < shapes.count; ++k) {
     const double v = values[k];
     std::string colour = kNoDataColour, shown = "no data";
     if (std::isfinite(v)) {
-      const int c = static_cast<int>(std::lower_bound(breaks.begin(), breaks.end(), v) - breaks.begin());
+      const int c =
+          static_cast<int>(std::lower_bound(breaks.begin(), breaks.end(), v) - breaks.begin());
       colour = viridisColour(c, classes);
       lowest[c] = std::min(lowest[c], v);
       ++counts[c];
@@ -136,9 +160,10 @@ std::string choroplethSvg(const AreaShapes& shapes, const std::vector<double>& v
     } else {
       ++missing;
     }
-    svg += formatText("<path fill=\"%s\" d=\"%s\"><title>%s (%s): %s</title></path>\n", colour.c_str(),
-                      pathData(shapes, k, projection).c_str(), escapeXml(shapes.label(k)).c_str(),
-                      formatText("%.15g", shapes.gid(k)).c_str(), shown.c_str());
+    svg +=
+        formatText("<path fill=\"%s\" d=\"%s\"><title>%s (%s): %s</title></path>\n", colour.c_str(),
+                   pathData(shapes, k, projection).c_str(), escapeXml(shapes.label(k)).c_str(),
+                   formatText("%.15g", shapes.gid(k)).c_str(), shown.c_str());
   }
   svg += "</g>\n" + legend(breaks, lowest, counts, missing, options) + "</svg>\n";
   return svg;

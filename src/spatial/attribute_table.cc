@@ -29,8 +29,8 @@ std::vector<TableField> AttributeTable::fields() const {
   std::vector<TableField> out(static_cast<std::size_t>(std::max(DBFGetFieldCount(file_.get()), 0)));
   for (std::size_t k = 0; k < out.size(); ++k) {
     char name[XBASE_FLDNAME_LEN_READ + 1] = {};
-    out[k].type = DBFGetFieldInfo(file_.get(), static_cast<int>(k), name, &out[k].width,
-                                  &out[k].decimals);
+    out[k].type =
+        DBFGetFieldInfo(file_.get(), static_cast<int>(k), name, &out[k].width, &out[k].decimals);
     out[k].name = name;
   }
   return out;
