@@ -1,6 +1,7 @@
 // Label anchors as points on the earth: (centerX, centerY) of each area from the
 // summary table, read as longitude and latitude in degrees, and great-circle
-// distances between them.
+// distances between them. An anchor without finite coordinates is infinitely far from
+// every other (the formula would give NaN): it is nobody's neighbour.
 #pragma once
 
 #include <cstdint>

@@ -9,6 +9,11 @@
 //   truncated) and 22 Area (not scaled).
 // Coordinate array, per part: the part type (the shape's first part's type), the
 // part's vertex count n, then n (x, y) pairs in micro-units.
+//
+// Where the rules leave a choice: mode 3 first cuts filterCount to [0, shape count]
+// and then requires the remaining list to be ascending (equal neighbours allowed); a
+// shape whose record cannot be read is not selected; with nothing selected the bounds
+// come out infinite (the starting extremes times 1,000,000).
 #pragma once
 
 #include <cstddef>

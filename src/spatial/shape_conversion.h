@@ -1,6 +1,14 @@
 // Standardisation and aggregation: a source shape file with its table becomes a new
 // standard shape file (one polygon per identifier, the summary table). The source is
 // never changed; target files already created stay when a later step fails.
+//
+// Where the rules leave a choice: the target files are created with the summary
+// fields before the source fields are checked; the diagnostic lines are written once
+// both fields have been looked up, before either is checked (a missing field prints
+// position -1 and type 5); within a run of equal identifiers the order, and so the
+// label, is the library quicksort's, which is not stable. Aggregation of a source
+// without shapes returns -1, and a contiguity file that cannot be written leaves the
+// result alone.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,7 @@
 // Results of the shape and linkage operations. They report through these numbers only:
-// 0 (or a count) on success, one negative code per failure.
+// 0 (or a count) on success, one negative code per failure. The two failures the
+// shared readers would raise come back as results too: an unopened shape file as -1,
+// a field of a type that does not read as a number ("Error in reading DBF") as -11.
 #pragma once
 
 #include <cstdint>
