@@ -45,7 +45,8 @@ TEST(ShapeTool, StandardizeLinkAndSmooth) {
                                      ".KMX\nSmoothed Welfare over the 1 "
                                      "nearest neighbours: 6 areas, 5 with a value, 5 smoothed -> " +
                                      o.out + "\n");
-  // Nearest label anchors: 1 -> 2, 2 -> 3 (quicksort order among 1, 3, 5), ...
+  // Nearest anchors: area 1 -> 2; from area 2 the areas 1 and 3 are equally near and
+  // the library's quicksort puts 3 first.
   EXPECT_EQ(readFile(o.out).substr(0, 57),
             "GID,label,Welfare,Welfare_smoothed\n1,A1,10,20\n2,A2,20,30\n");
   o.neighbourhood = {2, 500};
