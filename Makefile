@@ -7,7 +7,7 @@ JOBS       ?= $(shell nproc)
 PREFIX     ?= /usr/local
 CMAKE_GEN  := -G Ninja
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS := parse parse_rule evaluate
+FUZZ_TARGETS := parse parse_rule evaluate shape_files linkage_file
 
 # Every Debian package the build, the tests, the benchmarks and the fuzzers need.
 PACKAGES := cmake ninja-build g++ pkg-config clang libclang-rt-14-dev \
@@ -15,12 +15,18 @@ PACKAGES := cmake ninja-build g++ pkg-config clang libclang-rt-14-dev \
             libshp-dev libpolyclipping-dev libreadstat-dev libtbb-dev libopenblas-dev \
             libsleef-dev librandom123-dev nlohmann-json3-dev
 
-.PHONY: all deps configure build test demo bench sanitize tsan fuzz install clean
+# Optional test dependencies: a browser that checks the SVG maps (chromium) and a real
+# shape file nobody here wrote (the North Carolina counties of r-cran-sf). The tests
+# that use them skip, saying so, when they are absent.
+OPTIONAL_PACKAGES := chromium r-cran-sf
+
+.PHONY: all deps deps-optional configure build test demo bench sanitize tsan fuzz install clean
 
 all: build
 
-deps:
-	@missing=$$(for p in $(PACKAGES); do \
+# Installs those of the packages $(1) that are missing.
+define install-missing
+	@missing=$$(for p in $(1); do \
 	    dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; \
 	  done); \
 	if [ -n "$$missing" ]; then \
@@ -29,6 +35,13 @@ deps:
 	  $$SUDO apt-get update -qq && \
 	  DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq $$missing; \
 	fi
+endef
+
+deps:
+	$(call install-missing,$(PACKAGES))
+
+deps-optional:
+	$(call install-missing,$(OPTIONAL_PACKAGES))
 
 $(BUILD)/build.ninja: | deps
 	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=$(PREFIX)

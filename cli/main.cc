@@ -15,6 +15,8 @@ int main(int argc, char** argv) {
   tessary::cli::addEvalCommand(app);
   tessary::cli::addXtabCommand(app);
   tessary::cli::addDirectCommand(app);
+  tessary::cli::addShapeCommand(app);
+  tessary::cli::addMapCommand(app);
   tessary::cli::addDemoCommand(app);
   tessary::cli::installMessagePrinter();
   CLI11_PARSE(app, argc, argv);

@@ -234,6 +234,109 @@ TESSARY_EXPORT int32_t summaryByShiftedID(void* owner, const char* dataPath, int
                                           unsigned char showMessages, double* keysOut,
                                           double* valuesOut);
 
+/* ---- Shape files and linkage -------------------------------------------------------- */
+/* A spatial path is a stem: when its fourth character from the end is a full stop
+ * the last four characters are dropped ("areas.shp" names "areas"), then ".shp",
+ * ".shx" and ".dbf" are added. A standard shape file is one written by
+ * shapeStandardize or shapeAggregation: polygons with the summary table Seq, GID,
+ * nVertices, nParts, Label, xMin, yMin, xMax, yMax, centerX, centerY, Area, LabelLen.
+ * Micro-units are map coordinates times 1,000,000 truncated toward zero. None of these
+ * functions shows a message except spatialTransform. Results common to them: -1 shape
+ * file not opened, -2 table not opened, -11 a field that should read as a number is
+ * logical or a date, -12 the polygon clipper failed (a coordinate beyond about 2.3e9
+ * map units) or memory ran out. A NULL path is an empty one. */
+
+/* Sums over the summary table path.dbf: *totalVertices, *totalParts and
+ * *totalLabelLength receive the sums of nVertices, nParts and LabelLen (saturating at
+ * INT32_MAX), *maxVertices the largest nVertices. Returns the record count; -2, or -5
+ * without a GID field, leaving the outputs alone. getShapes needs 24 words per shape,
+ * 2 words per part plus 2 per vertex, and the label bytes. */
+TESSARY_EXPORT int32_t getSizes(const char* path, int32_t* totalVertices, int32_t* totalParts,
+                                int32_t* totalLabelLength, int32_t* maxVertices);
+
+/* Fills the caller's buffers with the selected shapes of a standard shape file, in
+ * file order, and returns their number. records: 24 words per shape: 0 shape number,
+ * 1 shape type of the file, 2 vertices, 3 parts, 4 index in coords where its parts
+ * begin, 5 untouched, 6 label length, 7 label index in labels, then doubles at words
+ * 8 GID, 10-16 xMin, yMin, xMax, yMax and 18-20 centerX, centerY (all in micro-units)
+ * and 22 Area. coords: per part its type, its vertex count n, then n (x, y) pairs in
+ * micro-units. labels: the label bytes without terminators. bounds: xmin, ymin, xmax,
+ * ymax of the selected shapes times 1,000,000 (+-infinity when none is selected).
+ * mode 1: filter[0] <= GID <= filter[1]; 2: the table's rectangle meets filter[0..3]
+ * (xmin, ymin, xmax, ymax); 3: filter holds filterCount ascending GIDs (at most the
+ * shape count are used), taken in turn as the file is walked, so a wanted GID that
+ * never comes blocks the rest; any other mode, or a NULL filter: every shape.
+ * Failures (nothing written): -1, -2, -5 no GID, -6 no Label, -7 no centerX, centerY,
+ * Area, XMin, YMin, XMax or YMax, -8 a mode-3 list that is not ascending, -11, -12. */
+TESSARY_EXPORT int32_t getShapes(const char* path, int32_t* records, int32_t* coords, char* labels,
+                                 double* bounds, double* filter, int32_t filterCount,
+                                 int32_t mode);
+
+/* The position (0-based) in records of the first of nShapes shapes, as getShapes
+ * wrote them, that holds the point (x, y) in micro-units by the even-odd rule over all
+ * its rings (lower and left edges inside, upper and right edges outside; holes
+ * excluded); -1 when none does or nShapes < 1. */
+TESSARY_EXPORT int32_t getShapeNo(double x, double y, const int32_t* records,
+                                  const int32_t* coords, int32_t nShapes);
+
+/* Reads idField of every record of path.dbf as a number (a string field as the
+ * number opening its substring [start, start + length), the whole text when start
+ * equals length), divides by 10^shiftDigits and truncates: writes the smallest and
+ * largest result and returns the number of distinct results. checkField must exist.
+ * -2, -5 no idField, -6 no checkField, -11; an empty table returns 0. The outputs
+ * are written only on success. */
+TESSARY_EXPORT int32_t getGeoIDStats(const char* path, const char* idField, const char* checkField,
+                                     int32_t start, int32_t length, int32_t shiftDigits,
+                                     double* minOut, double* maxOut);
+
+/* Writes the standard shape file target (polygons and summary table) from source:
+ * the shapes of each identifier idField (a number, or the number in the substring
+ * [start, start + length) of a string field) become one polygon holding all their
+ * rings, in ascending identifier order, labelled with labelField of the first of
+ * them. Prints one line per field on standard output, "<position> <type> <start>
+ * <length><<<<". Returns 0; -1, -2, -3 target shape file not created, -4 target table
+ * not created, -5 no idField, -6 no labelField, -9 start or length positive for a
+ * numeric idField, -10 labelField not a string field, -11, -12. Target files already
+ * created stay when a later step fails; the source is never changed. */
+TESSARY_EXPORT int32_t shapeStandardize(const char* source, const char* target,
+                                        const char* idField, const char* labelField,
+                                        int32_t start, int32_t length);
+
+/* Writes the standard shape file target from the standard shape file source, whose
+ * idField values must ascend strictly: the polygons whose identifiers agree after the
+ * last shiftDigits digits are dropped are united (holes stay holes) into one polygon
+ * with GID the shortened identifier and the label of the group's first shape; then
+ * writes target.LMX as buildLinkageMatrix(target, 1, 1) does. Returns the number of
+ * groups minus one; -1 .. -6 as shapeStandardize, -8 when the identifiers do not
+ * ascend strictly, -11, -12. */
+TESSARY_EXPORT int32_t shapeAggregation(const char* source, const char* target,
+                                        const char* idField, const char* labelField,
+                                        int32_t shiftDigits);
+
+/* Writes the linkage file of a standard shape file: kind 1 path.LMX (contiguity: a
+ * pair of areas i < j is linked when some vertex of i lies inside the first ring of j
+ * by the even-odd rule; parameter ignored, stored as 1), 2 path.DMX (label anchors,
+ * read as longitude and latitude in degrees, at most parameter km apart on a sphere of
+ * 6371 km), 3 path.KMX (the parameter nearest anchors, nearest first; an area's own
+ * distance counts as infinite). Layout: 32-bit little-endian kind, parameter, n, then
+ * per area its number, its neighbour count and the neighbours. Returns 0 (also for any
+ * other kind, writing nothing); -1 (kind 1), -2 or -7 without centerX or centerY
+ * (kinds 2, 3), -9 when the file cannot be written, -11, -12. */
+TESSARY_EXPORT int32_t buildLinkageMatrix(const char* path, int32_t kind, int32_t parameter);
+
+/* Smooths x (n values, one per area) into out (may be x): kinds 1-3 take the mean of
+ * the finite values of each area's neighbours in the linkage file of that kind, which
+ * must carry the same parameter; kind 4 the mean over every other area weighted by
+ * 1/d^parameter with d the anchors' distance in km (coinciding anchors give no weight).
+ * An area with no finite value to average gets positive infinity. Returns 0 (also for
+ * other kinds, doing nothing); 0xFE when the file or table has another number of
+ * areas than n; 0xFD after the message "Can't read from <file>" or "<file> is
+ * different in structure" (shown as the message box "msgbox": "Unexpected error", a
+ * line feed, the text); for kind 4 the table's results -2, -7, -11 as bytes (0xFE,
+ * 0xF9, 0xF5); 0xF4 when memory ran out. out is written only on success. */
+TESSARY_EXPORT uint8_t spatialTransform(const char* path, double* x, double* out, int32_t n,
+                                        int32_t kind, int32_t parameter);
+
 #ifdef __cplusplus
 }
 #endif

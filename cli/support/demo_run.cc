@@ -9,6 +9,7 @@
 #include "platform/paths.h"
 #include "platform/text.h"
 #include "support/cross_table_run.h"
+#include "support/demo_map.h"
 #include "support/expression_run.h"
 #include "support/synthetic_survey.h"
 #include "tessary.h"
@@ -127,6 +128,7 @@ std::string runDemo(const DemoOptions& options, const ProgressCallback& progress
   out += "\nTables (CrossTabulate) -> " + page +
          "\n  census: summaries of SIZE, ROOMS, EDUC, ELECTRICITY, URBAN\n"
          "  survey, weighted: LNWELFARE by REGION; LNWELFARE by EDUC and URBAN\n";
+  out += writeDemoMap(synthetic.directory, report.censusDaa, report.surveyDaa, options.seed);
   out += "\nNext: tessary info " + report.surveyDaa + "\n";
   return out;
 }

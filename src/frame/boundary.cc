@@ -9,8 +9,12 @@ namespace tessary::detail {
 GuardOutcome reportText(const BoundaryPolicy& policy, void* owner, bool showMessages,
                         const char* text) {
   try {
-    if (policy.showText && showMessages)
-      presentMessage(owner, text, policy.caption, policy.textStyle);
+    if (policy.showText && showMessages) {
+      if (policy.textThroughMessageBox)
+        showMessageBox(text);
+      else
+        presentMessage(owner, text, policy.caption, policy.textStyle);
+    }
     if (policy.logPlace != nullptr) logError(text, policy.logPlace);
   } catch (...) {
     // Reporting must not turn a text failure into another one.

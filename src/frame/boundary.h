@@ -15,6 +15,9 @@ struct BoundaryPolicy {
   unsigned int textStyle = 0x10;  // box style for a thrown text
   int textResult = -2;            // result after a thrown text
   bool showText = true;           // false: a thrown text is returned without a box
+  // true: a thrown text is shown as showMessageBox shows it ("Unexpected error", a
+  // line feed, the text; caption "msgbox"), for exports whose message comes from there.
+  bool textThroughMessageBox = false;
 
   // Any other failure: the text shown (nullptr: no box; may hold one %i for the last
   // system error code), its caption (nullptr: `caption`) and the result.

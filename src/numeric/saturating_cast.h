@@ -17,4 +17,12 @@ inline std::int32_t saturatingInt32(double value) {
   return static_cast<std::int32_t>(value);
 }
 
+inline std::int64_t saturatingInt64(double value) {
+  if (std::isnan(value)) return 0;
+  // 2^63 is the first double beyond the range; the largest value below it converts.
+  if (value >= 9223372036854775808.0) return std::numeric_limits<std::int64_t>::max();
+  if (value <= -9223372036854775808.0) return std::numeric_limits<std::int64_t>::min();
+  return static_cast<std::int64_t>(value);
+}
+
 }  // namespace tessary
