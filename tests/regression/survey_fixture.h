@@ -6,11 +6,13 @@
 #include <cmath>
 #include <cstdint>
 #include <numeric>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "data/data_array.h"
 #include "data/data_set_builder.h"
+#include "regression/regression_trace.h"
 #include "test_support.h"
 
 namespace tessary::testing {
@@ -19,6 +21,8 @@ struct SurveyFixture {
   ScratchDir dir;
   ScopedEnv temporary{"TMPDIR", dir.path().c_str()};
   DataArray levels[2];
+  std::ostringstream traced;  // the library's trace lines while the fixture lives
+  std::ostream* previousTrace = setTraceStream(&traced);
 
   // householdsPerCluster[c] households belong to cluster c.
   explicit SurveyFixture(const std::vector<std::uint32_t>& householdsPerCluster) {
@@ -36,6 +40,8 @@ struct SurveyFixture {
       levels[level].loadHeader();
     }
   }
+
+  ~SurveyFixture() { setTraceStream(previousTrace); }
 
   std::string daa() const { return dir.file("survey.daA"); }
 
