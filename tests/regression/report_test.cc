@@ -23,10 +23,8 @@ TEST(Report, AlignmentCutsAndPads) {
 struct HandFit : Regression {
   std::vector<double> packed{10.5, 0, 50, 0, 0, 2782};
   explicit HandFit(const std::string& report) {
-    regressors = {Regressor{.name = "_intercept_", .label = "Intercept", .flags = 3},
-                  Regressor{.name = "AVERY_LONG_NAME_X",
-                            .label = "a label that is longer than twenty five chars",
-                            .flags = 1}};
+    regressors = {{"_intercept_", "", 0, "Intercept", 3},
+                  {"AVERY_LONG_NAME_X", "", 0, "a label that is longer than twenty five chars", 1}};
     numOfRgrs = 2;
     selected = {0, 1};
     nModel = 2;
