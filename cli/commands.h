@@ -16,6 +16,7 @@ void addInfoCommand(CLI::App& app);
 void addExportCommand(CLI::App& app);
 void addEvalCommand(CLI::App& app);
 void addXtabCommand(CLI::App& app);
+void addModelCommand(CLI::App& app);
 
 // Runs a command's work; a failure is printed as "tessary <command>: <text>" on
 // standard error and makes the tool's exit status 1.

@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
   tessary::cli::addExportCommand(app);
   tessary::cli::addEvalCommand(app);
   tessary::cli::addXtabCommand(app);
+  tessary::cli::addModelCommand(app);
   tessary::cli::addDemoCommand(app);
   tessary::cli::installMessagePrinter();
   CLI11_PARSE(app, argc, argv);
