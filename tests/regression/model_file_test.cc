@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
+#include "regression/model_survey.h"
 #include "regression/regression.h"
 #include "test_support.h"
 
@@ -134,6 +136,36 @@ TEST(ModelFile, AFailedSaveLeavesTheOldFileWhole) {
   fillModel(model);
   EXPECT_FALSE(model.saving(path));
   EXPECT_EQ(readFile(path), "old content");
+}
+
+// Writes the fuzz targets' seed corpora into $TESSARY_SEED_DIR/{model_file,project}
+// (nothing without it): the files above, a built and a fitted model, project files.
+TEST(ModelFile, FuzzSeeds) {
+  const char* seeds = std::getenv("TESSARY_SEED_DIR");
+  if (seeds == nullptr) GTEST_SKIP() << "TESSARY_SEED_DIR not set";
+  const std::string root = seeds;
+  std::filesystem::create_directories(root + "/model_file");
+  std::filesystem::create_directories(root + "/project");
+  const std::string tagged = std::string("101\xA5", 4) + expectedBody();
+  writeFile(root + "/model_file/seed01", tagged);
+  writeFile(root + "/model_file/seed02", expectedBody());
+  testing::ModelSurvey built(2);
+  writeFile(root + "/model_file/seed03", readFile(built.model));
+  testing::ModelSurvey fitted;
+  fitted.mark({"X1", "Z"});
+  std::vector<std::uint8_t> mask(25, 0);
+  std::vector<double> sscp(36);
+  makeSSCP(fitted.survey.daa().c_str(), fitted.model.c_str(), mask.data(), fitted.w.data(),
+           sscp.data());
+  OLSRegression(fitted.model.c_str(), sscp.data(), "");
+  writeFile(root + "/model_file/seed04", readFile(fitted.model));
+  const char* projects[] = {
+      "[PROJECT]\nType=0\nMaskFile=m.gmk\n[DataArray]\nSurvey=s.daA\nCensus=c.daA\n",
+      "[SelectedVars]\nNumber=3\nVarList=A,B,C\nSPosition=0,1,2\nCPosition=0,0,1\n",
+      "[DataArray]\nSurvey=project.ini\n[Session]\nbetaModelName0=b.mdl\n[SimCFG]\nOutputfile=o\n",
+  };
+  for (int i = 0; i < 3; ++i)
+    writeFile(root + "/project/seed0" + std::to_string(i + 1), projects[i]);
 }
 
 }  // namespace
