@@ -18,7 +18,7 @@ namespace tessary {
 class RegressionData;
 
 // Records read per block: a block of 60 columns stays within a few megabytes.
-inline constexpr std::int64_t kDesignBlockRecords = 4096;
+inline constexpr std::int64_t kDesignBlockRecords = 8192;
 
 class DesignPlan {
  public:
@@ -38,10 +38,12 @@ class DesignPlan {
     int variable = -1;  // index into variables_, -1 for none
     bool dummy = false;
     std::int32_t code = 0;
+    bool direct = false;  // the variable alone, read straight into its column
   };
   int variableIndex(const std::string& name);
 
   std::vector<std::string> variables_;
+  std::vector<bool> shared_;  // read into a block of values that several columns use
   std::vector<Column> columns_;
   bool needsYhat_ = false;
 };
@@ -54,11 +56,17 @@ class DesignReader {
   DesignReader(RegressionData& data, const DesignPlan& plan, const std::uint8_t* mask,
                const double* yhat = nullptr);
 
+  // From now on every row is multiplied by the square root of its weight (weights[i]
+  // for the i-th row), so that A'A of the rows is X'WX. REQUIRES: weights >= 0.
+  void scaleByRootsOf(const double* weights) { rootsOf_ = weights; }
+
   // Fills the rows of records fromRec..toRec: column c of row r at out[c*ld + r].
   // Blocks must come in record order. Returns the number of rows.
   std::size_t fill(std::int64_t fromRec, std::int64_t toRec, double* out, std::size_t ld);
 
  private:
+  // Sizes the buffers and finds the block's rows and their factors.
+  std::size_t startBlock(std::int64_t fromRec, std::int64_t toRec);
   // Reads a variable's block and keeps the rows.
   void readRows(const std::string& name, std::int64_t fromRec, std::int64_t toRec, double* rows);
   void fillColumn(const DesignPlan::Column& column, std::size_t rows, double* out) const;
@@ -67,12 +75,15 @@ class DesignReader {
   const DesignPlan& plan_;
   const std::uint8_t* mask_;
   const double* yhat_;
+  const double* rootsOf_ = nullptr;
   std::size_t rowsDone_ = 0;
   std::size_t blockRows_ = 0;            // capacity of each block below
+  bool dense_ = true;                    // every record of the block is a row
   std::vector<std::uint32_t> included_;  // offsets of the block's rows among its records
   ColumnBuffer<double> raw_;
-  ColumnBuffer<double> values_;  // one block of rows per variable
+  ColumnBuffer<double> values_;  // one block of rows per shared variable
   ColumnBuffer<double> powers_;  // the predicted value and its square
+  ColumnBuffer<double> scale_;   // the rows' factors: roots of the weights, or 1
 };
 
 // Calls work(fromRec, toRec) for consecutive blocks covering records 1..records.

@@ -1,6 +1,6 @@
 // The data stage: design matrices and weighted cross-products, streamed from the data
 // a block of records at a time so that no more than a few blocks are ever held.
-#include <cmath>
+#include <algorithm>
 #include <numeric>
 
 #include "numeric/blas.h"
@@ -11,25 +11,14 @@
 namespace tessary {
 namespace {
 
-// Adds the block's weighted cross-products to the upper triangle of `full` (p x p).
-// Non-negative weights go in as square roots, one symmetric rank-k update; any other
-// weight takes the general product with the weighted copy.
-void accumulateBlock(double* block, std::size_t rows, int ld, int p, const double* w,
+// Adds the block's weighted cross-products to the upper triangle of `full` (p x p):
+// rows already scaled by the roots of their weights go into one symmetric rank-k
+// update; otherwise (a weight below zero or not a number) the general product of the
+// rows with their weighted copy.
+void accumulateBlock(const double* block, std::size_t rows, int ld, int p, const double* w,
                      ColumnBuffer<double>& weighted, double* full) {
   const int k = static_cast<int>(rows);
   if (w == nullptr) {
-    blas::addGram(p, k, block, ld, full, p);
-    return;
-  }
-  bool nonNegative = true;
-  for (std::size_t r = 0; r < rows && nonNegative; ++r)
-    nonNegative = w[r] >= 0.0;
-  if (nonNegative) {
-    for (int c = 0; c < p; ++c) {
-      double* column = block + static_cast<std::size_t>(c) * ld;
-      for (std::size_t r = 0; r < rows; ++r)
-        column[r] *= std::sqrt(w[r]);
-    }
     blas::addGram(p, k, block, ld, full, p);
     return;
   }
@@ -50,14 +39,23 @@ std::vector<double> Regression::crossProductsOf(std::span<const std::int32_t> or
   const int p = static_cast<int>(plan.columnCount());
   std::vector<double> full(static_cast<std::size_t>(p) * p, 0.0);
   DesignReader reader(data(), plan, mBuffer);
+  const double* general = nullptr;  // weights that cannot go in as roots
+  if (weights != nullptr) {
+    const bool roots =
+        std::all_of(weights, weights + std::max(nObs, 0), [](double w) { return w >= 0.0; });
+    if (roots)
+      reader.scaleByRootsOf(weights);
+    else
+      general = weights;
+  }
   const int ld = static_cast<int>(kDesignBlockRecords);
   ColumnBuffer<double> block(static_cast<std::size_t>(ld) * std::max(p, 1));
   ColumnBuffer<double> weighted;
   std::size_t done = 0;
   forEachRecordBlock(nRecs, [&](std::int64_t from, std::int64_t to) {
     const std::size_t rows = reader.fill(from, to, block.data(), ld);
-    const double* w = weights == nullptr ? nullptr : weights + done;
-    accumulateBlock(block.data(), rows, ld, p, w, weighted, full.data());
+    accumulateBlock(block.data(), rows, ld, p, general == nullptr ? nullptr : general + done,
+                    weighted, full.data());
     done += rows;
   });
   return full;

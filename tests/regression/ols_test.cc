@@ -55,16 +55,23 @@ TEST(Sscp, PackedUpperTriangleOfTheIncludedWeightedCrossProducts) {
 
   EXPECT_EQ(std::vector<std::int64_t>(written->rowOffset.begin(), written->rowOffset.end()),
             (std::vector<std::int64_t>{0, 7, 13, 18, 22, 25, 27, 28}));
-  for (int i = 0; i < 8; ++i) {
-    for (int j = i; j < 8; ++j) {
-      long double sum = 0;
-      std::size_t t = 0;
-      for (std::size_t r = 0; r < 200; ++r)
-        if (included[r]) {
-          const std::vector<double> row = candidateRow(s, r);
-          sum += weights[t++] * static_cast<long double>(row[i]) * row[j];
-        }
-      expectClose(sum, packed[static_cast<std::size_t>(written->rowOffset[i] + j)], "S(i,j)");
+  // Non-negative weights and, after one is made negative, the general product.
+  for (int pass = 0; pass < 2; ++pass) {
+    if (pass == 1) {
+      weights[3] = -weights[3];
+      makeSSCP(s.survey.daa().c_str(), s.model.c_str(), mask.data(), weights.data(), packed.data());
+    }
+    for (int i = 0; i < 8; ++i) {
+      for (int j = i; j < 8; ++j) {
+        long double sum = 0;
+        std::size_t t = 0;
+        for (std::size_t r = 0; r < 200; ++r)
+          if (included[r]) {
+            const std::vector<double> row = candidateRow(s, r);
+            sum += weights[t++] * static_cast<long double>(row[i]) * row[j];
+          }
+        expectClose(sum, packed[static_cast<std::size_t>(written->rowOffset[i] + j)], "S(i,j)");
+      }
     }
   }
 }
