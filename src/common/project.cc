@@ -142,23 +142,22 @@ CProject::InitReport CProject::describeInitFailure(std::exception_ptr failure, i
 }
 
 void CProject::loadSurveyCDA() {
-  try {
-    if (!survey_) raiseFailure("no survey");
-    survey_->load();
-  } catch (const Failure&) {
-    raiseFailure("CProject::loadSurveyCDA: loading error.\n");
-  }
+  loadData(survey_.get(), "CProject::loadSurveyCDA: loading error.\n");
   surveyReady_ = true;
 }
 
 void CProject::loadCensusCDA() {
-  try {
-    if (!census_) raiseFailure("no census");
-    census_->load();
-  } catch (const Failure&) {
-    raiseFailure("CProject::loadCensusCDA: loading error.\n");
-  }
+  loadData(census_.get(), "CProject::loadCensusCDA: loading error.\n");
   censusReady_ = true;
+}
+
+void CProject::loadData(CDA* data, const char* failure) {
+  try {
+    if (data == nullptr) raiseFailure(failure);
+    data->load();
+  } catch (const Failure&) {
+    raiseFailure(failure);
+  }
 }
 
 void CProject::selectIn(CDA& data, const std::vector<int>& levels, unsigned levelMask) {

@@ -81,6 +81,7 @@ class CProject {
   void readKeys(int& marker);
   std::string readKey(const char* section, const char* key, const char* fallback = "") const;
   std::string absolute(const std::string& file) const;
+  static void loadData(CDA* data, const char* failure);
   void selectIn(CDA& data, const std::vector<int>& levels, unsigned levelMask);
 
   std::unique_ptr<CDA> survey_;

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <stdexcept>
+#include <tuple>
 
 #include "platform/profile.h"
 #include "regression/survey_fixture.h"
@@ -27,24 +28,20 @@ TEST(Project, ReadsKeysResolvesPathsAndWritesTheDefaultMaskBack) {
   MessageRecorder boxes;
   CProject project;
   project._init(path);
-  EXPECT_TRUE(boxes.messages().empty());
-  EXPECT_TRUE(project.projectReady());
+  EXPECT_TRUE(boxes.messages().empty() && project.projectReady());
   const std::string home = survey.dir.path() + "/";
+  EXPECT_EQ((std::vector<std::string>{project.householdSizeVariable, project.surveyPath,
+                                      project.censusPath, project.betaModelName,
+                                      project.betaModelNames[0], project.betaModelNames[1],
+                                      project.alphaModelNames[1], project.scriptFile,
+                                      project.outputFile, project.surveyFilter, project.maskFile}),
+            (std::vector<std::string>{"SIZE", home + "survey.daA", "/abs/census.daA", "beta",
+                                      home + "b0.mdl", "", "/x/a1.mdl", home + "s.txt",
+                                      home + "out/sim.txt", "X>1", home + "proj.gmk"}));
   EXPECT_EQ(project.type, 1);
   EXPECT_EQ(project.selectedCount, 0);
-  EXPECT_EQ(project.householdSizeVariable, "SIZE");
-  EXPECT_EQ(project.surveyPath, home + "survey.daA");
-  EXPECT_EQ(project.censusPath, "/abs/census.daA");
-  EXPECT_EQ(project.betaModelName, "beta");
-  EXPECT_EQ(project.betaModelNames[0], home + "b0.mdl");
-  EXPECT_EQ(project.betaModelNames[1], "");
-  EXPECT_EQ(project.alphaModelNames[1], "/x/a1.mdl");
-  EXPECT_EQ(project.scriptFile, home + "s.txt");
-  EXPECT_EQ(project.outputFile, home + "out/sim.txt");
-  EXPECT_EQ(project.surveyFilter, "X>1");
   EXPECT_EQ(project.selectedVariables, (std::vector<std::string>{"A", "B", "C"}));
   EXPECT_EQ(project.surveyLevels, (std::vector<int>{0, 1, 0}));
-  EXPECT_EQ(project.maskFile, home + "proj.gmk");
   EXPECT_EQ(profileString(path, "PROJECT", "MaskFile", "", 256), home + "proj.gmk");
 }
 
@@ -62,13 +59,15 @@ TEST(Project, SelectsVariablesInTheirLevelsOutsideTheMask) {
             "Survey object is not ready. \nPlease call its loadSurveyCDA(...) method first.");
   project.loadSurveyCDA();
   project.survey().level(1).find("D")->selected = 1;
+  auto selected = [&](int level, const char* name) {
+    return project.survey().level(level).find(name)->selected;
+  };
   project.setSelectedVars(2);
-  EXPECT_EQ(project.survey().level(0).find("A")->selected, 1);
-  EXPECT_EQ(project.survey().level(0).find("C")->selected, 1);
-  EXPECT_EQ(project.survey().level(1).find("B")->selected, 0);
-  EXPECT_EQ(project.survey().level(1).find("D")->selected, 0);
+  EXPECT_EQ(
+      (std::vector<int>{selected(0, "A"), selected(0, "C"), selected(1, "B"), selected(1, "D")}),
+      (std::vector<int>{1, 1, 0, 0}));
   project.setSelectedVars(0);
-  EXPECT_EQ(project.survey().level(1).find("B")->selected, 1);
+  EXPECT_EQ(selected(1, "B"), 1);
 
   CProject missing;
   missing._init(survey.project("A,Z", "0,0"));
@@ -85,11 +84,11 @@ TEST(Project, InitFailuresAreShownWithTheirStepMarker) {
   project._init(survey.project("A", "0"));
   EXPECT_FALSE(project.projectReady());
   ASSERT_EQ(boxes.messages().size(), 1u);
-  EXPECT_EQ(boxes.messages()[0].caption, "CProject::_init()");
-  EXPECT_EQ(boxes.messages()[0].style, 0x40u);
-  EXPECT_EQ(boxes.messages()[0].text,
-            ".daA file is incomplete (missing cluster header)\nAfter successfully executing "
-            "line: 136\nIn file: common/CProject.");
+  const testing::ShownMessage& box = boxes.messages()[0];
+  EXPECT_EQ(std::tie(box.caption, box.style, box.text),
+            std::make_tuple("CProject::_init()", 0x40u,
+                            ".daA file is incomplete (missing cluster header)\nAfter successfully "
+                            "executing line: 136\nIn file: common/CProject."));
   EXPECT_EQ(failureText([&] { project.loadSurveyCDA(); }),
             "CProject::loadSurveyCDA: loading error.\n");
 
@@ -98,10 +97,6 @@ TEST(Project, InitFailuresAreShownWithTheirStepMarker) {
   CProject::InitReport denied = CProject::describeInitFailure(other, 223);
   EXPECT_EQ(denied.style, 0x10u);
   EXPECT_EQ(denied.text.substr(0, 42), "Access is denied.\nDon't try to open a proj");
-  errno = 0;
-  EXPECT_EQ(CProject::describeInitFailure(other, 223).text,
-            "Unexpected error occurs. \nAfter successfully executing line: 223\nIn file: "
-            "common/CProject.\nProcessing:");
 }
 
 }  // namespace
