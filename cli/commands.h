@@ -19,6 +19,7 @@ void addXtabCommand(CLI::App& app);
 void addDirectCommand(CLI::App& app);
 void addShapeCommand(CLI::App& app);
 void addMapCommand(CLI::App& app);
+void addModelCommand(CLI::App& app);
 
 // Runs a command's work; a failure is printed as "tessary <command>: <text>" on
 // standard error and makes the tool's exit status 1.

@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
   tessary::cli::addDirectCommand(app);
   tessary::cli::addShapeCommand(app);
   tessary::cli::addMapCommand(app);
+  tessary::cli::addModelCommand(app);
   tessary::cli::addDemoCommand(app);
   tessary::cli::installMessagePrinter();
   CLI11_PARSE(app, argc, argv);

@@ -337,8 +337,84 @@ TESSARY_EXPORT int32_t buildLinkageMatrix(const char* path, int32_t kind, int32_
 TESSARY_EXPORT uint8_t spatialTransform(const char* path, double* x, double* out, int32_t n,
                                         int32_t kind, int32_t parameter);
 
+/* ---- Regression ------------------------------------------------------------------- *
+ * A model file holds one model: its dependent variable, weight variable, condition and
+ * candidate regressors (the intercept first), and after a fit the coefficients and
+ * statistics. mBuffer is a record bitmap over the household level (record 1 in the
+ * lowest bit of byte 0, a set bit excludes the record); the model's condition adds its
+ * exclusions to it, and they stay in the caller's buffer. weights holds one weight per
+ * included record, in record order (NULL: every weight 1). The packed SSCP of a model
+ * with n candidates holds (n+1)(n+2)/2 doubles: the upper triangle, row by row, of the
+ * weighted cross-products of the candidates and the dependent variable (last). Trace
+ * lines go to standard output. NULL paths name no file. */
+
+/* Reads the model file, applies its condition to mBuffer, writes the model file back
+ * with the included count and total weight, and writes the packed SSCP of every
+ * candidate to sscpOut. Returns the number of included records. A failure shows a box
+ * captioned "makeSSCP" and returns -2 ("Can't make SSCP" when the model has no
+ * dependent variable; -1 after an unexpected failure); sscpOut is then unreliable. */
+TESSARY_EXPORT int32_t makeSSCP(const char* cdaPath, const char* modelFile, unsigned char* mBuffer,
+                                double* weights, double* sscpOut);
+
+/* Fits the model of the model file (the intercept and the regressors marked in it) by
+ * least squares from the packed SSCP, writes coefficients, standard errors, p-values
+ * and statistics back into the model file and appends the "OLS estimation" report to
+ * reportFile (none when empty). Returns the number of regressors fitted; 0 for a model
+ * marking none (nothing written); -1 when sscp[0] is not above 0 (nothing touched) or
+ * the cross-product matrix is singular (the file then records the failed fit); -2 when
+ * the model file cannot be read or written. */
+TESSARY_EXPORT int16_t OLSRegression(const char* modelFile, double* sscp, const char* reportFile);
+
+/* Builds the model file of dependent variable LHS from the variables selected in the
+ * project's survey data set (every category of a categorical variable as a dummy; with
+ * yhatLevel 1 or 2 the predicted value, its square and the interactions), or, when the
+ * model file exists, adds newly selected variables and drops deselected ones. Returns
+ * the record count; a failure shows a box captioned "Build model from CDA" and returns
+ * -2 (-1 after an unexpected failure), leaving an existing model file as it was. */
+TESSARY_EXPORT int32_t buildModelFromCombinedDataset(const char* projectFile, const char* modelFile,
+                                                     const char* LHS, int32_t yhatLevel);
+
+/* Writes the design matrix column by column, nObs rows each: the intercept, the
+ * regressors (mode 0-2: those of the model; 3-5: every candidate), then the dependent
+ * variable. xOut holds nObs x (columns + 1) doubles. Returns nObs; a failure shows a
+ * box captioned "getRegressors" and returns -1 ("Can't get X" when the model has no
+ * column), or -2 without a box after an unexpected failure. */
+TESSARY_EXPORT int32_t getRegressors(const char* cdaPath, const char* modelFile,
+                                     unsigned char* mBuffer, double* weights, double* xOut,
+                                     int32_t mode);
+
+/* Writes, for the included records, the dependent variable to yOut, the fitted model's
+ * predictions to yhatOut and their differences to residOut; each holds as many doubles
+ * as the data set has records (they serve as work space). Returns 0; a failure shows a
+ * box captioned "Error in retrieving the residual" and returns -2 (-1 after an
+ * unexpected failure). */
+TESSARY_EXPORT int16_t getResidual(const char* cdaPath, const char* modelFile,
+                                   unsigned char* mBuffer, double* weights, double* yOut,
+                                   double* yhatOut, double* residOut);
+
+/* Copies, in order, the values of the records whose bit is clear in mBuffer (nRecs
+ * records) to out; returns how many. NULL arguments show a box captioned "Error in
+ * retrieving the residual" and return -2. */
+TESSARY_EXPORT int32_t getCleanVector(const double* values, const unsigned char* mBuffer,
+                                      int32_t nRecs, double* out);
+
+/* Reads bytes from..to (0-based, inclusive) of fileName into buffer (to - from + 1
+ * bytes); the file is created when absent. Returns the bytes read (0 when to < from).
+ * A file that cannot be opened or read shows a box captioned "msgbox" and returns 0. */
+TESSARY_EXPORT int32_t readFileSection(const char* fileName, int32_t from, int32_t to,
+                                       void* buffer);
+
 #ifdef __cplusplus
 }
+#endif
+
+#ifdef __cplusplus
+/* Fits the model of the model file directly from the data (no SSCP) and writes the
+ * results into the model file. Returns 0, or -1 (no box) when the fit fails (singular
+ * cross-products, negative sums of squares) or anything else does. The one export with
+ * C++ linkage: its symbol is _Z9simpleOLSPcS_PhPd. */
+TESSARY_EXPORT int16_t simpleOLS(char* cdaPath, char* modelFile, unsigned char* mBuffer,
+                                 double* weights);
 #endif
 
 #endif /* TESSARY_H_ */

@@ -7,14 +7,25 @@
 
 namespace tessary {
 
-void writeCountedString(File& file, std::string_view text) {
-  if (text.size() > 32767) text = text.substr(0, 32767);
+namespace {
+
+constexpr std::size_t kLongestCountedString = 32767;
+
+}  // namespace
+
+void appendCountedString(std::string& out, std::string_view text) {
+  if (text.size() > kLongestCountedString) text = text.substr(0, kLongestCountedString);
   const auto length = static_cast<std::uint16_t>(text.size());
-  const unsigned char prefix[2] = {static_cast<unsigned char>(length & 0xFF),
-                                   static_cast<unsigned char>(length >> 8)};
-  bool complete = file.write(prefix, 2) == 2;
-  if (complete && length > 0) complete = file.write(text.data(), length) == length;
-  if (!complete) raiseFailure("Fail to complete string writing :" + std::string(text));
+  out += static_cast<char>(length & 0xFF);
+  out += static_cast<char>(length >> 8);
+  out += text;
+}
+
+void writeCountedString(File& file, std::string_view text) {
+  std::string counted;
+  appendCountedString(counted, text);
+  if (file.write(counted.data(), counted.size()) != counted.size())
+    raiseFailure("Fail to complete string writing :" + std::string(text));
 }
 
 std::string readCountedString(File& file) {

@@ -13,6 +13,9 @@ class File;
 // longer than 32767 bytes are cut to that length.
 void writeCountedString(File& file, std::string_view text);
 
+// Appends the counted form of `text` (cut to 32767 bytes) to an in-memory file image.
+void appendCountedString(std::string& out, std::string_view text);
+
 // Reads a counted string at the file's position; throws "Can't retrieve string length"
 // or "Can't retrieve whole string" when the file ends first.
 std::string readCountedString(File& file);

@@ -12,4 +12,8 @@ bool isMissingFileError(int code) {
   return code == ENOENT || code == ENOTDIR;
 }
 
+bool isAccessDeniedError(int code) {
+  return code == EACCES || code == EPERM;
+}
+
 }  // namespace tessary

@@ -10,4 +10,7 @@ void clearSystemError();
 // True when `code` says the file or a directory on its path does not exist.
 bool isMissingFileError(int code);
 
+// True when `code` says the system refused access (the Windows "access denied").
+bool isAccessDeniedError(int code);
+
 }  // namespace tessary

@@ -1,0 +1,161 @@
+// `tessary model build|ols|show`: regression models of a project's survey through the
+// library's exports (buildModelFromCombinedDataset, makeSSCP, OLSRegression).
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "commands.h"
+#include "common/project.h"
+#include "frame/failure.h"
+#include "platform/directories.h"
+#include "platform/file.h"
+#include "platform/paths.h"
+#include "platform/text.h"
+#include "regression/model_sample.h"
+#include "regression/model_summary.h"
+#include "regression/regression.h"
+#include "regression/regression_trace.h"
+#include "tessary.h"
+
+namespace tessary::cli {
+namespace {
+
+constexpr const char* kExample = R"(Example (the survey of `tessary demo --dir demo`):
+  $ printf '[DataArray]\nSurvey=survey.daA\n[SelectedVars]\nVarList=SIZE,ROOMS,EDUC,CL_ELECTRICITY\nSPosition=0,0,0,1\n' > demo/survey.ini
+  $ tessary model build demo/survey.ini demo/welfare.mdl --lhs LNWELFARE
+  $ tessary model ols demo/survey.ini demo/welfare.mdl --use SIZE,ROOMS,EDUC_2,EDUC_3,EDUC_4,CL_ELECTRICITY
+  $ tessary model show demo/welfare.mdl
+)";
+
+struct ModelOptions {
+  std::string project;
+  std::string model;
+  std::string lhs;
+  int yhat = 0;
+  std::vector<std::string> use;
+  std::string report;
+  bool verbose = false;
+};
+
+// Keeps the library's trace lines off standard output unless asked for.
+class TraceChoice {
+ public:
+  explicit TraceChoice(bool verbose) : previous_(setTraceStream(verbose ? &std::cout : nullptr)) {}
+  ~TraceChoice() { setTraceStream(previous_); }
+
+ private:
+  std::ostream* previous_;
+};
+
+void readModel(Regression& model, const std::string& path) {
+  if (!model.loading(path)) raiseFailure("cannot open the model file " + path);
+}
+
+// Marks exactly the named regressors (and the intercept) as the model.
+void markRegressors(const std::string& path, const std::vector<std::string>& names) {
+  Regression model;
+  readModel(model, path);
+  for (Regressor& record : model.regressors)
+    record.flags &= static_cast<std::uint8_t>(~kInModel);
+  for (const std::string& name : names) {
+    bool found = false;
+    for (Regressor& record : model.regressors)
+      if (upperCase(record.name) == upperCase(name)) record.flags |= kInModel, found = true;
+    if (!found) raiseFailure("the model has no regressor " + name);
+  }
+  if (!model.saving(path)) raiseFailure("cannot write the model file " + path);
+}
+
+void runBuild(const ModelOptions& options) {
+  TraceChoice trace(options.verbose);
+  const std::int32_t records = buildModelFromCombinedDataset(
+      options.project.c_str(), options.model.c_str(), options.lhs.c_str(), options.yhat);
+  if (records < 0) raiseFailure("the model file was not built");
+  Regression model;
+  readModel(model, options.model);
+  std::printf("Wrote %s: %d candidate regressors for %s from %d records\n", options.model.c_str(),
+              model.numOfRgrs, model.LHS.c_str(), records);
+  std::fputs(modelSummary(model).c_str(), stdout);
+}
+
+// The report of one OLS fit, written to `reportPath`.
+void fitByOls(const ModelOptions& options, const std::string& reportPath) {
+  CProject project;
+  project._init(options.project);
+  if (!project.projectReady()) raiseFailure("cannot read the project " + options.project);
+  if (!options.use.empty()) markRegressors(options.model, options.use);
+  ModelSample sample = modelSample(project.surveyPath, options.model);
+  Regression model;
+  readModel(model, options.model);
+  std::vector<double> sscp(static_cast<std::size_t>(packedSize(model.numOfRgrs)));
+  double* weights = sample.weights.empty() ? nullptr : sample.weights.data();
+  if (makeSSCP(project.surveyPath.c_str(), options.model.c_str(), sample.mask.data(), weights,
+               sscp.data()) < 0)
+    raiseFailure("the cross-products could not be formed");
+  const std::int16_t fitted = OLSRegression(options.model.c_str(), sscp.data(), reportPath.c_str());
+  if (fitted == 0) raiseFailure("the model file marks no regressor; choose some with --use");
+  if (fitted == -1)
+    raiseFailure(sscp[0] > 0.0 ? "the cross-product matrix is singular" : "no record is included");
+  if (fitted < 0) raiseFailure("the model file could not be read or written");
+}
+
+void runOls(const ModelOptions& options) {
+  TraceChoice trace(options.verbose);
+  std::string scratch;
+  std::string reportPath = options.report;
+  if (reportPath.empty()) {
+    scratch = createUniqueDirectory(temporaryDirectory(), "tessary-model-");
+    if (scratch.empty()) raiseFailure("cannot create a temporary directory");
+    reportPath = scratch + "report.txt";
+  }
+  std::string report;
+  try {
+    fitByOls(options, reportPath);
+    readWholeFile(reportPath, report);
+  } catch (...) {
+    if (!scratch.empty()) removeDirectoryTree(scratch);
+    throw;
+  }
+  if (!scratch.empty()) removeDirectoryTree(scratch);
+  std::fputs(report.c_str(), stdout);
+}
+
+void runShow(const ModelOptions& options) {
+  Regression model;
+  readModel(model, options.model);
+  std::printf("%s: ", options.model.c_str());
+  std::fputs(modelSummary(model).c_str(), stdout);
+}
+
+}  // namespace
+
+void addModelCommand(CLI::App& app) {
+  auto options = std::make_shared<ModelOptions>();
+  auto* model = app.add_subcommand("model", "Build, fit and show regression models");
+  model->require_subcommand(1);
+  model->footer(kExample);
+  auto* build = model->add_subcommand(
+      "build", "Build (or refresh) a model file from the project's selected variables");
+  auto* ols = model->add_subcommand("ols", "Fit a model file by weighted least squares");
+  auto* show = model->add_subcommand("show", "Describe a model file");
+  for (CLI::App* command : {build, ols}) {
+    command->add_option("PROJECT", options->project, "The project file (INI)")->required();
+    command->add_flag("--verbose", options->verbose, "Print the library's trace lines");
+    command->footer(kExample);
+  }
+  for (CLI::App* command : {build, ols, show})
+    command->add_option("MODEL", options->model, "The model file")->required();
+  build->add_option("--lhs", options->lhs, "The dependent variable")->required();
+  build->add_option("--yhat", options->yhat, "Powers of the predicted value among the candidates")
+      ->check(CLI::Range(0, 2));
+  ols->add_option("--use", options->use, "The regressors of the model (default: as marked)")
+      ->delimiter(',');
+  ols->add_option("--report", options->report, "Also append the report to this file");
+  build->callback([options] { runCommand("model build", [&] { runBuild(*options); }); });
+  ols->callback([options] { runCommand("model ols", [&] { runOls(*options); }); });
+  show->callback([options] { runCommand("model show", [&] { runShow(*options); }); });
+}
+
+}  // namespace tessary::cli

@@ -1,0 +1,31 @@
+#include "numeric/blas.h"
+
+#include <cblas.h>
+
+namespace tessary::blas {
+
+void addGram(int n, int k, const double* a, int lda, double* c, int ldc) {
+  if (n < 1 || k < 1) return;
+  cblas_dsyrk(CblasColMajor, CblasUpper, CblasTrans, n, k, 1.0, a, lda, 1.0, c, ldc);
+}
+
+void addCrossProduct(int n, int k, const double* a, const double* b, int ld, double* c, int ldc) {
+  if (n < 1 || k < 1) return;
+  cblas_dgemm(CblasColMajor, CblasTrans, CblasNoTrans, n, n, k, 1.0, a, ld, b, ld, 1.0, c, ldc);
+}
+
+void multiply(int m, int n, const double* a, int lda, const double* x, double* y) {
+  if (m < 1) return;
+  if (n < 1) {
+    for (int i = 0; i < m; ++i)
+      y[i] = 0.0;
+    return;
+  }
+  cblas_dgemv(CblasColMajor, CblasNoTrans, m, n, 1.0, a, lda, x, 1, 0.0, y, 1);
+}
+
+double dot(int n, const double* x, const double* y) {
+  return n < 1 ? 0.0 : cblas_ddot(n, x, 1, y, 1);
+}
+
+}  // namespace tessary::blas

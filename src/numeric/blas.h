@@ -1,0 +1,20 @@
+// Dense products through CBLAS (OpenBLAS): the one place the library calls a BLAS.
+// Matrices are column-major with an explicit leading dimension. For a given thread
+// setting each routine sums in a fixed order, so results repeat from run to run.
+#pragma once
+
+namespace tessary::blas {
+
+// Upper triangle of C (n x n, leading dimension ldc) += A'A, A k x n (leading lda).
+void addGram(int n, int k, const double* a, int lda, double* c, int ldc);
+
+// C (n x n, leading dimension ldc) += A'B, A and B k x n with leading dimension ld.
+void addCrossProduct(int n, int k, const double* a, const double* b, int ld, double* c, int ldc);
+
+// y (m) = A x, A m x n with leading dimension lda.
+void multiply(int m, int n, const double* a, int lda, const double* x, double* y);
+
+// The inner product of x and y (n elements each).
+double dot(int n, const double* x, const double* y);
+
+}  // namespace tessary::blas

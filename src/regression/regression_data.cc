@@ -1,0 +1,143 @@
+#include "regression/regression_data.h"
+
+#include <algorithm>
+
+#include "data/cda.h"
+#include "data/record_bitmap.h"
+#include "expr/expression_evaluation.h"
+#include "expr/expression_parser.h"
+#include "frame/failure.h"
+#include "platform/column_memory.h"
+#include "platform/text.h"
+
+namespace tessary {
+namespace {
+
+// Records read at a time when only the included ones are kept.
+constexpr std::int64_t kReadBlock = 8192;
+
+VariableFacts factsOf(const VariableRecord& record, int level) {
+  VariableFacts facts;
+  facts.name = textOf(record.name);
+  facts.level = level;
+  facts.kind = record.kind;
+  facts.stored = !record.isExpression();
+  facts.selected = record.selected == 1;
+  facts.label = textOf(record.textB);
+  facts.minValue = record.minValue;
+  facts.maxValue = record.maxValue;
+  return facts;
+}
+
+}  // namespace
+
+RegressionData::RegressionData() = default;
+RegressionData::~RegressionData() = default;
+
+void RegressionData::open(const std::string& daaPath) {
+  try {
+    owned_ = std::make_unique<CDA>(daaPath);
+    owned_->load();
+  } catch (const Failure& failure) {
+    owned_.reset();
+    raiseFailure("Can't open data file " + daaPath + "\n" + failure.text());
+  }
+  data_ = owned_.get();
+  data_->cursor = 0;
+  name_ = daaPath;
+}
+
+void RegressionData::attach(CDA& data) {
+  owned_.reset();
+  data_ = &data;
+  data_->cursor = 0;
+  name_.clear();
+}
+
+std::int64_t RegressionData::recordCount() const {
+  return data_->level(0).recordCount;
+}
+
+std::size_t RegressionData::maskBytes() const {
+  return bitmapBytes(static_cast<std::uint64_t>(recordCount()));
+}
+
+void RegressionData::read(const std::string& variable, std::int64_t fromRec, std::int64_t toRec,
+                          double* out) {
+  data_->getValue(variable, std::span<double>(out, static_cast<std::size_t>(toRec - fromRec + 1)),
+                  fromRec, toRec);
+}
+
+std::size_t RegressionData::readIncluded(const std::string& variable, const std::uint8_t* mask,
+                                         double* out) {
+  const std::int64_t records = recordCount();
+  if (mask == nullptr) {
+    if (records > 0) read(variable, 1, records, out);
+    return static_cast<std::size_t>(records);
+  }
+  ColumnBuffer<double> block(static_cast<std::size_t>(std::min(records, kReadBlock)));
+  std::size_t written = 0;
+  for (std::int64_t from = 1; from <= records; from += kReadBlock) {
+    const std::int64_t to = std::min(records, from + kReadBlock - 1);
+    read(variable, from, to, block.data());
+    for (std::int64_t record = from; record <= to; ++record)
+      if (!isHole(mask, static_cast<std::uint64_t>(record))) out[written++] = block[record - from];
+  }
+  return written;
+}
+
+std::vector<Category> RegressionData::categories(const std::string& variable) {
+  ColumnBuffer<double> values(std::max<std::size_t>(data_->maxRecordCount(), 1));
+  std::vector<Category> list;
+  const int result = data_->getCategory(variable, std::span<double>(values.data(), values.size()),
+                                        1, std::max<std::int64_t>(recordCount(), 1), list);
+  if (result < 0) raiseFailure(categorizeFailureText(result));
+  return list;
+}
+
+std::uint64_t RegressionData::globalMask(std::span<std::uint8_t> bitmap) {
+  return data_->level(0).getGlobalMask(bitmap);
+}
+
+bool RegressionData::evaluateCondition(const std::string& condition, std::span<double> values) {
+  ExpressionParser expression(true);
+  try {
+    expression.parse(condition);
+  } catch (const Failure&) {
+    return false;
+  }
+  checkVariables(expression, *data_);
+  // The evaluator's stack slots hold a column of the largest level.
+  ColumnBuffer<double> result(std::max<std::size_t>(data_->maxRecordCount(), values.size()));
+  evaluateToFiles(expression, std::span<double>(result.data(), result.size()), nullptr, *data_, 1,
+                  recordCount(), nullptr);
+  std::copy_n(result.data(), values.size(), values.data());
+  return true;
+}
+
+std::vector<VariableFacts> RegressionData::variables() {
+  std::vector<VariableFacts> all;
+  for (int level = 0; level < (data_->auxPresent() ? 3 : 2); ++level)
+    for (const auto& [name, record] : data_->level(level).variables())
+      all.push_back(factsOf(record, level));
+  return all;
+}
+
+std::optional<VariableFacts> RegressionData::find(const std::string& name) {
+  for (int level = 0; level < (data_->auxPresent() ? 3 : 2); ++level)
+    if (const VariableRecord* record = data_->level(level).find(name))
+      return factsOf(*record, level);
+  return std::nullopt;
+}
+
+std::string RegressionData::clusterIdName() {
+  return textOf(data_->level(0).headerTextA);
+}
+
+std::string RegressionData::weightName() {
+  std::string weight = textOf(data_->level(0).headerTextB);
+  if (weight.empty()) weight = textOf(data_->level(1).headerTextB);
+  return weight;
+}
+
+}  // namespace tessary
