@@ -1,10 +1,15 @@
 #include "platform/directories.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
+#include "platform/fault_injection.h"
 #include "platform/paths.h"
 
 namespace tessary {
@@ -19,7 +24,20 @@ std::string createUniqueDirectory(std::string_view parent, std::string_view pref
 }
 
 bool renamePath(std::string_view from, std::string_view to) {
-  return std::rename(nativePath(from).c_str(), nativePath(to).c_str()) == 0;
+  const std::string target = nativePath(to);
+  if (injectedFault(FileOperation::kRename, target) != 0) return false;
+  return std::rename(nativePath(from).c_str(), target.c_str()) == 0;
+}
+
+bool syncDirectory(std::string_view path) {
+  const std::string native = nativePath(path);
+  if (injectedFault(FileOperation::kSync, native) != 0) return false;
+  const int fd = ::open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  // A file system that cannot sync directories says so with EINVAL; nothing to wait for.
+  const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
+  ::close(fd);
+  return synced;
 }
 
 void removeDirectoryTree(std::string_view path) {

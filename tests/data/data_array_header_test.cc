@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <string>
 
 #include "data/data_array.h"
@@ -168,11 +170,14 @@ TEST(DataArrayHeader, AFailedSaveLeavesTheOldHeaderWhole) {
   DataArrayHeader header;
   header.LoadHeader(path);
   header.recordCount = 99;
-  // The temporary file cannot be created: a directory sits where it would go.
-  std::filesystem::create_directory(path + ".tmp~");
-  EXPECT_NE(failureText([&] { header.SaveHeader(path); }), "(no failure)");
+  {
+    testing::ScopedFaultHook full(testing::failing(FileOperation::kWrite, "a.daH", ENOSPC));
+    EXPECT_EQ(failureText([&] { header.SaveHeader(path); }),
+              "DataArrayHeader::SaveHeader: \nCan't open file " + path + " to write.\n");
+  }
   EXPECT_EQ(readFile(path), old);
-  std::filesystem::remove(path + ".tmp~");
+  // The staging file is gone with the failed save.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
   EXPECT_TRUE(header.SaveHeader(path));
   EXPECT_EQ(get<std::uint32_t>(readFile(path), 10), 99u);
 }
