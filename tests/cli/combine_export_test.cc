@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -186,6 +187,14 @@ TEST(Export, CombinedDataSetAtHouseholdLevelAndInfo) {
       std::string::npos)
       << info;
   EXPECT_NE(info.find("survey_clusters.daR: 2 entries\n"), std::string::npos) << info;
+
+  // Describing levels whose headers are missing fails and leaves no file behind.
+  ScratchDir other;
+  writeFile(other.file("gone.daA"), "nohh.daH\nnocl.daH\nno.daR\n");
+  EXPECT_EQ(
+      failureText([&] { describeDataSet(other.file("gone.daA")); }),
+      "DataArrayHeader::LoadHeader: \nCan't open file " + other.file("nohh.daH") + " to read.\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(other.path()), {}), 1);
 }
 
 }  // namespace
