@@ -20,7 +20,6 @@ namespace {
 
 // The code=label form of a section is read only this far.
 constexpr std::size_t kLabelSectionBytes = 6000;
-constexpr int kMostNumberedLevels = 1000000;
 
 std::string oneLine(std::string text) {
   std::replace(text.begin(), text.end(), '\n', ' ');
@@ -126,7 +125,8 @@ std::string labelSection(const std::string& variableName, const std::map<int, st
   }
   const bool pairsFit = budget <= kLabelSectionBytes;
   if (!numbered && pairsFit) return out + pairs;
-  if (lowest >= 1 && highest <= kMostNumberedLevels) {
+  // The file holds at least these pairs, and a reader believes no more levels than that.
+  if (lowest >= 1 && static_cast<std::uint64_t>(highest) <= mostLabelLevels(pairs.size())) {
     // Numbered form: read whole; codes without a label read back as "L<code>".
     out += "nLevels=" + std::to_string(highest) + "\n";
     return out + pairs;

@@ -68,6 +68,7 @@ bool DataArray::open(std::string_view path) {
   clear();
   releasedValues_.clear();
   releasedMasks_.clear();
+  labels_.reset();
   if (baseName_.empty()) return false;
   openShared(valueFile_, filePath(".daD"), readOnly_);
   openShared(holeFile_, filePath(".msk"), readOnly_);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -10,6 +11,7 @@
 
 #include "data/categorize.h"
 #include "data/data_array_header.h"
+#include "data/labels.h"
 #include "data/record_bitmap.h"
 #include "data/region_placement.h"
 #include "platform/column_memory.h"
@@ -57,7 +59,8 @@ class DataArray : public DataArrayHeader {
   // data array is read-only.
   void SetMask(std::string_view name, std::span<const std::uint8_t> bitmap);
 
-  // The variable's value labels from the data array's .daL file (empty when none).
+  // The variable's value labels from the data array's .daL file (empty when none). The
+  // file is read once, at the first call after open().
   void loadLabels(std::string_view name, LabelMap& labels) const;
 
   // Categorises a 'C' variable: all values into out (recordCount entries), then records
@@ -94,6 +97,7 @@ class DataArray : public DataArrayHeader {
   // Regions given up since the last save: the header on disk still names them.
   std::vector<FileRegion> releasedValues_;
   std::vector<FileRegion> releasedMasks_;
+  mutable std::unique_ptr<LabelFile> labels_;
 };
 
 }  // namespace tessary

@@ -166,18 +166,26 @@ TEST(Export, RoundTripThroughImportAndSelectedVariables) {
 TEST(Export, CombinedDataSetAtHouseholdLevelAndInfo) {
   ScratchDir dir;
   importCsvText(dir, "hh", "hhid,cluster\n1,10\n2,10\n3,20\n");
-  importCsvText(dir, "cl", "cluster,zone\n10,hills\n20,coast\n");
+  importCsvText(dir, "cl", "cluster,zone,road\n10,hills,paved\n20,coast,track\n");
   CombineOptions options;
   options.households = dir.file("hh");
   options.clusters = dir.file("cl");
   options.key = "cluster";
   options.out = dir.file("survey.daA");
   combineDataSets(options);
+  // Each label file is read once, however many categorical variables it serves.
+  int labelReads = 0;
+  testing::ScopedFaultHook count([&](FileOperation operation, std::string_view path) {
+    labelReads += operation == FileOperation::kOpenForReading && path.ends_with(".daL");
+    return 0;
+  });
   exportCsv(dir.file("survey"), dir.file("survey.csv"), {});
   EXPECT_EQ(readFile(dir.file("survey.csv")),
-            "hhid,cluster,zone\n1,10,hills\n2,10,hills\n3,20,coast\n");
+            "hhid,cluster,zone,road\n1,10,hills,paved\n2,10,hills,paved\n3,20,coast,track\n");
+  EXPECT_EQ(labelReads, 1);  // only the clusters have labels
 
   const std::string info = describeDataSet(dir.file("survey.daA"));
+  EXPECT_EQ(labelReads, 2);
   EXPECT_NE(info.find("level 0 (households) " + dir.file("hh.daH") + ": 3 records, 2 variables\n"),
             std::string::npos)
       << info;

@@ -144,6 +144,15 @@ TEST(DataLabels, SectionNamesAndBothSectionForms) {
   EXPECT_TRUE(labels.empty());
   loadLabels(dir.file("none.daL"), "REGION", labels);
   EXPECT_TRUE(labels.empty());
+
+  // A level count no file of that size can describe is refused before anything is built.
+  std::string claim = "[V]\nnLevels=1000000\n";
+  claim += std::string(103 - claim.size() - 1, ';') + "\n";
+  writeFile(file, claim);
+  EXPECT_EQ(failureText([&] { loadLabels(file, "V", labels); }),
+            file +
+                ": the labels of V claim 1000000 levels, more than a file of 103 bytes can "
+                "describe.\n");
 }
 
 TEST(DataCategories, CategorisationCountsWeightsOrdinalsAndRenumbering) {
