@@ -17,7 +17,7 @@ struct ExportOptions {
 // One CSV field: quoted when it holds a comma, a quote, a line break or outer blanks.
 std::string csvField(const std::string& text);
 
-// Writes the CSV file; returns the number of records written.
+// Writes the CSV file ("-": standard output); returns the number of records written.
 std::uint64_t exportCsv(const std::string& dataSet, const std::string& outPath,
                         const ExportOptions& options);
 

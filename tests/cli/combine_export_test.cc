@@ -152,6 +152,9 @@ TEST(Export, RoundTripThroughImportAndSelectedVariables) {
   some.codes = true;
   EXPECT_EQ(exportCsv(dir.file("first.daH"), dir.file("some.csv"), some), 4u);
   EXPECT_EQ(readFile(dir.file("some.csv")), "score,name\n1.5,4\n0.1,2\n,3\n-7.25e-12,1\n");
+  ::testing::internal::CaptureStdout();
+  exportCsv(dir.file("first.daH"), "-", some);  // standard output
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), readFile(dir.file("some.csv")));
 
   some.variables = {"score", "weight"};
   EXPECT_EQ(failureText([&] { exportCsv(dir.file("first"), dir.file("x.csv"), some); }),
