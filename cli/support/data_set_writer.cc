@@ -6,6 +6,7 @@
 #include <span>
 
 #include "data/data_array.h"
+#include "data/data_array_replacement.h"
 #include "data/data_set_builder.h"
 #include "data/labels.h"
 #include "frame/failure.h"
@@ -43,29 +44,21 @@ bool integerLabels(const ImportedColumn& column, std::map<int, std::string>& lab
                      [](double v) { return !std::isfinite(v) || isIntegral(v); });
 }
 
-// A private directory next to the destination; removed unless released.
+// The staging directory of the new data array; removed unless handed on.
 class WorkingDirectory {
  public:
-  explicit WorkingDirectory(const std::string& destinationStem) {
-    const std::string parent = directoryOf(destinationStem);
-    path_ = createUniqueDirectory(parent, "." + baseNameOf(destinationStem) + ".import-");
-    if (path_.empty())
-      raiseFailure(formatText("%s: can't create a working directory there (%s)",
-                              (parent.empty() ? std::string(".") : parent).c_str(),
-                              systemErrorText(lastSystemError()).c_str()));
+  explicit WorkingDirectory(const std::string& destinationStem)
+      : path_(createStagingDirectory(destinationStem)) {}
+  ~WorkingDirectory() {
+    if (!path_.empty()) removeDirectoryTree(path_);
   }
-  ~WorkingDirectory() { removeDirectoryTree(path_); }
   const std::string& path() const { return path_; }
+  // The replacement owns the directory from here on.
+  std::string release() { return std::exchange(path_, ""); }
 
  private:
   std::string path_;
 };
-
-void moveInto(const std::string& from, const std::string& to) {
-  if (!renamePath(from, to))
-    raiseFailure(formatText("%s: can't move the new file into place (%s)", to.c_str(),
-                            systemErrorText(lastSystemError()).c_str()));
-}
 
 const ImportedColumn* findColumn(const ImportedTable& table, const std::string& name) {
   const std::string key = upperCase(name);
@@ -221,14 +214,7 @@ WriteReport writeDataSet(ImportedTable& table, const std::string& outPath,
     report.variables = data.variables().size();
   }
 
-  // The header goes last: a data set is there once its header is.
-  moveInto(staged + ".daD", stem + ".daD");
-  moveInto(staged + ".msk", stem + ".msk");
-  if (!labelFile.empty())
-    moveInto(staged + ".daL", stem + ".daL");
-  else if (fileExists(stem + ".daL"))
-    removeFile(stem + ".daL");
-  moveInto(staged + ".daH", stem + ".daH");
+  replaceDataArray(work.release(), stem);
   return report;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "data/data_array_replacement.h"
 #include "data/encodings.h"
 #include "frame/failure.h"
 #include "frame/missing.h"
@@ -70,6 +71,7 @@ bool DataArray::open(std::string_view path) {
   releasedMasks_.clear();
   labels_.reset();
   if (baseName_.empty()) return false;
+  recoverDataArray(directory_ + baseName_);
   openShared(valueFile_, filePath(".daD"), readOnly_);
   openShared(holeFile_, filePath(".msk"), readOnly_);
   return !readOnly_;

@@ -23,7 +23,8 @@ class DataArray : public DataArrayHeader {
  public:
   // Binds the data array to a path (its extension is dropped) and opens the value and
   // hole files that exist, read-write when possible; a reader never creates them, the
-  // writers do. True when they are writable.
+  // writers do. True when they are writable. An interrupted replacement of the data
+  // array's files is rolled back first (data_array_replacement.h).
   bool open(std::string_view path);
   // Loads the header and checks its counts against the value file before anyone
   // allocates for them; raises a message naming the file otherwise.

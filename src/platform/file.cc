@@ -158,6 +158,11 @@ bool fileExists(std::string_view path) {
   return ::stat(nativePath(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
+bool syncFile(std::string_view path) {
+  File file;
+  return file.open(path, File::Mode::kRead) && file.sync();
+}
+
 bool removeFile(std::string_view path) {
   const std::string native = nativePath(path);
   if (injectedFault(FileOperation::kRemove, native) != 0) return false;

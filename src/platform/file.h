@@ -61,6 +61,8 @@ class File {
 };
 
 bool fileExists(std::string_view path);
+// Makes a file's content durable; false when it cannot be opened or synced.
+bool syncFile(std::string_view path);
 bool removeFile(std::string_view path);
 // Reads a whole file into `content`; false when it cannot be opened or read.
 bool readWholeFile(std::string_view path, std::string& content);
