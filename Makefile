@@ -6,7 +6,7 @@ JOBS       ?= $(shell nproc)
 PREFIX     ?= /usr/local
 CMAKE_GEN  := -G Ninja
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS := parse parse_rule evaluate
+FUZZ_TARGETS := parse parse_rule evaluate data_header data_ref combined labels
 
 # Every Debian package the build, the tests, the benchmarks and the fuzzers need.
 PACKAGES := cmake ninja-build g++ pkg-config clang libclang-rt-14-dev \
@@ -14,7 +14,7 @@ PACKAGES := cmake ninja-build g++ pkg-config clang libclang-rt-14-dev \
             libshp-dev libpolyclipping-dev libreadstat-dev libtbb-dev libopenblas-dev \
             libsleef-dev librandom123-dev nlohmann-json3-dev
 
-.PHONY: all deps configure build test demo bench sanitize fuzz install clean
+.PHONY: all deps configure build test demo bench sanitize fuzz fuzz-configure fuzz-seeds install clean
 
 all: build
 
@@ -52,11 +52,18 @@ sanitize: deps
 	cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
-# Each fuzz target runs for FUZZ_SECONDS from its seed corpus (new inputs are kept in
-# the build directory); any sanitizer finding or crash fails the run.
-fuzz: deps
+fuzz-configure: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DTESSARY_FUZZ=ON -DTESSARY_TESTS=OFF -DTESSARY_BENCH=OFF
+
+# Rewrites the seed corpora of the data-set targets from the fixture they read.
+fuzz-seeds: fuzz-configure
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_make_data_seeds
+	$(FUZZ_BUILD)/fuzz/fuzz_make_data_seeds fuzz/corpus
+
+# Each fuzz target runs for FUZZ_SECONDS from its seed corpus (new inputs are kept in
+# the build directory); any sanitizer finding or crash fails the run.
+fuzz: fuzz-configure
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
 	set -e; for t in $(FUZZ_TARGETS); do \
 	  mkdir -p $(FUZZ_BUILD)/corpus/$$t $(FUZZ_BUILD)/findings; \

@@ -1,5 +1,6 @@
 #include "data/data_array_replacement.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "frame/failure.h"
@@ -21,9 +22,7 @@ struct Journal {
   std::vector<std::string> newFiles;
 
   bool isNew(const std::string& extension) const {
-    for (const std::string& file : newFiles)
-      if (file == extension) return true;
-    return false;
+    return std::find(newFiles.begin(), newFiles.end(), extension) != newFiles.end();
   }
 };
 
@@ -34,7 +33,18 @@ std::string journalText(const std::string& staging, const std::vector<std::strin
   return text;
 }
 
-// False when the marker is damaged: it must name a directory beside the data array.
+std::string stagingPrefix(const std::string& stem) {
+  return "." + baseNameOf(stem) + ".import-";
+}
+
+bool isDataArrayExtension(const std::string& text) {
+  for (const char* extension : kExtensions)
+    if (text == extension) return true;
+  return false;
+}
+
+// False when the marker is damaged: it must name a staging directory of this data
+// array beside it, and only the files a data array has.
 bool parseJournal(const std::string& stem, const std::string& text, Journal& journal) {
   std::vector<std::string> lines;
   for (std::size_t start = 0; start < text.size();) {
@@ -42,9 +52,11 @@ bool parseJournal(const std::string& stem, const std::string& text, Journal& jou
     lines.push_back(text.substr(start, end - start));
     start = end + 1;
   }
-  if (lines.empty() || lines[0].empty() || lines[0] == "." || lines[0] == ".." ||
-      lines[0].find_first_of("/\\") != std::string::npos)
+  if (lines.empty() || lines[0].rfind(stagingPrefix(stem), 0) != 0 ||
+      lines[0].find_first_of(std::string("/\\\0", 3)) != std::string::npos)
     return false;
+  for (std::size_t i = 1; i < lines.size(); ++i)
+    if (!isDataArrayExtension(lines[i])) return false;
   journal.staging = directoryOf(stem) + lines[0] + "/";
   journal.newFiles.assign(lines.begin() + 1, lines.end());
   return true;
@@ -65,8 +77,7 @@ bool syncHome(const std::string& stem) {
 
 std::string createStagingDirectory(const std::string& destinationStem) {
   const std::string parent = directoryOf(destinationStem);
-  const std::string path =
-      createUniqueDirectory(parent, "." + baseNameOf(destinationStem) + ".import-");
+  const std::string path = createUniqueDirectory(parent, stagingPrefix(destinationStem));
   if (path.empty())
     raiseFailure(formatText("%s: can't create a working directory there (%s)",
                             (parent.empty() ? std::string(".") : parent).c_str(),

@@ -60,6 +60,10 @@ bool File::open(std::string_view path, Mode mode) {
   }
   std::string native = nativePath(path);
   position_ = 0;
+  if (hasNulByte(native)) {
+    errno = EINVAL;
+    return false;
+  }
   const auto operation =
       mode == Mode::kRead ? FileOperation::kOpenForReading : FileOperation::kOpenForWriting;
   if (injectedFault(operation, native) != 0) return false;
@@ -155,7 +159,7 @@ bool File::sync() {
 
 bool fileExists(std::string_view path) {
   struct stat info;
-  return ::stat(nativePath(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+  return !hasNulByte(path) && ::stat(nativePath(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 bool syncFile(std::string_view path) {
@@ -165,6 +169,10 @@ bool syncFile(std::string_view path) {
 
 bool removeFile(std::string_view path) {
   const std::string native = nativePath(path);
+  if (hasNulByte(native)) {
+    errno = EINVAL;
+    return false;
+  }
   if (injectedFault(FileOperation::kRemove, native) != 0) return false;
   return ::unlink(native.c_str()) == 0;
 }

@@ -73,6 +73,10 @@ bool writeThroughStaging(const std::string& target, std::string_view content) {
 
 bool writeWholeFile(std::string_view path, std::string_view content) {
   const std::string native = nativePath(path);
+  if (hasNulByte(native)) {
+    errno = EINVAL;
+    return false;
+  }
   struct stat info;
   if (::stat(native.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
     if (S_ISDIR(info.st_mode)) {

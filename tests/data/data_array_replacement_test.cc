@@ -77,5 +77,21 @@ TEST(DataArrayReplacement, ACrashAtAnyStepLeavesTheOldOrTheNewDataArray) {
   }
 }
 
+TEST(DataArrayReplacement, ADamagedMarkerIsReportedAndTouchesNothing) {
+  testing::ScratchDir dir;
+  const FileSet old = build(dir.file("set"), 4, 1, true);
+  std::filesystem::create_directory(dir.file("other"));
+  for (const std::string& marker :
+       {std::string("other\n.daD\n"), std::string(".set.import-x\nfoo\n")}) {
+    testing::writeFile(dir.file("set.daJ"), marker);
+    EXPECT_EQ(testing::failureText([&] { recoverDataArray(dir.file("set")); }),
+              dir.file("set") +
+                  ": an interrupted replacement of the data array could not be rolled back (" +
+                  dir.file("set.daJ") + " is damaged).\n");
+  }
+  EXPECT_TRUE(std::filesystem::is_directory(dir.file("other")));
+  EXPECT_EQ(readFile(dir.file("set.daD")), old.at(".daD"));
+}
+
 }  // namespace
 }  // namespace tessary

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/directories.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 #include "test_support.h"
@@ -150,6 +151,20 @@ TEST(File, WholeFileWritesFollowLinksAndWriteFifosDirectly) {
   EXPECT_EQ(std::string(buffer), "through the pipe");
   EXPECT_TRUE(std::filesystem::is_fifo(fifo));
   EXPECT_FALSE(writeWholeFile(dir.path(), "a directory is no file"));
+}
+
+TEST(File, PathsHoldingANulByteNameNoFile) {
+  testing::ScratchDir dir;
+  testing::writeFile(dir.file("a"), "kept");
+  const std::string cut = dir.file("a") + std::string(1, '\0') + ".x";
+  File file;
+  EXPECT_FALSE(fileExists(cut));
+  EXPECT_FALSE(file.open(cut, File::Mode::kRead));
+  EXPECT_EQ(lastSystemError(), EINVAL);
+  EXPECT_FALSE(writeWholeFile(cut, "lost"));
+  EXPECT_FALSE(removeFile(cut));
+  removeDirectoryTree(dir.path() + std::string(1, '\0'));
+  EXPECT_EQ(testing::readFile(dir.file("a")), "kept");
 }
 
 TEST(File, MovedFilesKeepTheirDescriptor) {
