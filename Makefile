@@ -7,7 +7,8 @@ JOBS       ?= $(shell nproc)
 PREFIX     ?= /usr/local
 CMAKE_GEN  := -G Ninja
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS := parse parse_rule evaluate shape_files linkage_file model_file project
+FUZZ_TARGETS := parse parse_rule evaluate shape_files linkage_file model_file project \
+                data_header data_ref combined labels
 
 # Every Debian package the build, the tests, the benchmarks and the fuzzers need.
 PACKAGES := cmake ninja-build g++ pkg-config clang libclang-rt-14-dev \
@@ -20,7 +21,8 @@ PACKAGES := cmake ninja-build g++ pkg-config clang libclang-rt-14-dev \
 # that use them skip, saying so, when they are absent.
 OPTIONAL_PACKAGES := chromium r-cran-sf
 
-.PHONY: all deps deps-optional configure build test demo bench sanitize tsan fuzz install clean
+.PHONY: all deps deps-optional configure build test demo bench sanitize tsan fuzz fuzz-configure \
+        fuzz-seeds install clean
 
 all: build
 
@@ -78,11 +80,18 @@ tsan: deps
 	cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1:suppressions=$(CURDIR)/src/platform/parallel_tsan_suppressions.txt \
 	  ctest -R '^Parallel' --output-on-failure -j $(JOBS)
 
-# Each fuzz target runs for FUZZ_SECONDS from its seed corpus (new inputs are kept in
-# the build directory); any sanitizer finding or crash fails the run.
-fuzz: deps
+fuzz-configure: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DTESSARY_FUZZ=ON -DTESSARY_TESTS=OFF -DTESSARY_BENCH=OFF
+
+# Rewrites the seed corpora of the data-set targets from the fixture they read.
+fuzz-seeds: fuzz-configure
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_make_data_seeds
+	$(FUZZ_BUILD)/fuzz/fuzz_make_data_seeds fuzz/corpus
+
+# Each fuzz target runs for FUZZ_SECONDS from its seed corpus (new inputs are kept in
+# the build directory); any sanitizer finding or crash fails the run.
+fuzz: fuzz-configure
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
 	set -e; for t in $(FUZZ_TARGETS); do \
 	  mkdir -p $(FUZZ_BUILD)/corpus/$$t $(FUZZ_BUILD)/findings; \

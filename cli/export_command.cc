@@ -4,6 +4,7 @@
 
 #include "commands.h"
 #include "support/csv_export.h"
+#include "support/output_file.h"
 
 namespace tessary::cli {
 namespace {
@@ -21,7 +22,8 @@ void addExportCommand(CLI::App& app) {
   auto* command = app.add_subcommand(
       "export", "Write a data set (a combined one at household level) as a CSV file");
   command->add_option("DATA", arguments->data, "The data set (.daH or .daA)")->required();
-  command->add_option("--out", arguments->out, "The CSV file to write")->required();
+  command->add_option("--out", arguments->out, "The CSV file to write, - for standard output")
+      ->required();
   command->add_option("--vars", arguments->options.variables, "The variables, in this order")
       ->delimiter(',');
   command->add_flag("--codes", arguments->options.codes,
@@ -29,8 +31,8 @@ void addExportCommand(CLI::App& app) {
   command->callback([arguments] {
     runCommand("export", [&] {
       const std::uint64_t records = exportCsv(arguments->data, arguments->out, arguments->options);
-      std::printf("Exported %llu records to %s\n", static_cast<unsigned long long>(records),
-                  arguments->out.c_str());
+      std::fprintf(reportStream(arguments->out), "Exported %llu records to %s\n",
+                   static_cast<unsigned long long>(records), arguments->out.c_str());
     });
   });
 }

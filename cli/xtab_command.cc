@@ -4,6 +4,7 @@
 
 #include "commands.h"
 #include "support/cross_table_run.h"
+#include "support/output_file.h"
 
 namespace tessary::cli {
 namespace {
@@ -30,12 +31,13 @@ void addXtabCommand(CLI::App& app) {
   command->add_option("--stats", o.statistics, "count, mean, std, min, max, row%, col%, total%")
       ->delimiter(',');
   command->add_flag("--per-line", o.statisticPerLine, "One line per statistic in two-way tables");
-  command->add_option("--out", arguments->out, "The HTML file to write")->required();
+  command->add_option("--out", arguments->out, "The HTML file to write, - for standard output")
+      ->required();
   command->callback([arguments] {
     runCommand("xtab", [&] {
       tabulate(arguments->options, true);
       finishReport(arguments->out);
-      std::printf("Wrote %s\n", arguments->out.c_str());
+      std::fprintf(reportStream(arguments->out), "Wrote %s\n", arguments->out.c_str());
     });
   });
 }

@@ -190,12 +190,14 @@ TESSARY_EXPORT double Unitization(double* x, int32_t n, double total);
  * the .daA file daaPath and selects it, creating it (kind 'N') when absent. holes is a
  * record bitmap (record 1 in the lowest bit of byte 0, a set bit marks a missing record)
  * covering the largest record count of the data set's levels, which must equal the
- * household count; values holds one value per clear bit, in record order (may be NULL
- * when every bit is set). On success the value, hole and header files hold the
- * variable and 0 is returned. A failure shows a message box captioned
- * "updateVariable" and returns -2 (a data set that cannot be loaded: -1, "Unexpected
- * error occured"); the header file is then left as it was. NULL daaPath, name or
- * holes fail with -2. */
+ * household count (otherwise "Invalid mask length.\n", and holes is not read); values
+ * holds one value per clear bit, in record order (may be NULL when every bit is set).
+ * On success the value, hole and header files hold the variable and 0 is returned. A
+ * failure, a data set whose files open only for reading included, shows a message box
+ * captioned "updateVariable" and returns -2 (a data set that cannot be loaded: -1,
+ * "Unexpected error occured"); the data set then reads as before, since new values and
+ * holes go to fresh regions of their files and the header is replaced atomically.
+ * NULL daaPath, name or holes fail with -2. */
 TESSARY_EXPORT int16_t updateVariable(const char* daaPath, const char* name, double* values,
                                       unsigned char* holes);
 

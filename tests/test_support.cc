@@ -21,6 +21,12 @@ int recordMessage(void*, const char* text, const char* caption, unsigned int sty
 
 }  // namespace
 
+FaultHook failing(FileOperation operation, std::string part, int code) {
+  return [=](FileOperation seen, std::string_view path) {
+    return seen == operation && path.find(part) != std::string_view::npos ? code : 0;
+  };
+}
+
 ScratchDir::ScratchDir() {
   std::string pattern = (std::filesystem::temp_directory_path() / "tessary-test-XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "frame/failure.h"
+#include "platform/fault_injection.h"
 #include "platform/presenter.h"
 
 namespace tessary::testing {
@@ -53,6 +54,19 @@ class ScopedEnv {
   bool had_;
   std::string old_;
 };
+
+// Installs a fault hook for the scope, restoring the previous one after.
+class ScopedFaultHook {
+ public:
+  explicit ScopedFaultHook(FaultHook hook) : previous_(setFaultHook(std::move(hook))) {}
+  ~ScopedFaultHook() { setFaultHook(std::move(previous_)); }
+
+ private:
+  FaultHook previous_;
+};
+
+// A hook that fails every `operation` on a path containing `part` with `code`.
+FaultHook failing(FileOperation operation, std::string part, int code);
 
 // The text of the Failure `body` raises, or "(no failure)".
 template <class Body>

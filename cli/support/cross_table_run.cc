@@ -5,6 +5,7 @@
 #include "platform/paths.h"
 #include "platform/text.h"
 #include "support/data_set_path.h"
+#include "support/output_file.h"
 #include "tessary.h"
 
 namespace tessary::cli {
@@ -79,9 +80,7 @@ void finishReport(const std::string& outPath) {
   std::string page;
   if (!readWholeFile(tableFile(), page)) raiseFailure(tableFile() + ": can't read the tables");
   page += "</body>\n</html>\n";
-  if (!writeWholeFile(outPath, page))
-    raiseFailure(formatText("%s: can't write the file (%s)", outPath.c_str(),
-                            systemErrorText(lastSystemError()).c_str()));
+  writeOutputFile(outPath, page);
 }
 
 }  // namespace tessary::cli

@@ -9,9 +9,9 @@
 #include "data/cda.h"
 #include "data/data_array.h"
 #include "frame/failure.h"
-#include "platform/file.h"
 #include "platform/text.h"
 #include "support/data_set_path.h"
+#include "support/output_file.h"
 
 namespace tessary::cli {
 namespace {
@@ -161,9 +161,7 @@ std::uint64_t exportCsv(const std::string& dataSet, const std::string& outPath,
     }
     out += '\n';
   }
-  if (!writeWholeFile(outPath, out))
-    raiseFailure(formatText("%s: can't write the file (%s)", outPath.c_str(),
-                            systemErrorText(lastSystemError()).c_str()));
+  writeOutputFile(outPath, out);
   return records;
 }
 

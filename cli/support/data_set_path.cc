@@ -1,5 +1,6 @@
 #include "support/data_set_path.h"
 
+#include "data/data_array_replacement.h"
 #include "frame/failure.h"
 #include "platform/file.h"
 #include "platform/paths.h"
@@ -14,17 +15,20 @@ DataSetPath resolveDataSet(const std::string& argument) {
     const std::string extension = upperCase(base.substr(dot));
     const std::string stem = argument.substr(0, argument.size() - (base.size() - dot));
     DataSetPath named;
-    if (extension == ".DAA")
+    if (extension == ".DAA") {
       named = {true, argument};
-    else if (extension == ".DAH" || extension == ".DAD" || extension == ".MSK" ||
-             extension == ".DAL")
+    } else if (extension == ".DAH" || extension == ".DAD" || extension == ".MSK" ||
+               extension == ".DAL") {
+      recoverDataArray(stem);
       named = {false, stem + ".daH"};
+    }
     if (!named.path.empty()) {
       if (!fileExists(named.path)) raiseFailure(named.path + ": no such file");
       return named;
     }
   }
   if (fileExists(argument + ".daA")) return {true, argument + ".daA"};
+  recoverDataArray(argument);
   if (fileExists(argument + ".daH")) return {false, argument + ".daH"};
   raiseFailure(argument + ": no such data set (looked for .daA and .daH)");
 }

@@ -11,7 +11,8 @@ struct DataSetPath {
   std::string path;  // with its extension
 };
 
-// Raises "<arg>: no such data set (looked for .daA and .daH)" when neither exists.
+// Raises "<arg>: no such data set (looked for .daA and .daH)" when neither exists. An
+// interrupted replacement of a named data array is rolled back first.
 DataSetPath resolveDataSet(const std::string& argument);
 
 }  // namespace tessary::cli

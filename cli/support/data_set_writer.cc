@@ -6,21 +6,21 @@
 #include <span>
 
 #include "data/data_array.h"
+#include "data/data_array_replacement.h"
 #include "data/data_set_builder.h"
 #include "data/labels.h"
 #include "frame/failure.h"
 #include "frame/missing.h"
+#include "platform/directories.h"
 #include "platform/file.h"
 #include "platform/paths.h"
 #include "platform/text.h"
-#include "support/staging_directory.h"
 
 namespace tessary::cli {
 namespace {
 
 // The code=label form of a section is read only this far.
 constexpr std::size_t kLabelSectionBytes = 6000;
-constexpr int kMostNumberedLevels = 1000000;
 
 std::string oneLine(std::string text) {
   std::replace(text.begin(), text.end(), '\n', ' ');
@@ -43,6 +43,22 @@ bool integerLabels(const ImportedColumn& column, std::map<int, std::string>& lab
   return std::all_of(column.numbers.begin(), column.numbers.end(),
                      [](double v) { return !std::isfinite(v) || isIntegral(v); });
 }
+
+// The staging directory of the new data array; removed unless handed on.
+class WorkingDirectory {
+ public:
+  explicit WorkingDirectory(const std::string& destinationStem)
+      : path_(createStagingDirectory(destinationStem)) {}
+  ~WorkingDirectory() {
+    if (!path_.empty()) removeDirectoryTree(path_);
+  }
+  const std::string& path() const { return path_; }
+  // The replacement owns the directory from here on.
+  std::string release() { return std::exchange(path_, ""); }
+
+ private:
+  std::string path_;
+};
 
 const ImportedColumn* findColumn(const ImportedTable& table, const std::string& name) {
   const std::string key = upperCase(name);
@@ -102,7 +118,8 @@ std::string labelSection(const std::string& variableName, const std::map<int, st
   }
   const bool pairsFit = budget <= kLabelSectionBytes;
   if (!numbered && pairsFit) return out + pairs;
-  if (lowest >= 1 && highest <= kMostNumberedLevels) {
+  // The file holds at least these pairs, and a reader believes no more levels than that.
+  if (lowest >= 1 && static_cast<std::uint64_t>(highest) <= mostLabelLevels(pairs.size())) {
     // Numbered form: read whole; codes without a label read back as "L<code>".
     out += "nLevels=" + std::to_string(highest) + "\n";
     return out + pairs;
@@ -142,7 +159,7 @@ WriteReport writeDataSet(ImportedTable& table, const std::string& outPath,
   WriteReport report;
   report.records = table.rowCount;
   const auto records = static_cast<std::uint32_t>(table.rowCount);
-  StagingDirectory work(stem, "import");
+  WorkingDirectory work(stem);
   const std::string base = baseNameOf(stem);
   const std::string staged = work.path() + base;
   std::string labelFile;
@@ -197,14 +214,7 @@ WriteReport writeDataSet(ImportedTable& table, const std::string& outPath,
     report.variables = data.variables().size();
   }
 
-  // The header goes last: a data set is there once its header is.
-  moveIntoPlace(staged + ".daD", stem + ".daD");
-  moveIntoPlace(staged + ".msk", stem + ".msk");
-  if (!labelFile.empty())
-    moveIntoPlace(staged + ".daL", stem + ".daL");
-  else if (fileExists(stem + ".daL"))
-    removeFile(stem + ".daL");
-  moveIntoPlace(staged + ".daH", stem + ".daH");
+  replaceDataArray(work.release(), stem);
   return report;
 }
 

@@ -2,7 +2,8 @@
 // library's SetValue (which picks the encoding) with their holes; text columns and
 // columns with value labels become categorical, their labels written to the .daL
 // file. The data array is built in a private directory next to its destination and
-// moved into place only when complete, so a failure leaves no partial data set.
+// replaces the destination's files as one step (data/data_array_replacement.h), so a
+// failure or a crash leaves the old data set or the new one, never a mix.
 #pragma once
 
 #include <string>

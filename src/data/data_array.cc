@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "data/data_array_replacement.h"
 #include "data/encodings.h"
 #include "frame/failure.h"
 #include "frame/missing.h"
@@ -42,9 +43,9 @@ const char* readErrorText(char code) {
   }
 }
 
-// Opens read-write (created when absent), else read-only; false when neither works.
+// Opens an existing file read-write, else read-only; false when neither works.
 bool openShared(File& file, const std::string& path, bool& readOnly) {
-  if (file.open(path, File::Mode::kOpenOrCreate)) return true;
+  if (file.open(path, File::Mode::kReadWrite)) return true;
   if (file.open(path, File::Mode::kRead)) {
     readOnly = true;
     return true;
@@ -66,7 +67,11 @@ bool DataArray::open(std::string_view path) {
   directory_ = directoryOf(rest);
   baseName_ = baseNameOf(rest);
   clear();
+  releasedValues_.clear();
+  releasedMasks_.clear();
+  labels_.reset();
   if (baseName_.empty()) return false;
+  recoverDataArray(directory_ + baseName_);
   openShared(valueFile_, filePath(".daD"), readOnly_);
   openShared(holeFile_, filePath(".msk"), readOnly_);
   return !readOnly_;
@@ -81,12 +86,35 @@ bool DataArray::openHoleFile() {
 }
 
 bool DataArray::loadHeader() {
-  return LoadHeader(filePath(".daH"));
+  LoadHeader(filePath(".daH"));
+  // Without a value file the first read reports it, before anything is allocated.
+  if (openValueFile()) requireRecordCountFitsValueFile();
+  return true;
 }
 
 bool DataArray::saveHeader() {
   if (readOnly_ || baseName_.empty()) return false;
-  return SaveHeader(filePath(".daH"));
+  SaveHeader(filePath(".daH"));
+  releasedValues_.clear();
+  releasedMasks_.clear();
+  return true;
+}
+
+void DataArray::openForWriting(File& file, const char* extension, const std::string& failureText) {
+  if (readOnly_ || baseName_.empty()) raiseFailure(failureText);
+  if (!file.isOpen() && !file.open(filePath(extension), File::Mode::kOpenOrCreate))
+    raiseFailure(failureText);
+}
+
+std::uint64_t DataArray::freshValueRegion(std::uint64_t length) const {
+  std::vector<FileRegion> taken = releasedValues_;
+  for (const auto& [key, record] : variables_)
+    if (record.dataOffset >= 0)
+      taken.push_back({static_cast<std::uint64_t>(record.dataOffset),
+                       regionBytes(record.encoding, recordCount)});
+  const std::int64_t end = valueFile_.size();
+  return placeRegion(std::move(taken), maskBytes, end < 0 ? 0 : static_cast<std::uint64_t>(end),
+                     length);
 }
 
 bool DataArray::addVariable(std::string_view textA, std::string_view name, std::string_view textB,
@@ -168,8 +196,14 @@ void DataArray::requireRecordCountFitsValueFile() {
     lastError = lastSystemError();
     raiseFailure("DataArray:\nCan't open file " + filePath(".daD") + " to read.\n");
   }
-  // Even the most compact code needs a bit per record in the value file.
+  // The global mask opens the value file, and even the most compact code needs a bit
+  // per record there.
   const std::int64_t size = valueFile_.size();
+  if (size >= 0 && maskBytes > static_cast<std::uint64_t>(size))
+    raiseFailure(
+        formatText("DataArray: the header of %s claims a global mask of %u bytes, more than "
+                   "its value file holds.\n",
+                   filePath(".daH").c_str(), maskBytes));
   if (size >= 0 && recordCount / 8 > static_cast<std::uint64_t>(size))
     raiseFailure(
         formatText("DataArray: the header of %s claims %u records, more than its value "
@@ -185,9 +219,8 @@ int DataArray::readColumn(std::string_view name, ColumnBuffer<double>& column) {
 }
 
 void DataArray::SetValue(std::string_view name, std::span<double> values) {
-  if (readOnly_ || baseName_.empty()) return;
-  if (!valueFile_.isOpen() && !valueFile_.open(filePath(".daD"), File::Mode::kOpenOrCreate))
-    raiseFailure("DA::SetValue: Can't open file " + filePath(".daD") + " to write.\n");
+  openForWriting(valueFile_, ".daD",
+                 "DA::SetValue: Can't open file " + filePath(".daD") + " to write.\n");
   VariableRecord* record = find(name);
   if (record == nullptr) raiseFailure("Variable " + lookupKey(name) + " not found.");
   if (values.size() < recordCount)
@@ -197,28 +230,31 @@ void DataArray::SetValue(std::string_view name, std::span<double> values) {
   const std::size_t count = recordCount;
   const ColumnSummary summary = summarizeColumn(values.data(), count);
   const char code = chooseEncoding(summary);
-  record->minValue = summary.minValue;
-  record->maxValue = summary.maxValue;
-  record->validCount = static_cast<std::int32_t>(summary.finiteCount);
-  record->isInteger = summary.allIntegral;
-  const std::uint64_t oldBytes = regionBytes(record->encoding, count);
-  const std::uint64_t newBytes = regionBytes(code, count);
-  record->encoding = code;
-  record->width = static_cast<std::uint8_t>(widthOf(code));
-
+  const std::uint64_t bytes = regionBytes(code, count);
   std::uint64_t position;
-  if (record->dataOffset >= 0 && oldBytes >= newBytes) {
-    position = static_cast<std::uint64_t>(record->dataOffset);
+  if (record->dataOffset >= 0) {
+    position = freshValueRegion(bytes);
   } else {
     // Appended regions never reach into the global mask at the front of the file.
     const std::int64_t end = valueFile_.size();
     position = std::max<std::uint64_t>(end < 0 ? 0 : static_cast<std::uint64_t>(end), maskBytes);
   }
   narrowInPlace(code, values.data(), count);
-  const bool written = valueFile_.writeAt(position, values.data(), newBytes) == newBytes;
+  const bool written = valueFile_.writeAt(position, values.data(), bytes) == bytes;
   const int error = lastSystemError();
   widenInPlace(code, 0, values.data(), count);
   if (!written) raiseFailure(formatText("File I/O error code = %d", error));
+
+  // The record changes only once its values are on disk.
+  if (record->dataOffset >= 0)
+    releasedValues_.push_back(
+        {static_cast<std::uint64_t>(record->dataOffset), regionBytes(record->encoding, count)});
+  record->minValue = summary.minValue;
+  record->maxValue = summary.maxValue;
+  record->validCount = static_cast<std::int32_t>(summary.finiteCount);
+  record->isInteger = summary.allIntegral;
+  record->encoding = code;
+  record->width = static_cast<std::uint8_t>(widthOf(code));
   record->dataOffset = static_cast<std::int64_t>(position);
 }
 

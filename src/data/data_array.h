@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -10,7 +11,9 @@
 
 #include "data/categorize.h"
 #include "data/data_array_header.h"
+#include "data/labels.h"
 #include "data/record_bitmap.h"
+#include "data/region_placement.h"
 #include "platform/column_memory.h"
 #include "platform/file.h"
 
@@ -19,10 +22,15 @@ namespace tessary {
 class DataArray : public DataArrayHeader {
  public:
   // Binds the data array to a path (its extension is dropped) and opens the value and
-  // hole files, read-write when possible. True when they are writable.
+  // hole files that exist, read-write when possible; a reader never creates them, the
+  // writers do. True when they are writable. An interrupted replacement of the data
+  // array's files is rolled back first (data_array_replacement.h).
   bool open(std::string_view path);
+  // Loads the header and checks its counts against the value file before anyone
+  // allocates for them; raises a message naming the file otherwise.
   bool loadHeader();
-  // Saves the header unless the data array is read-only or unbound; false then.
+  // Saves the header unless the data array is read-only or unbound; false then. Regions
+  // given up by rewritten variables become free for reuse once the save succeeds.
   bool saveHeader();
 
   bool hasVariable(std::string_view name) const { return find(name) != nullptr; }
@@ -37,7 +45,9 @@ class DataArray : public DataArrayHeader {
   // All recordCount values of a variable into `column`, sized to fit.
   int readColumn(std::string_view name, ColumnBuffer<double>& column);
 
-  // Writes a whole variable (recordCount values) and rewrites `values` as stored.
+  // Writes a whole variable (recordCount values) and rewrites `values` as stored. A
+  // variable that has values gets a fresh region (see region_placement.h). Raises when
+  // the data array is read-only.
   void SetValue(std::string_view name, std::span<double> values);
   // Writes a whole variable from the values of the present records and a hole bitmap.
   void SetValue(std::string_view name, std::span<const double> presentValues,
@@ -46,9 +56,12 @@ class DataArray : public DataArrayHeader {
   // Record bitmaps (maskBytes bytes): the global mask and a variable's holes.
   std::uint64_t getGlobalMask(std::span<std::uint8_t> bitmap);
   std::int64_t getMask(std::string_view name, std::span<std::uint8_t> bitmap);
+  // Writes a variable's hole bitmap, in a fresh region when it has one; raises when the
+  // data array is read-only.
   void SetMask(std::string_view name, std::span<const std::uint8_t> bitmap);
 
-  // The variable's value labels from the data array's .daL file (empty when none).
+  // The variable's value labels from the data array's .daL file (empty when none). The
+  // file is read once, at the first call after open().
   void loadLabels(std::string_view name, LabelMap& labels) const;
 
   // Categorises a 'C' variable: all values into out (recordCount entries), then records
@@ -71,12 +84,21 @@ class DataArray : public DataArrayHeader {
  private:
   bool openValueFile();
   bool openHoleFile();
+  // Opens a file for writing, created when absent; raises `failureText` otherwise.
+  void openForWriting(File& file, const char* extension, const std::string& failureText);
+  // Where `length` bytes of new values or holes go (see region_placement.h).
+  std::uint64_t freshValueRegion(std::uint64_t length) const;
+  std::uint64_t freshMaskRegion(std::uint64_t length) const;
 
   std::string directory_;
   std::string baseName_;
   bool readOnly_ = false;
   File valueFile_;
   File holeFile_;
+  // Regions given up since the last save: the header on disk still names them.
+  std::vector<FileRegion> releasedValues_;
+  std::vector<FileRegion> releasedMasks_;
+  mutable std::unique_ptr<LabelFile> labels_;
 };
 
 }  // namespace tessary

@@ -2,14 +2,14 @@
 #include <algorithm>
 
 #include "data/data_array.h"
-#include "data/labels.h"
 #include "frame/failure.h"
 #include "platform/text.h"
 
 namespace tessary {
 
 void DataArray::loadLabels(std::string_view name, LabelMap& labels) const {
-  tessary::loadLabels(filePath(".daL"), name, labels);
+  if (!labels_) labels_ = std::make_unique<LabelFile>(filePath(".daL"));
+  labels_->labelsOf(name, labels);
 }
 
 int DataArray::getCategory(std::string_view name, std::span<double> out, std::int64_t fromRec,

@@ -37,9 +37,18 @@ std::int64_t DataArray::getMask(std::string_view name, std::span<std::uint8_t> b
   if (!openHoleFile())
     raiseFailure("DataArray::getMask:\nCan't open file " + filePath(".msk") + " to read.\n");
   if (record->maskOffset < 0) raiseFailure("DataArray::getMask:\nRead mask failed.");
+  // A truncated or emptied hole file is damage to report, not a bitmap to half-trust.
+  const auto offset = static_cast<std::uint64_t>(record->maskOffset);
+  const std::int64_t size = holeFile_.size();
+  if (size >= 0 && static_cast<std::uint64_t>(size) < offset + maskBytes)
+    raiseFailure(
+        formatText("DataArray::getMask: the hole file %s holds %lld bytes; the bitmap of "
+                   "variable %s needs bytes %llu to %llu.\n",
+                   filePath(".msk").c_str(), static_cast<long long>(size),
+                   std::string(name).c_str(), static_cast<unsigned long long>(offset + 1),
+                   static_cast<unsigned long long>(offset + maskBytes)));
   clearSystemError();
-  const std::size_t got =
-      holeFile_.readAt(static_cast<std::uint64_t>(record->maskOffset), bitmap.data(), maskBytes);
+  const std::size_t got = holeFile_.readAt(offset, bitmap.data(), maskBytes);
   if (got < maskBytes) {
     if (lastSystemError() != 0) raiseFailure("DataArray::getMask:\nRead mask failed.");
     return -1;
@@ -58,28 +67,37 @@ std::int64_t DataArray::getMask(std::string_view name, std::span<std::uint8_t> b
   return holes;
 }
 
+std::uint64_t DataArray::freshMaskRegion(std::uint64_t length) const {
+  std::vector<FileRegion> taken = releasedMasks_;
+  for (const auto& [key, record] : variables_)
+    if (record.maskOffset >= 0)
+      taken.push_back({static_cast<std::uint32_t>(record.maskOffset), maskBytes});
+  const std::int64_t end = holeFile_.size();
+  return placeRegion(std::move(taken), 0, end < 0 ? 0 : static_cast<std::uint64_t>(end), length);
+}
+
 void DataArray::SetMask(std::string_view name, std::span<const std::uint8_t> bitmap) {
-  if (readOnly() || baseName().empty()) return;
   const std::string path = filePath(".msk");
-  if (!holeFile_.isOpen() && !holeFile_.open(path, File::Mode::kOpenOrCreate))
-    raiseFailure("SetMask: Can't open file " + path + " to write.\n");
+  openForWriting(holeFile_, ".msk", "SetMask: Can't open file " + path + " to write.\n");
   VariableRecord* record = find(name);
   if (record == nullptr) raiseFailure("Variable " + lookupKey(name) + " not found.");
   if (bitmap.size() < maskBytes)
     raiseFailure(formatText("SetMask: the bitmap holds %zu bytes, fewer than %u.\n", bitmap.size(),
                             maskBytes));
   std::uint64_t position;
-  if (record->maskOffset == -1) {
+  if (record->maskOffset < 0) {
     const std::int64_t end = holeFile_.size();
     position = end < 0 ? 0 : static_cast<std::uint64_t>(end);
-    // The record keeps the offset in 32 bits.
-    if (position > 0x7FFFFFFFu)
-      raiseFailure("SetMask: the hole file " + path + " has grown beyond 2 GiB.\n");
   } else {
-    position = static_cast<std::uint32_t>(record->maskOffset);
+    position = freshMaskRegion(maskBytes);
   }
+  // The record keeps the offset in 32 bits.
+  if (position > 0x7FFFFFFFu)
+    raiseFailure("SetMask: the hole file " + path + " has grown beyond 2 GiB.\n");
   if (holeFile_.writeAt(position, bitmap.data(), maskBytes) != maskBytes)
     raiseFailure(formatText("File I/O error code = %d", lastSystemError()));
+  if (record->maskOffset >= 0)
+    releasedMasks_.push_back({static_cast<std::uint32_t>(record->maskOffset), maskBytes});
   record->maskOffset = static_cast<std::int32_t>(position);
 }
 

@@ -4,16 +4,16 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/profile.h"
+#include "frame/failure.h"
+#include "platform/text.h"
 
 namespace tessary {
 namespace {
 
 // The code=label form reads no more of a section than this.
 constexpr std::size_t kSectionBytes = 6000;
-// The nLevels form is read from the whole section; a corrupted count must not make
-// the map grow without end.
-constexpr int kMostLevels = 1000000;
+// The nLevels form is read from the whole section.
+constexpr std::uint64_t kMostLevels = 1000000;
 constexpr std::size_t kWholeSection = std::size_t{1} << 30;
 
 std::string_view trimmed(std::string_view s) {
@@ -47,31 +47,50 @@ std::string labelSectionName(std::string_view variableName) {
   return section;
 }
 
-void loadLabels(const std::string& labelFile, std::string_view variableName, LabelMap& labels) {
+std::uint64_t mostLabelLevels(std::uint64_t fileBytes) {
+  return std::min(fileBytes, kMostLevels);
+}
+
+LabelFile::LabelFile(std::string path) : path_(std::move(path)) {
+  profile_.load(path_);
+}
+
+void LabelFile::labelsOf(std::string_view variableName, LabelMap& labels) const {
   labels.clear();
   const std::string section = labelSectionName(variableName);
-  const int levels = profileInt(labelFile, section, "nLevels", 0);
+  const auto count = profile_.value(section, "nLevels");
+  const long levels = count ? std::strtol(count->c_str(), nullptr, 10) : 0;
   if (levels > 0) {
+    if (static_cast<std::uint64_t>(levels) > mostLabelLevels(profile_.bytes()))
+      raiseFailure(
+          formatText("%s: the labels of %s claim %ld levels, more than a file of "
+                     "%llu bytes can describe.\n",
+                     path_.c_str(), section.c_str(), levels,
+                     static_cast<unsigned long long>(profile_.bytes())));
     // Keys 1..n, the first line of a key counting; absent keys get "L<k>".
     std::map<std::string, std::string> keyed;
-    for (const std::string& line : profileSection(labelFile, section, kWholeSection)) {
+    for (const std::string& line : profile_.section(section, kWholeSection)) {
       const std::size_t eq = line.find('=');
       if (eq == std::string::npos) continue;
       const std::string key(trimmed(std::string_view(line).substr(0, eq)));
       if (key.empty() || key.find_first_not_of("0123456789") != std::string::npos) continue;
       keyed.emplace(key, profileValue(std::string_view(line).substr(eq + 1)));
     }
-    for (int code = 1; code <= std::min(levels, kMostLevels); ++code) {
+    for (int code = 1; code <= static_cast<int>(levels); ++code) {
       auto it = keyed.find(std::to_string(code));
       labels[code] = it != keyed.end() ? it->second : "L" + std::to_string(code);
     }
     return;
   }
-  for (const std::string& line : profileSection(labelFile, section, kSectionBytes)) {
+  for (const std::string& line : profile_.section(section, kSectionBytes)) {
     const std::size_t eq = line.find('=');
     if (eq == std::string::npos) continue;
     labels[static_cast<int>(std::strtol(line.c_str(), nullptr, 10))] = line.substr(eq + 1);
   }
+}
+
+void loadLabels(const std::string& labelFile, std::string_view variableName, LabelMap& labels) {
+  LabelFile(labelFile).labelsOf(variableName, labels);
 }
 
 }  // namespace tessary

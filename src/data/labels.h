@@ -2,10 +2,12 @@
 // data array's .daL file.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "data/categorize.h"
+#include "platform/profile.h"
 
 namespace tessary {
 
@@ -13,7 +15,27 @@ namespace tessary {
 // are dropped; at most 256 characters of the name count.
 std::string labelSectionName(std::string_view variableName);
 
-// Fills `labels` from `labelFile` (an absent file or section leaves it empty).
+// The most levels an nLevels key may claim in a label file of `fileBytes` bytes: one
+// per byte, and never more than a million. Codes without a key get a default label,
+// so the count, not the file, decides what is built.
+std::uint64_t mostLabelLevels(std::uint64_t fileBytes);
+
+// A label file read once and indexed by section, so that the labels of many variables
+// cost one read of the file.
+class LabelFile {
+ public:
+  // Reads `path`; an absent file holds no labels.
+  explicit LabelFile(std::string path);
+  // Fills `labels` for the variable (an absent section leaves it empty). Raises when
+  // its nLevels claims more levels than the file can describe.
+  void labelsOf(std::string_view variableName, LabelMap& labels) const;
+
+ private:
+  std::string path_;
+  ProfileFile profile_;
+};
+
+// Fills `labels` from `labelFile` for one variable (the file is read for this call).
 void loadLabels(const std::string& labelFile, std::string_view variableName, LabelMap& labels);
 
 }  // namespace tessary

@@ -28,7 +28,10 @@ void updateHouseholdVariable(const char* daaPath, const char* name, const double
     throw "Loading CDA error";  // reported as an unexpected failure
   }
   DataArray& households = cda.level(0);
+  // The caller's bitmap covers the largest level's records; a household level smaller
+  // than that cannot take it, and the bitmap is not read at all then.
   const std::uint64_t bits = cda.maxRecordCount();
+  if (bits != households.recordCount) raiseFailure("Invalid mask length.\n");
   const RecordBitmap bitmap{std::span<const std::uint8_t>(holes, bitmapBytes(bits)), bits};
   if (!households.hasVariable(name)) {
     households.addVariable(name, name, name, 'N', -1, -1, -1, 0, 2);
@@ -40,7 +43,9 @@ void updateHouseholdVariable(const char* daaPath, const char* name, const double
   households.SetValue(name, std::span<const double>(values, present), bitmap);
   households.SetMask(name, bitmap.bytes);
   households.Select(name);
-  households.saveHeader();
+  if (!households.saveHeader())
+    raiseFailure("DataArrayHeader::SaveHeader: \nCan't open file " + households.filePath(".daH") +
+                 " to write.\n");
 }
 
 }  // namespace

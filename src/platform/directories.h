@@ -14,6 +14,9 @@ std::string createUniqueDirectory(std::string_view parent, std::string_view pref
 // Moves `from` to `to`, replacing `to` when it exists; false when the system refuses.
 bool renamePath(std::string_view from, std::string_view to);
 
+// Makes the directory's entries (files created, renamed or removed in it) durable.
+bool syncDirectory(std::string_view path);
+
 // Removes a directory and everything in it; silent when it is absent.
 void removeDirectoryTree(std::string_view path);
 

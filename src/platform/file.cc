@@ -5,8 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
+#include <utility>
 
+#include "platform/fault_injection.h"
 #include "platform/paths.h"
 
 namespace tessary {
@@ -15,7 +16,8 @@ File::~File() {
   close();
 }
 
-File::File(File&& other) noexcept : fd_(other.fd_), position_(other.position_) {
+File::File(File&& other) noexcept
+    : fd_(other.fd_), path_(std::move(other.path_)), position_(other.position_) {
   other.fd_ = -1;
 }
 
@@ -23,6 +25,7 @@ File& File::operator=(File&& other) noexcept {
   if (this != &other) {
     close();
     fd_ = other.fd_;
+    path_ = std::move(other.path_);
     position_ = other.position_;
     other.fd_ = -1;
   }
@@ -48,8 +51,22 @@ bool File::open(std::string_view path, Mode mode) {
     case Mode::kAppend:
       flags |= O_WRONLY | O_CREAT | O_APPEND;
       break;
+    case Mode::kCreateNew:
+      flags |= O_RDWR | O_CREAT | O_EXCL;
+      break;
+    case Mode::kWriteOnly:
+      flags |= O_WRONLY;
+      break;
   }
   std::string native = nativePath(path);
+  position_ = 0;
+  if (hasNulByte(native)) {
+    errno = EINVAL;
+    return false;
+  }
+  const auto operation =
+      mode == Mode::kRead ? FileOperation::kOpenForReading : FileOperation::kOpenForWriting;
+  if (injectedFault(operation, native) != 0) return false;
   do {
     fd_ = ::open(native.c_str(), flags, 0666);
   } while (fd_ < 0 && errno == EINTR);
@@ -61,7 +78,7 @@ bool File::open(std::string_view path, Mode mode) {
       errno = EISDIR;
     }
   }
-  position_ = 0;
+  if (fd_ >= 0) path_ = std::move(native);
   return fd_ >= 0;
 }
 
@@ -84,6 +101,7 @@ std::size_t File::readAt(std::uint64_t offset, void* buffer, std::size_t count) 
 }
 
 std::size_t File::writeAt(std::uint64_t offset, const void* buffer, std::size_t count) {
+  if (fd_ >= 0 && injectedFault(FileOperation::kWrite, path_) != 0) return 0;
   std::size_t done = 0;
   const auto* bytes = static_cast<const char*>(buffer);
   while (fd_ >= 0 && done < count) {
@@ -102,11 +120,13 @@ std::size_t File::read(void* buffer, std::size_t count) {
 }
 
 std::size_t File::write(const void* buffer, std::size_t count) {
+  if (fd_ >= 0 && injectedFault(FileOperation::kWrite, path_) != 0) return 0;
   std::size_t done = 0;
   const auto* bytes = static_cast<const char*>(buffer);
   while (fd_ >= 0 && done < count) {
-    // write(), not pwrite(): an append-mode descriptor must add at the end.
-    if (::lseek(fd_, static_cast<off_t>(position_ + done), SEEK_SET) < 0) break;
+    // write(), not pwrite(): an append-mode descriptor must add at the end. A FIFO or
+    // a terminal has no position to seek to.
+    if (::lseek(fd_, static_cast<off_t>(position_ + done), SEEK_SET) < 0 && errno != ESPIPE) break;
     ssize_t put = ::write(fd_, bytes + done, count - done);
     if (put < 0 && errno == EINTR) continue;
     if (put <= 0) break;
@@ -132,13 +152,29 @@ bool File::truncate(std::uint64_t length) {
   return fd_ >= 0 && ::ftruncate(fd_, static_cast<off_t>(length)) == 0;
 }
 
+bool File::sync() {
+  if (fd_ < 0 || injectedFault(FileOperation::kSync, path_) != 0) return false;
+  return ::fsync(fd_) == 0;
+}
+
 bool fileExists(std::string_view path) {
   struct stat info;
-  return ::stat(nativePath(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+  return !hasNulByte(path) && ::stat(nativePath(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool syncFile(std::string_view path) {
+  File file;
+  return file.open(path, File::Mode::kRead) && file.sync();
 }
 
 bool removeFile(std::string_view path) {
-  return ::unlink(nativePath(path).c_str()) == 0;
+  const std::string native = nativePath(path);
+  if (hasNulByte(native)) {
+    errno = EINVAL;
+    return false;
+  }
+  if (injectedFault(FileOperation::kRemove, native) != 0) return false;
+  return ::unlink(native.c_str()) == 0;
 }
 
 bool readWholeFile(std::string_view path, std::string& content) {
@@ -150,18 +186,6 @@ bool readWholeFile(std::string_view path, std::string& content) {
   std::size_t got = file.readAt(0, content.data(), content.size());
   content.resize(got);
   return got == static_cast<std::size_t>(length);
-}
-
-bool writeWholeFile(std::string_view path, std::string_view content) {
-  std::string target = nativePath(path);
-  std::string staging = target + ".tmp~";
-  File file;
-  if (!file.open(staging, File::Mode::kCreate)) return false;
-  bool written = file.write(content.data(), content.size()) == content.size();
-  file.close();
-  if (written && std::rename(staging.c_str(), target.c_str()) == 0) return true;
-  ::unlink(staging.c_str());
-  return false;
 }
 
 }  // namespace tessary

@@ -3,7 +3,8 @@
 // POSIX descriptors with 64-bit offsets. A File keeps a current position for the
 // sequential calls and offers positional reads and writes beside them. Failures do
 // not throw here: open() reports false and the byte counts tell what moved, so each
-// caller raises its own message; lastSystemError() gives errno.
+// caller raises its own message; lastSystemError() gives errno. Every open, write and
+// sync first asks the fault hook (platform/fault_injection.h).
 #pragma once
 
 #include <cstddef>
@@ -21,6 +22,8 @@ class File {
     kCreate,        // created or truncated, read and write
     kOpenOrCreate,  // created when absent, kept when present, read and write
     kAppend,        // created when absent, every write at the end
+    kCreateNew,     // created, must not exist yet, read and write
+    kWriteOnly,     // existing file, write only, not truncated (a FIFO or a device)
   };
 
   File() = default;
@@ -48,18 +51,26 @@ class File {
   // The file's length in bytes, or -1 when it cannot be read.
   std::int64_t size() const;
   bool truncate(std::uint64_t length);
+  // Makes what was written durable; false when the system refuses.
+  bool sync();
 
  private:
   int fd_ = -1;
+  std::string path_;  // as opened, for the fault hook
   std::uint64_t position_ = 0;
 };
 
 bool fileExists(std::string_view path);
+// Makes a file's content durable; false when it cannot be opened or synced.
+bool syncFile(std::string_view path);
 bool removeFile(std::string_view path);
 // Reads a whole file into `content`; false when it cannot be opened or read.
 bool readWholeFile(std::string_view path, std::string& content);
-// Replaces a file's content through a temporary file and a rename, so a failed
-// write leaves the old content whole; false when it cannot be written.
+// Replaces a file's content: written under a unique name in the target's directory,
+// synced, renamed over the target and the directory synced, so a failed or interrupted
+// write leaves the old content whole and concurrent writers never collide. A symbolic
+// link is followed and the file it names replaced; a target that is no regular file (a
+// FIFO, a device) is written directly. False, with errno set, when it cannot be written.
 bool writeWholeFile(std::string_view path, std::string_view content);
 
 }  // namespace tessary

@@ -15,6 +15,10 @@ std::string nativePath(std::string_view path) {
   return out;
 }
 
+bool hasNulByte(std::string_view path) {
+  return path.find('\0') != std::string_view::npos;
+}
+
 bool isFullPath(std::string_view path) {
   return !path.empty() && isSeparator(path.front());
 }

@@ -12,6 +12,10 @@ bool isSeparator(char c);
 // The path as the file system wants it: every '\' turned into '/'.
 std::string nativePath(std::string_view path);
 
+// True when the path holds a NUL byte. The system would end the path there and name
+// another file, so every file operation refuses such a path (errno EINVAL).
+bool hasNulByte(std::string_view path);
+
 // True when the path needs no directory in front of it (the platform's full-path
 // service would leave it unchanged): it starts with a separator.
 bool isFullPath(std::string_view path);

@@ -7,11 +7,45 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace tessary {
+
+// One profile file read and split once, its sections indexed by name, for callers that
+// look up many sections of one file (every categorical variable's labels). The free
+// functions below read the file anew on each call.
+class ProfileFile {
+ public:
+  // Reads `file`; false when it cannot be read, leaving the profile empty.
+  bool load(std::string_view file);
+  // The file's length in bytes.
+  std::uint64_t bytes() const { return bytes_; }
+
+  // The value of `key`, trimmed and unquoted; nullopt when the section or key is absent.
+  std::optional<std::string> value(std::string_view section, std::string_view key) const;
+  // As profileSection.
+  std::vector<std::string> section(std::string_view section, std::size_t bufferSize) const;
+
+  // The lines, each without its line end, and the line end the file uses.
+  std::vector<std::string> lines;
+  std::string lineEnd = "\n";
+
+  // The lines [first, last) of a section's body: up to the next section line.
+  struct Body {
+    std::size_t first = 0;
+    std::size_t last = 0;
+  };
+  std::optional<Body> find(std::string_view section) const;
+
+ private:
+  std::uint64_t bytes_ = 0;
+  std::map<std::string, Body> sections_;  // upper-cased name -> its first section
+};
 
 // The value of `key`, or `fallback`; at most bufferSize - 1 characters, as a buffer of
 // bufferSize bytes would hold it.

@@ -228,13 +228,15 @@ std::string HtmlReport::outputPath() {
 
 void HtmlReport::save() const {
   const std::string path = outputPath();
-  File file;
-  const bool opened =
-      file.open(path, options_.pageHead() ? File::Mode::kCreate : File::Mode::kAppend);
-  throwUnless(opened, "Can't open the tabulation output file " + path + ": " +
-                          systemErrorText(lastSystemError()));
-  throwUnless(file.write(html_.data(), html_.size()) == html_.size(),
-              "Can't write the tabulation output file " + path);
+  // The whole page is staged and replaces the file only once written, so a tabulation
+  // that fails, even in this last step, leaves the file as it was.
+  std::string page;
+  if (!options_.pageHead() && !readWholeFile(path, page) && fileExists(path))
+    raiseFailure("Can't read the tabulation output file " + path + ": " +
+                 systemErrorText(lastSystemError()));
+  page += html_;
+  throwUnless(writeWholeFile(path, page), "Can't write the tabulation output file " + path + ": " +
+                                              systemErrorText(lastSystemError()));
 }
 
 }  // namespace tessary

@@ -68,8 +68,9 @@ class HtmlReport {
   const std::string& html() const { return html_; }
   // The output file's path.
   static std::string outputPath();
-  // Creates the file anew when the options ask for the page head, else appends;
-  // throws when the file cannot be written.
+  // Replaces the file by the report when the options ask for the page head, else by
+  // its old content and the report; throws, leaving the file as it was, when the file
+  // cannot be written.
   void save() const;
 
  private:

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -151,6 +152,9 @@ TEST(Export, RoundTripThroughImportAndSelectedVariables) {
   some.codes = true;
   EXPECT_EQ(exportCsv(dir.file("first.daH"), dir.file("some.csv"), some), 4u);
   EXPECT_EQ(readFile(dir.file("some.csv")), "score,name\n1.5,4\n0.1,2\n,3\n-7.25e-12,1\n");
+  ::testing::internal::CaptureStdout();
+  exportCsv(dir.file("first.daH"), "-", some);  // standard output
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), readFile(dir.file("some.csv")));
 
   some.variables = {"score", "weight"};
   EXPECT_EQ(failureText([&] { exportCsv(dir.file("first"), dir.file("x.csv"), some); }),
@@ -165,18 +169,26 @@ TEST(Export, RoundTripThroughImportAndSelectedVariables) {
 TEST(Export, CombinedDataSetAtHouseholdLevelAndInfo) {
   ScratchDir dir;
   importCsvText(dir, "hh", "hhid,cluster\n1,10\n2,10\n3,20\n");
-  importCsvText(dir, "cl", "cluster,zone\n10,hills\n20,coast\n");
+  importCsvText(dir, "cl", "cluster,zone,road\n10,hills,paved\n20,coast,track\n");
   CombineOptions options;
   options.households = dir.file("hh");
   options.clusters = dir.file("cl");
   options.key = "cluster";
   options.out = dir.file("survey.daA");
   combineDataSets(options);
+  // Each label file is read once, however many categorical variables it serves.
+  int labelReads = 0;
+  testing::ScopedFaultHook count([&](FileOperation operation, std::string_view path) {
+    labelReads += operation == FileOperation::kOpenForReading && path.ends_with(".daL");
+    return 0;
+  });
   exportCsv(dir.file("survey"), dir.file("survey.csv"), {});
   EXPECT_EQ(readFile(dir.file("survey.csv")),
-            "hhid,cluster,zone\n1,10,hills\n2,10,hills\n3,20,coast\n");
+            "hhid,cluster,zone,road\n1,10,hills,paved\n2,10,hills,paved\n3,20,coast,track\n");
+  EXPECT_EQ(labelReads, 1);  // only the clusters have labels
 
   const std::string info = describeDataSet(dir.file("survey.daA"));
+  EXPECT_EQ(labelReads, 2);
   EXPECT_NE(info.find("level 0 (households) " + dir.file("hh.daH") + ": 3 records, 2 variables\n"),
             std::string::npos)
       << info;
@@ -186,6 +198,14 @@ TEST(Export, CombinedDataSetAtHouseholdLevelAndInfo) {
       std::string::npos)
       << info;
   EXPECT_NE(info.find("survey_clusters.daR: 2 entries\n"), std::string::npos) << info;
+
+  // Describing levels whose headers are missing fails and leaves no file behind.
+  ScratchDir other;
+  writeFile(other.file("gone.daA"), "nohh.daH\nnocl.daH\nno.daR\n");
+  EXPECT_EQ(
+      failureText([&] { describeDataSet(other.file("gone.daA")); }),
+      "DataArrayHeader::LoadHeader: \nCan't open file " + other.file("nohh.daH") + " to read.\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(other.path()), {}), 1);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,19 @@ TEST(Eval, SavingStoresAHouseholdVariableThroughTheLibrary) {
   badLevel.level = 1;
   EXPECT_EQ(failureText([&] { runEval(badLevel); }),
             survey.dir.file("hh.daH") + ": a data array has only level 0; levels need a .daA");
+
+  // A data set whose files only open for reading is not claimed saved.
+  {
+    MessageRecorder recorder;
+    testing::ScopedFaultHook readOnly(
+        testing::failing(FileOperation::kOpenForWriting, "hh.", EACCES));
+    save.save = "again";
+    EXPECT_EQ(failureText([&] { runEval(save); }), "the result was not saved as AGAIN");
+    ASSERT_EQ(recorder.messages().size(), 1u);
+    EXPECT_EQ(recorder.messages()[0].text,
+              "DA::SetValue: Can't open file " + survey.dir.file("hh.daD") + " to write.\n");
+  }
+  EXPECT_EQ(readStored(survey.dir.file("hh.daH"), "AGAIN").kind, 0);
 
   // Unknown variables come back as the evaluator's message.
   MessageRecorder recorder;

@@ -223,7 +223,7 @@ TEST(UpdateVariable, CreatesAndRewritesHouseholdVariables) {
   again.open(survey.dir.file("hh.daH"));
   again.loadHeader();
   EXPECT_EQ(again.variableCount, 1u);
-  EXPECT_EQ(again.find("INCOME")->maskOffset, income->maskOffset);
+  EXPECT_EQ(again.find("INCOME")->maskOffset, income->maskOffset + 2);  // a fresh bitmap
   again.getValue("income", out, 1, 10);
   EXPECT_EQ(out, (std::vector<double>{1, 0, 1, M, M, M, M, M, M, M}));
   EXPECT_EQ(again.getMask("income", mask), 7);
@@ -237,9 +237,11 @@ TEST(UpdateVariable, FailuresAreReportedWithTheExportsCaptionAndCodes) {
   std::vector<double> values(10, 1.0);
   unsigned char holes[2] = {0, 0};
 
-  // Clusters outnumbering households make the bitmap the wrong length.
-  createDataArray(survey.dir.file("cl.daH"), 12);
-  EXPECT_EQ(updateVariable(survey.daa.c_str(), "x", values.data(), holes), -2);
+  // Clusters outnumbering households make the bitmap the wrong length; the caller's
+  // bitmap, sized for the households, is not read beyond its end.
+  createDataArray(survey.dir.file("cl.daH"), 17);
+  std::vector<unsigned char> householdHoles(2);
+  EXPECT_EQ(updateVariable(survey.daa.c_str(), "x", values.data(), householdHoles.data()), -2);
   ASSERT_EQ(recorder.messages().size(), 1u);
   EXPECT_EQ(recorder.messages()[0].text, "Invalid mask length.\n");
   EXPECT_EQ(recorder.messages()[0].caption, "updateVariable");

@@ -18,6 +18,7 @@
 namespace tessary {
 namespace {
 
+using testing::failureText;
 using testing::MessageRecorder;
 using testing::readFile;
 using testing::ScratchDir;
@@ -140,6 +141,26 @@ TEST(CorruptedFiles, DamagedHeadersReferencesAndValueFilesNeverCrash) {
   std::vector<double> out(40);
   cda.getValue("size", out, 1, 40);
   EXPECT_EQ(out, size);
+}
+
+TEST(CorruptedFiles, HeaderCountsBeyondTheValueFileFailWhenTheHeaderLoads) {
+  ScratchDir dir;
+  createDataArray(dir.file("hh.daH"), 40);
+  const std::string header = readFile(dir.file("hh.daH"));
+  const struct {
+    std::size_t offset;
+    const char* claim;
+  } cases[] = {{10, "claims 4294967295 records, more than its value file can hold"},
+               {18, "claims a global mask of 4294967295 bytes, more than its value file holds"}};
+  for (const auto& [offset, claim] : cases) {
+    std::string damaged = header;
+    damaged.replace(offset, 4, "\xFF\xFF\xFF\xFF");
+    writeFile(dir.file("hh.daH"), damaged);
+    DataArray data;
+    data.open(dir.file("hh.daH"));
+    EXPECT_EQ(failureText([&] { data.loadHeader(); }),
+              "DataArray: the header of " + dir.file("hh.daH") + " " + claim + ".\n");
+  }
 }
 
 }  // namespace

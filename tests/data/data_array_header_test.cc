@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <string>
 
 #include "data/data_array.h"
@@ -168,11 +170,14 @@ TEST(DataArrayHeader, AFailedSaveLeavesTheOldHeaderWhole) {
   DataArrayHeader header;
   header.LoadHeader(path);
   header.recordCount = 99;
-  // The temporary file cannot be created: a directory sits where it would go.
-  std::filesystem::create_directory(path + ".tmp~");
-  EXPECT_NE(failureText([&] { header.SaveHeader(path); }), "(no failure)");
+  {
+    testing::ScopedFaultHook full(testing::failing(FileOperation::kWrite, "a.daH", ENOSPC));
+    EXPECT_EQ(failureText([&] { header.SaveHeader(path); }),
+              "DataArrayHeader::SaveHeader: \nCan't open file " + path + " to write.\n");
+  }
   EXPECT_EQ(readFile(path), old);
-  std::filesystem::remove(path + ".tmp~");
+  // The staging file is gone with the failed save.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
   EXPECT_TRUE(header.SaveHeader(path));
   EXPECT_EQ(get<std::uint32_t>(readFile(path), 10), 99u);
 }
@@ -200,8 +205,9 @@ TEST(DataArray, OpenSplitsThePathAndAddsVariables) {
   EXPECT_TRUE(data.open(dir.file("v1.2/house.daH")));
   EXPECT_EQ(data.directory(), dir.file("v1.2/"));
   EXPECT_EQ(data.baseName(), "house");
-  EXPECT_TRUE(std::filesystem::exists(dir.file("v1.2/house.daD")));
-  EXPECT_TRUE(std::filesystem::exists(dir.file("v1.2/house.msk")));
+  // Opening creates nothing; the writers do.
+  EXPECT_FALSE(std::filesystem::exists(dir.file("v1.2/house.daD")));
+  EXPECT_FALSE(std::filesystem::exists(dir.file("v1.2/house.msk")));
   // ... and without an extension the path is cut at the directory's dot.
   EXPECT_TRUE(data.open(dir.file("v1.2/house")));
   EXPECT_EQ(data.baseName(), "v1");

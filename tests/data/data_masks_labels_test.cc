@@ -10,6 +10,7 @@
 #include "data/labels.h"
 #include "frame/failure.h"
 #include "frame/missing.h"
+#include "platform/text.h"
 #include "test_support.h"
 
 namespace tessary {
@@ -54,8 +55,9 @@ TEST(DataMasks, GlobalMaskAndHoleBitmapsUseLowBitFirstOrder) {
   const std::vector<std::uint8_t> wHoles = {0x01, 0x00};
   f.data.SetMask("w", wHoles);
   EXPECT_EQ(f.data.find("W")->maskOffset, 2);  // appended
-  f.data.SetMask("w", wHoles);                 // rewritten in place
-  EXPECT_EQ(readFile(f.dir.file("set.msk")), std::string("\x00\x02\x01\x00", 4));
+  f.data.SetMask("w", wHoles);                 // rewritten in a fresh region
+  EXPECT_EQ(f.data.find("W")->maskOffset, 4);
+  EXPECT_EQ(readFile(f.dir.file("set.msk")), std::string("\x00\x02\x01\x00\x01\x00", 6));
 
   MessageRecorder recorder;
   std::vector<std::uint8_t> read(2, 0xFF);
@@ -91,12 +93,15 @@ TEST(DataMasks, MaskReadFailures) {
   f.add("v", 'N', {1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
   EXPECT_EQ(failureText([&] { f.data.getMask("v", bitmap); }),
             "DataArray::getMask:\nRead mask failed.");
-  // A bitmap cut short by the end of the hole file: -1, what was there filled in.
-  writeFile(f.dir.file("set.msk"), std::string("\x05", 1));
+  // A hole file cut short or emptied is reported.
   f.data.find("V")->maskOffset = 0;
-  bitmap = {0xFF, 0xFF};
-  EXPECT_EQ(f.data.getMask("v", bitmap), -1);
-  EXPECT_EQ(bitmap, (std::vector<std::uint8_t>{0x05, 0x00}));
+  for (const std::string& damaged : {std::string("\x05", 1), std::string()}) {
+    writeFile(f.dir.file("set.msk"), damaged);
+    EXPECT_EQ(failureText([&] { f.data.getMask("v", bitmap); }),
+              formatText("DataArray::getMask: the hole file %s holds %zu bytes; the bitmap of "
+                         "variable v needs bytes 1 to 2.\n",
+                         f.dir.file("set.msk").c_str(), damaged.size()));
+  }
   // A bitmap shorter than the header's maskBytes is refused, not overrun.
   std::vector<std::uint8_t> tiny(1);
   EXPECT_NE(failureText([&] { f.data.getMask("v", tiny); }), "(no failure)");
@@ -139,6 +144,15 @@ TEST(DataLabels, SectionNamesAndBothSectionForms) {
   EXPECT_TRUE(labels.empty());
   loadLabels(dir.file("none.daL"), "REGION", labels);
   EXPECT_TRUE(labels.empty());
+
+  // A level count no file of that size can describe is refused before anything is built.
+  std::string claim = "[V]\nnLevels=1000000\n";
+  claim += std::string(103 - claim.size() - 1, ';') + "\n";
+  writeFile(file, claim);
+  EXPECT_EQ(failureText([&] { loadLabels(file, "V", labels); }),
+            file +
+                ": the labels of V claim 1000000 levels, more than a file of 103 bytes can "
+                "describe.\n");
 }
 
 TEST(DataCategories, CategorisationCountsWeightsOrdinalsAndRenumbering) {

@@ -221,20 +221,58 @@ TEST(DataValues, RangesReadOnlyTheirBytesInEitherOrder) {
   EXPECT_EQ(f.data.getValue("v", small, 1, 2), 6);
 }
 
-TEST(DataValues, RegionsAreReusedWhenLargeEnoughAndAppendedOtherwise) {
+TEST(DataValues, RewritesGoToFreshRegionsAndFreedRegionsWaitForTheHeaderSave) {
   Fixture f(16);
-  std::vector<double> flags(16, 1.0);
-  f.write(flags);
-  const std::int64_t first = f.record().dataOffset;
-  EXPECT_EQ(first, 2);
-  std::vector<double> bytesWide(16, 200.0);
-  f.write(bytesWide);
-  EXPECT_EQ(f.record().encoding, 'B');
-  EXPECT_EQ(f.record().dataOffset, 4);  // appended after the 2-byte '1' region
-  f.write(flags);
-  EXPECT_EQ(f.record().dataOffset, 4);  // the 'B' region holds the '1' form
-  EXPECT_EQ(readFile(f.dir.file("set.daD")).size(), 20u);
-  EXPECT_EQ(f.read(1, 16), flags);
+  const std::vector<double> flags(16, 1.0), bytesWide(16, 200.0);
+  // (values, offset written to, value file size after): the 2-byte global mask comes
+  // first; a region given up is reused only after a save.
+  const struct {
+    const std::vector<double>* values;
+    bool saveFirst;
+    std::int64_t offset;
+    std::size_t fileSize;
+  } steps[] = {{&flags, false, 2, 4},
+               {&bytesWide, false, 4, 20},
+               {&flags, false, 20, 22},
+               {&flags, true, 2, 22},
+               {&flags, false, 4, 22}};
+  for (const auto& step : steps) {
+    if (step.saveFirst) {
+      ASSERT_TRUE(f.data.saveHeader());
+    }
+    f.write(*step.values);
+    EXPECT_EQ(f.record().dataOffset, step.offset);
+    EXPECT_EQ(readFile(f.dir.file("set.daD")).size(), step.fileSize);
+    EXPECT_EQ(f.read(1, 16), *step.values);
+  }
+}
+
+TEST(DataValues, AFailedRewriteLeavesTheOldVariableReadable) {
+  // The value write, the mask write or the header save fails, as on a full disk.
+  for (const char* failing : {"set.daD", "set.msk", "set.daH"}) {
+    Fixture f(10);
+    const std::vector<double> old = {1, 2, 3, 4, 5, 6, 7, 8, 9, MISSING};
+    f.write(old);
+    f.data.SetMask("v", std::vector<std::uint8_t>{0x00, 0x02});
+    ASSERT_TRUE(f.data.saveHeader());
+    {
+      testing::ScopedFaultHook full(testing::failing(FileOperation::kWrite, failing, ENOSPC));
+      EXPECT_NE(failureText([&] {
+                  f.write({9, 8, 7, 6, 5, 4, 3, 2, MISSING, MISSING});
+                  f.data.SetMask("v", std::vector<std::uint8_t>{0x00, 0x03});
+                  f.data.saveHeader();
+                }),
+                "(no failure)");
+    }
+    DataArray reopened;
+    reopened.open(f.dir.file("set.daH"));
+    reopened.loadHeader();
+    std::vector<double> values(10);
+    std::vector<std::uint8_t> holes(2);
+    reopened.getValue("v", values, 1, 10);
+    EXPECT_EQ(values, old) << failing;
+    EXPECT_EQ(reopened.getMask("v", holes), 1) << failing;
+  }
 }
 
 TEST(DataValues, EveryEncodingSurvivesRandomRoundTripsAndSubRanges) {
@@ -398,17 +436,20 @@ TEST(DataValues, OpenFailuresAndReadOnlyDataArrays) {
   std::filesystem::remove(dir.file("ro.daD"));
   std::filesystem::rename(dir.file("kept.daD"), dir.file("ro.daD"));
 
-  std::filesystem::permissions(dir.file("ro.daD"), std::filesystem::perms::owner_read);
-  std::filesystem::permissions(dir.file("ro.msk"), std::filesystem::perms::owner_read);
+  // Files that only open for reading: reads work, every write says it did not happen.
+  testing::ScopedFaultHook readOnly(
+      testing::failing(FileOperation::kOpenForWriting, "ro.", EACCES));
   DataArray reader;
-  const bool writable = reader.open(dir.file("ro.daH"));
-  if (writable) GTEST_SKIP() << "running with privileges that ignore permissions";
+  EXPECT_FALSE(reader.open(dir.file("ro.daH")));
   EXPECT_TRUE(reader.readOnly());
   reader.loadHeader();
   reader.getValue("v", out, 1, 4);
   EXPECT_EQ(out, values);
   std::vector<double> other = {9, 9, 9, 9};
-  reader.SetValue("v", other);  // ignored
+  EXPECT_EQ(failureText([&] { reader.SetValue("v", other); }),
+            "DA::SetValue: Can't open file " + path + " to write.\n");
+  EXPECT_EQ(failureText([&] { reader.SetMask("v", std::vector<std::uint8_t>{0}); }),
+            "SetMask: Can't open file " + dir.file("ro.msk") + " to write.\n");
   EXPECT_EQ(other[0], 9);
   EXPECT_FALSE(reader.saveHeader());
 }

@@ -2,8 +2,19 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
+#include <filesystem>
+#include <iterator>
+#include <thread>
+#include <vector>
+
+#include "platform/directories.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 #include "test_support.h"
 
@@ -80,6 +91,80 @@ TEST(File, WholeFileHelpersReplaceAtomically) {
   EXPECT_FALSE(writeWholeFile(dir.file("no/such/dir/x"), "y"));
   EXPECT_TRUE(removeFile(path));
   EXPECT_FALSE(fileExists(path));
+}
+
+TEST(File, WholeFileWritesStageUniquelyBesideTheTargetAndSyncAroundTheRename) {
+  testing::ScratchDir dir;
+  const std::string target = dir.file("t.txt");
+  std::vector<std::pair<FileOperation, std::string>> seen;
+  {
+    testing::ScopedFaultHook record([&](FileOperation operation, std::string_view path) {
+      seen.emplace_back(operation, std::string(path));
+      return 0;
+    });
+    ASSERT_TRUE(writeWholeFile(target, "new"));
+  }
+  ASSERT_EQ(seen.size(), 5u);
+  const std::string staging = seen[0].second;
+  EXPECT_EQ(directoryOf(staging), dir.path() + "/");
+  const std::vector<std::pair<FileOperation, std::string>> expected = {
+      {FileOperation::kOpenForWriting, staging},
+      {FileOperation::kWrite, staging},
+      {FileOperation::kSync, staging},
+      {FileOperation::kRename, target},
+      {FileOperation::kSync, dir.path() + "/"}};
+  EXPECT_EQ(seen, expected);
+
+  // Two writers of one target never get in each other's way.
+  std::atomic<int> failures{0};
+  auto writer = [&](const char* text) {
+    for (int i = 0; i < 100; ++i)
+      failures += writeWholeFile(target, text) ? 0 : 1;
+  };
+  std::thread first(writer, "first"), second(writer, "second");
+  first.join();
+  second.join();
+  EXPECT_EQ(failures, 0);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+TEST(File, WholeFileWritesFollowLinksAndWriteFifosDirectly) {
+  testing::ScratchDir dir;
+  testing::writeFile(dir.file("real.txt"), "old");
+  std::filesystem::create_symlink("real.txt", dir.file("link"));
+  std::filesystem::create_symlink("sub/absent.txt", dir.file("dangling"));
+  std::filesystem::create_directory(dir.file("sub"));
+  ASSERT_TRUE(writeWholeFile(dir.file("link"), "via link"));
+  ASSERT_TRUE(writeWholeFile(dir.file("dangling"), "created"));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link")));
+  EXPECT_EQ(testing::readFile(dir.file("real.txt")), "via link");
+  EXPECT_EQ(testing::readFile(dir.file("sub/absent.txt")), "created");
+
+  const std::string fifo = dir.file("pipe");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  ASSERT_TRUE(writeWholeFile(fifo, "through the pipe"));
+  char buffer[32] = {};
+  EXPECT_EQ(::read(reader, buffer, sizeof buffer), 16);
+  ::close(reader);
+  EXPECT_EQ(std::string(buffer), "through the pipe");
+  EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+  EXPECT_FALSE(writeWholeFile(dir.path(), "a directory is no file"));
+}
+
+TEST(File, PathsHoldingANulByteNameNoFile) {
+  testing::ScratchDir dir;
+  testing::writeFile(dir.file("a"), "kept");
+  const std::string cut = dir.file("a") + std::string(1, '\0') + ".x";
+  File file;
+  EXPECT_FALSE(fileExists(cut));
+  EXPECT_FALSE(file.open(cut, File::Mode::kRead));
+  EXPECT_EQ(lastSystemError(), EINVAL);
+  EXPECT_FALSE(writeWholeFile(cut, "lost"));
+  EXPECT_FALSE(removeFile(cut));
+  removeDirectoryTree(dir.path() + std::string(1, '\0'));
+  EXPECT_EQ(testing::readFile(dir.file("a")), "kept");
 }
 
 TEST(File, MovedFilesKeepTheirDescriptor) {

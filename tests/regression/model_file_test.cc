@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <initializer_list>
@@ -69,9 +70,11 @@ TEST(ModelFile, TaggedAndTaglessFilesRoundTripByteForByte) {
   }
   Regression absent;
   EXPECT_FALSE(absent.loading(dir.file("none.mdl")));
-  // A save that cannot stage its file leaves the old one whole.
-  std::filesystem::create_directory(path + ".tmp~");
-  EXPECT_FALSE(model.saving(path));
+  // A save whose rename fails leaves the old file whole.
+  {
+    testing::ScopedFaultHook full(testing::failing(FileOperation::kRename, path, ENOSPC));
+    EXPECT_FALSE(model.saving(path));
+  }
   EXPECT_EQ(readFile(path), expectedBody());
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "frame/failure.h"
 #include "test_support.h"
 
@@ -141,6 +143,16 @@ TEST(HtmlReport, SaveCreatesWithThePageHeadAndAppendsOtherwise) {
   EXPECT_EQ(testing::readFile(HtmlReport::outputPath()),
             "Record Filter: <br />\nWeighted By: <br />\n"
             "Record Filter: X=1<br />\nWeighted By: W<br />\n");
+
+  // A save that fails part way, as on a full disk, leaves the file as it was.
+  const std::string before = testing::readFile(HtmlReport::outputPath());
+  {
+    testing::ScopedFaultHook full(
+        testing::failing(FileOperation::kWrite, "EvalResult.tbl", ENOSPC));
+    EXPECT_THROW(first.save(), Failure);
+    EXPECT_THROW(second.save(), Failure);
+  }
+  EXPECT_EQ(testing::readFile(HtmlReport::outputPath()), before);
 
   testing::ScopedEnv missing("TMPDIR", "/nonexistent/dir");
   EXPECT_THROW(second.save(), Failure);
