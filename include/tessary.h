@@ -81,7 +81,7 @@ TESSARY_EXPORT uint8_t svdcmp(double* a, int32_t m, int32_t n, double* w, double
 /* Thirteen weighted statistics per group of consecutive values, 13 doubles per group in
  * out: count, mean, variance, minimum, median, maximum, total weight, then the 5th,
  * 10th, 25th, 75th, 90th and 95th percentiles (position trunc(k * step) of the sorted
- * group, step = count * 0.05 in single precision).
+ * group, step = count * 0.05 rounded to single precision, k * step in double).
  * Groups: groupSizes[0..nGroups-1] values each; with nGroups 0, n / groupSizes[0]
  * groups of groupSizes[0] values (the remainder is left alone).
  * Weights count when weights[0] > 0; otherwise every weight is 1 and weights is not
