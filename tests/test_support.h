@@ -54,6 +54,14 @@ class ScopedEnv {
   std::string old_;
 };
 
+// While one lives, every allocation of the calling thread through operator new or the
+// column memory throws std::bad_alloc (the test program is linked with both wrapped).
+class FailingAllocations {
+ public:
+  FailingAllocations();
+  ~FailingAllocations();
+};
+
 // The text of the Failure `body` raises, or "(no failure)".
 template <class Body>
 std::string failureText(Body&& body) {

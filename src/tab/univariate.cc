@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "frame/boundary.h"
 #include "frame/missing.h"
 #include "platform/column_memory.h"
 #include "tessary.h"
@@ -93,6 +94,8 @@ void univariateStatistics(double* values, double* weights, std::int32_t n,
 
 extern "C" TESSARY_EXPORT int32_t Univariate(double* values, double* weights, int32_t n,
                                              int32_t* groupSizes, int32_t nGroups, double* out) {
-  tessary::univariateStatistics(values, weights, n, groupSizes, nGroups, out);
-  return 0;
+  return tessary::guardSilently<int32_t>(-1, [&] {
+    tessary::univariateStatistics(values, weights, n, groupSizes, nGroups, out);
+    return 0;
+  });
 }
