@@ -216,8 +216,9 @@ WriteReport writeDataSet(ImportedTable& table, const std::string& outPath,
       if (progress) progress(i + 1, table.columns.size());
     }
     if (!labelFile.empty() && !writeWholeFile(staged + ".daL", labelFile))
-      raiseFailure(staged + ".daL: can't write the labels");
-    if (!data.saveHeader()) raiseFailure(staged + ".daH: can't write the header");
+      raiseFileFailure(staged + ".daL: can't write the labels", staged + ".daL", lastSystemError());
+    if (!data.saveHeader())
+      raiseFileFailure(staged + ".daH: can't write the header", staged + ".daH", lastSystemError());
     report.variables = data.variables().size();
   }
 

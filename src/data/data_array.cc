@@ -218,7 +218,8 @@ void DataArray::SetValue(std::string_view name, std::span<double> values) {
   const bool written = valueFile_.writeAt(position, values.data(), newBytes) == newBytes;
   const int error = lastSystemError();
   widenInPlace(code, 0, values.data(), count);
-  if (!written) raiseFailure(formatText("File I/O error code = %d", error));
+  if (!written)
+    raiseFileFailure(formatText("File I/O error code = %d", error), filePath(".daD"), error);
   record->dataOffset = static_cast<std::int64_t>(position);
 }
 

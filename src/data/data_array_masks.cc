@@ -78,8 +78,10 @@ void DataArray::SetMask(std::string_view name, std::span<const std::uint8_t> bit
   } else {
     position = static_cast<std::uint32_t>(record->maskOffset);
   }
-  if (holeFile_.writeAt(position, bitmap.data(), maskBytes) != maskBytes)
-    raiseFailure(formatText("File I/O error code = %d", lastSystemError()));
+  if (holeFile_.writeAt(position, bitmap.data(), maskBytes) != maskBytes) {
+    const int error = lastSystemError();
+    raiseFileFailure(formatText("File I/O error code = %d", error), path, error);
+  }
   record->maskOffset = static_cast<std::int32_t>(position);
 }
 

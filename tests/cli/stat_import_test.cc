@@ -15,6 +15,7 @@
 namespace tessary::cli {
 namespace {
 
+using testing::failureText;
 using testing::readStored;
 using testing::ScratchDir;
 using testing::writeFile;
@@ -163,6 +164,29 @@ TEST(StatImport, UnreadableFilesGiveOneLineNamingTheFile) {
     }
     EXPECT_EQ(text.rfind(dir.file(name) + ": can't read it as a ", 0), 0u) << text;
     EXPECT_EQ(text.find('\n'), std::string::npos) << text;
+  }
+}
+
+TEST(StatImport, DamagedCountsFailNamingTheFile) {
+  const struct {
+    StatFormat format;
+    const char* file;
+    std::string countBytes;  // the record count as the header holds it
+    std::string hugeCount;
+  } cases[] = {
+      {StatFormat::kStata, "hh.dta", std::string("<N>\x04\0\0\0\0\0\0\0", 11),
+       std::string("<N>\xff\xff\xff\x7f\0\0\0\0", 11)},
+      {StatFormat::kSpss, "hh.sav", std::string("\x04\0\0\0", 4), "\xff\xff\xff\x7f"},
+  };
+  for (const auto& c : cases) {
+    ScratchDir dir;
+    std::string bytes = writeHouseholds(c.format);
+    const std::size_t at = c.format == StatFormat::kSpss ? 80 : bytes.find(c.countBytes);
+    ASSERT_EQ(bytes.compare(at, c.countBytes.size(), c.countBytes), 0) << c.file;
+    bytes.replace(at, c.hugeCount.size(), c.hugeCount);
+    writeFile(dir.file(c.file), bytes);
+    const std::string text = failureText([&] { readStatFile(dir.file(c.file), c.format); });
+    EXPECT_EQ(text.rfind(dir.file(c.file) + ": can't read it as a ", 0), 0u) << text;
   }
 }
 
