@@ -6,7 +6,7 @@ JOBS       ?= $(shell nproc)
 PREFIX     ?= /usr/local
 CMAKE_GEN  := -G Ninja
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS := parse parse_rule evaluate
+FUZZ_TARGETS := parse parse_rule evaluate csv stat_dta stat_sav stat_sas7bdat
 
 # Every Debian package the build, the tests, the benchmarks and the fuzzers need.
 PACKAGES := cmake ninja-build g++ pkg-config clang libclang-rt-14-dev \

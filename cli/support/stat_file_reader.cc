@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <new>
@@ -26,6 +27,12 @@ struct ReadState {
   std::int64_t fileBytes = 0;
   std::int64_t expectedRows = -1;
   std::int64_t expectedColumns = -1;
+  // Stata files name value-label sets in fixed fields that are not always terminated:
+  // a variable's set in 9, 33 or 129 bytes, a label table's in 12, 33 or 129 (by
+  // version). Other formats hand back terminated names.
+  bool stata = false;
+  std::size_t variableSetWidth = 9;
+  std::size_t tableSetWidth = 12;
   const ProgressCallback* progress = nullptr;
 };
 
@@ -73,11 +80,19 @@ std::string trimmedRight(const char* text) {
   return s;
 }
 
+std::string labelSetName(const ReadState& state, const char* name, std::size_t width) {
+  if (name == nullptr) return {};
+  return std::string(name, state.stata ? strnlen(name, width) : std::strlen(name));
+}
+
 int onMetadata(readstat_metadata_t* metadata, void* context) {
   return handle(context, [&](ReadState& state) -> int {
     if (metadata == nullptr) return abortWith(state, "the file has no description");
     state.expectedRows = readstat_get_row_count(metadata);
     state.expectedColumns = readstat_get_var_count(metadata);
+    const int version = readstat_get_file_format_version(metadata);
+    state.variableSetWidth = version < 110 ? 9 : version < 118 ? 33 : 129;
+    state.tableSetWidth = version < 105 ? 12 : version < 118 ? 33 : 129;
     return READSTAT_HANDLER_OK;
   });
 }
@@ -109,7 +124,7 @@ int onVariable(int index, readstat_variable_t* variable, const char* labelSet, v
       column.texts.reserve(roomForRows(state));
     else
       column.numbers.reserve(roomForRows(state));
-    state.labelSetOfColumn.push_back(labelSet != nullptr ? labelSet : "");
+    state.labelSetOfColumn.push_back(labelSetName(state, labelSet, state.variableSetWidth));
     return READSTAT_HANDLER_OK;
   });
 }
@@ -145,7 +160,8 @@ int onValueLabel(const char* labelSet, readstat_value_t value, const char* label
       return READSTAT_HANDLER_OK;
     const double code = numberOf(value);
     if (std::isfinite(code))
-      state.labelSets[labelSet != nullptr ? labelSet : ""][code] = label != nullptr ? label : "";
+      state.labelSets[labelSetName(state, labelSet, state.tableSetWidth)][code] =
+          label != nullptr ? label : "";
     return READSTAT_HANDLER_OK;
   });
 }
@@ -234,6 +250,7 @@ ImportedTable readStatFile(const std::string& path, StatFormat format,
                            const ProgressCallback& progress) {
   ReadState state;
   state.progress = &progress;
+  state.stata = format == StatFormat::kStata;
   {
     File file;  // only its size: it bounds what a damaged count may make room for
     if (file.open(path, File::Mode::kRead))

@@ -2,6 +2,7 @@
 
 #include <readstat.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -164,6 +165,31 @@ TEST(StatImport, UnreadableFilesGiveOneLineNamingTheFile) {
     }
     EXPECT_EQ(text.rfind(dir.file(name) + ": can't read it as a ", 0), 0u) << text;
     EXPECT_EQ(text.find('\n'), std::string::npos) << text;
+  }
+}
+
+// Every 8-byte window of each file overwritten in turn: the reader gives a whole table
+// or one line naming the file, whatever the damage hits.
+TEST(StatImport, DamagedFilesGiveATableOrOneLineNamingTheFile) {
+  const std::string damage("\x77\x65\x0f\x00\xff\x60\x00\x80", 8);
+  for (StatFormat format : {StatFormat::kStata, StatFormat::kSpss, StatFormat::kSas}) {
+    ScratchDir dir;
+    const std::string good = writeHouseholds(format);
+    const std::string path = dir.file(format == StatFormat::kStata  ? "d.dta"
+                                      : format == StatFormat::kSpss ? "d.sav"
+                                                                    : "d.sas7bdat");
+    for (std::size_t at = 0; at + damage.size() <= good.size(); at += damage.size()) {
+      std::remove(path.c_str());  // a fresh file: rewriting one in place waits for the disk
+      writeFile(path, std::string(good).replace(at, damage.size(), damage));
+      try {
+        const ImportedTable table = readStatFile(path, format);
+        for (const ImportedColumn& column : table.columns)
+          ASSERT_EQ(column.isText ? column.texts.size() : column.numbers.size(), table.rowCount);
+      } catch (const Failure& failure) {
+        ASSERT_EQ(failure.text().rfind(path + ": ", 0), 0u) << at << failure.text();
+        ASSERT_EQ(failure.text().find('\n'), std::string::npos) << at << failure.text();
+      }
+    }
   }
 }
 
