@@ -18,12 +18,16 @@
 namespace tessary::cli {
 namespace {
 
+constexpr const char* kTooMuchData =
+    "the file is damaged: it describes more data than memory holds";
+
 struct ReadState {
   ImportedTable table;
   std::vector<std::string> labelSetOfColumn;  // per column, "" when none
   std::map<std::string, std::map<double, std::string>> labelSets;
   std::string errorText;
   std::string failure;  // raised after the parse: handlers must not throw through C
+  bool outOfMemory = false;
   std::int64_t fileBytes = 0;
   std::int64_t expectedRows = -1;
   std::int64_t expectedColumns = -1;
@@ -44,9 +48,13 @@ int handle(void* context, Work&& work) {
   try {
     return work(state);
   } catch (const std::bad_alloc&) {
-    state.failure = "the file is damaged: it describes more data than memory holds";
+    state.outOfMemory = true;
   } catch (const std::exception& error) {
-    state.failure = error.what();
+    try {
+      state.failure = error.what();
+    } catch (...) {
+      state.outOfMemory = true;
+    }
   }
   return READSTAT_HANDLER_ABORT;
 }
@@ -258,6 +266,7 @@ ImportedTable readStatFile(const std::string& path, StatFormat format,
   }
   const readstat_error_t error = parse(path, format, state);
   const std::string failed = path + ": can't read it as a " + formatName(format) + " file: ";
+  if (state.outOfMemory) state.failure = kTooMuchData;
   if (error != READSTAT_OK || !state.failure.empty()) {
     const char* problem = readstat_error_message(error);
     std::string text = failed + (!state.failure.empty() ? state.failure
@@ -271,7 +280,7 @@ ImportedTable readStatFile(const std::string& path, StatFormat format,
   try {
     completeColumns(state);
   } catch (const std::bad_alloc&) {
-    raiseFailure(failed + "the file is damaged: it describes more data than memory holds");
+    raiseFailure(failed + kTooMuchData);
   }
   return std::move(state.table);
 }
