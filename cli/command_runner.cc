@@ -1,19 +1,19 @@
 #include <cstdio>
 #include <exception>
+#include <new>
 #include <string>
 
 #include "commands.h"
 #include "frame/failure.h"
+#include "support/message_printer.h"
 
 namespace tessary::cli {
 namespace {
 
 int status = 0;
 
-void report(const char* command, std::string text) {
-  while (!text.empty() && text.back() == '\n')
-    text.pop_back();
-  std::fprintf(stderr, "tessary %s: %s\n", command, text.c_str());
+void report(const char* command, const std::string& text) {
+  std::fputs(commandFailureLine(command, text).c_str(), stderr);
   status = 1;
 }
 
@@ -23,7 +23,9 @@ void runCommand(const char* command, const std::function<void()>& work) {
   try {
     work();
   } catch (const Failure& failure) {
-    report(command, failure.text());
+    report(command, describeFailure(failure));
+  } catch (const std::bad_alloc&) {
+    report(command, "not enough memory to finish");
   } catch (const std::exception& error) {
     report(command, error.what());
   } catch (const char* text) {

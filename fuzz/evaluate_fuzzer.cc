@@ -1,12 +1,9 @@
 // Any text that parses is evaluated over a small fixed data array and over a combined
 // data array built on it: the evaluation either fills the result or raises exactly the
 // message it stored, and never touches memory outside its columns.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -18,6 +15,7 @@
 #include "expr/expression_evaluation.h"
 #include "frame/failure.h"
 #include "frame/missing.h"
+#include "fuzz_scratch.h"
 #include "platform/file.h"
 #include "platform/paths.h"
 
@@ -51,9 +49,7 @@ struct FixedData {
 
   FixedData() {
     const double M = tessary::MISSING;
-    directory =
-        tessary::temporaryDirectory() + "tessary_evaluate_fuzz_" + std::to_string(::getpid()) + "/";
-    std::filesystem::create_directories(directory);
+    directory = tessary::fuzzing::scratchDirectory("evaluate");
     const std::string hh = directory + "hh.daH";
     const std::string cl = directory + "cl.daH";
     tessary::createDataArray(hh, kHouseholds);
@@ -82,11 +78,8 @@ struct FixedData {
     combined = std::make_unique<tessary::CDA>(directory + "s.daA");
     combined->load();
   }
-  ~FixedData() {
-    std::error_code ignored;
-    std::filesystem::remove_all(directory, ignored);
-    std::filesystem::remove(lookupTable, ignored);
-  }
+  // The working directory goes with the process (fuzz_scratch.h).
+  ~FixedData() { tessary::removeFile(lookupTable); }
 };
 
 FixedData& fixedData() {

@@ -11,7 +11,9 @@
  *  - Functions that run file-backed work catch every failure at the boundary: they
  *    show it through the message handler (see TessarySetMessageHandler) and return a
  *    negative code. No exception ever leaves the library.
- *  - Numerical functions show nothing; they report through their results.
+ *  - Numerical functions show nothing; they report through their results. When they
+ *    cannot finish (memory exhausted) they return the failure result given below
+ *    (NaN for a double result) without a message; no exception leaves them either.
  */
 #ifndef TESSARY_H_
 #define TESSARY_H_
@@ -50,20 +52,22 @@ TESSARY_EXPORT char* RgVersion(char* buf);
 
 /* Reads a packed string list (16-bit little-endian count N, then N entries of a 16-bit
  * length and that many bytes) and shows each string, in order, in a message box
- * captioned "msgbox". Returns N; a count of zero or less shows nothing. */
+ * captioned "msgbox". Returns N; a count of zero or less shows nothing; -1 when memory
+ * runs out. */
 TESSARY_EXPORT int16_t stringsTest(const void* packedList);
 
 /* ---- Dense matrices --------------------------------------------------------------- */
 
 /* Solves a x = b for the n x n row-major a. Returns 0, or -1 when a is singular (a
- * pivot below 1e-12 in magnitude or not a number); x is then untouched. a is
+ * pivot below 1e-12 in magnitude or not a number) or memory runs out; x is then
+ * untouched. a is
  * overwritten with its LU factors; b is used as scratch and restored on return. */
 TESSARY_EXPORT int8_t linearEq(double* a, int32_t n, double* b, double* x);
 
 /* Inverts the n x n row-major a: inv[c*n + r] receives element (r, c) of the inverse
  * (the transpose in a's storage order; the inverse itself for a symmetric a). Returns
- * 1, or 0 when a is singular, leaving inv untouched. a is overwritten with its LU
- * factors. */
+ * 1, or 0 when a is singular, leaving inv untouched (0 also when memory runs out). a is
+ * overwritten with its LU factors. */
 TESSARY_EXPORT int32_t minverse(double* a, int32_t n, double* inv);
 
 /* C = A B, column-major, A m x n, B n x p, C m x p. Writes nothing when m < 1 or
@@ -73,7 +77,7 @@ TESSARY_EXPORT void mmultiply(double* A, int32_t m, int32_t n, int32_t p, double
 /* Singular value decomposition a = U diag(w) V', a m x n column-major with m >= n.
  * a is replaced by U, w receives the n singular values (non-negative, unordered) and
  * v receives V with leading dimension m: element (i, j) at v[j*m + i]; v must hold
- * m*n doubles. Always returns 1. */
+ * m*n doubles. Returns 1; 0 when memory runs out (a, w and v then partly written). */
 TESSARY_EXPORT uint8_t svdcmp(double* a, int32_t m, int32_t n, double* w, double* v);
 
 /* ---- Univariate statistics -------------------------------------------------------- */
@@ -81,7 +85,7 @@ TESSARY_EXPORT uint8_t svdcmp(double* a, int32_t m, int32_t n, double* w, double
 /* Thirteen weighted statistics per group of consecutive values, 13 doubles per group in
  * out: count, mean, variance, minimum, median, maximum, total weight, then the 5th,
  * 10th, 25th, 75th, 90th and 95th percentiles (position trunc(k * step) of the sorted
- * group, step = count * 0.05 in single precision).
+ * group, step = count * 0.05 rounded to single precision, k * step in double).
  * Groups: groupSizes[0..nGroups-1] values each; with nGroups 0, n / groupSizes[0]
  * groups of groupSizes[0] values (the remainder is left alone).
  * Weights count when weights[0] > 0; otherwise every weight is 1 and weights is not
@@ -90,7 +94,7 @@ TESSARY_EXPORT uint8_t svdcmp(double* a, int32_t m, int32_t n, double* w, double
  * missing value), are not counted and sort last. A value counts when it and its weight
  * are finite. The variance is (S2/W - mean^2) * m / (m - 1) with m the group's size.
  * A group without a valid value gets the missing value for its order statistics.
- * Shows nothing; always returns 0. */
+ * Shows nothing; returns 0, or -1 when memory runs out (out then partly written). */
 TESSARY_EXPORT int32_t Univariate(double* values, double* weights, int32_t n, int32_t* groupSizes,
                                   int32_t nGroups, double* out);
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <new>
 #include <sstream>
 #include <stdexcept>
 
@@ -19,12 +20,22 @@ int recordMessage(void*, const char* text, const char* caption, unsigned int sty
   return recordedAnswer;
 }
 
+thread_local bool allocationsFail = false;
+
 }  // namespace
 
 FaultHook failing(FileOperation operation, std::string part, int code) {
   return [=](FileOperation seen, std::string_view path) {
     return seen == operation && path.find(part) != std::string_view::npos ? code : 0;
   };
+}
+
+FailingAllocations::FailingAllocations() {
+  allocationsFail = true;
+}
+
+FailingAllocations::~FailingAllocations() {
+  allocationsFail = false;
 }
 
 ScratchDir::ScratchDir() {
@@ -90,3 +101,19 @@ void writeFile(const std::string& path, const std::string& content) {
 }
 
 }  // namespace tessary::testing
+
+// The wrapped allocation entry points (see tests/CMakeLists.txt).
+extern "C" {
+void* __real__Znwm(std::size_t bytes);
+void* __real__ZN7tessary15mapColumnMemoryEm(std::size_t bytes);
+
+void* __wrap__Znwm(std::size_t bytes) {
+  if (tessary::testing::allocationsFail) throw std::bad_alloc();
+  return __real__Znwm(bytes);
+}
+
+void* __wrap__ZN7tessary15mapColumnMemoryEm(std::size_t bytes) {
+  if (tessary::testing::allocationsFail) throw std::bad_alloc();
+  return __real__ZN7tessary15mapColumnMemoryEm(bytes);
+}
+}

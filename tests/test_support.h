@@ -68,6 +68,14 @@ class ScopedFaultHook {
 // A hook that fails every `operation` on a path containing `part` with `code`.
 FaultHook failing(FileOperation operation, std::string part, int code);
 
+// While one lives, every allocation of the calling thread through operator new or the
+// column memory throws std::bad_alloc (the test program is linked with both wrapped).
+class FailingAllocations {
+ public:
+  FailingAllocations();
+  ~FailingAllocations();
+};
+
 // The text of the Failure `body` raises, or "(no failure)".
 template <class Body>
 std::string failureText(Body&& body) {

@@ -18,6 +18,7 @@ namespace {
 
 struct ExportColumn {
   std::string heading;
+  bool unnamed = false;  // imported from a column without a name
   std::vector<double> values;
   LabelMap labels;
 };
@@ -81,6 +82,7 @@ class ExportSource {
     const VariableRecord* record = owner.find(name);
     if (record == nullptr) raiseFailure(name + ": no such variable");
     column.heading = headingOf(*record);
+    column.unnamed = textOf(record->textA).empty();
     if (record->kind == 'C') owner.loadLabels(name, column.labels);
     return column;
   }
@@ -112,7 +114,8 @@ void appendCsvNumber(std::string& out, double v) {
 
 std::string csvField(const std::string& text) {
   const bool quote = text.find_first_of(",;\t\"\r\n") != std::string::npos ||
-                     (!text.empty() && (text.front() == ' ' || text.back() == ' '));
+                     (!text.empty() && (text.front() == ' ' || text.back() == ' ')) ||
+                     text == "NA" || text == ".";
   if (!quote) return text;
   std::string out = "\"";
   for (char c : text) {
@@ -138,14 +141,21 @@ std::uint64_t exportCsv(const std::string& dataSet, const std::string& outPath,
     for (ExportColumn& column : columns)
       column.labels.clear();
 
+  // A column the import named V<position> for want of a name goes back unnamed.
+  for (std::size_t c = 0; c < columns.size(); ++c)
+    if (columns[c].unnamed && columns[c].heading == "V" + std::to_string(c + 1))
+      columns[c].heading.clear();
   std::string out;
   for (std::size_t c = 0; c < columns.size(); ++c) {
     if (c > 0) out += ',';
     out += csvField(columns[c].heading);
   }
+  // An empty line would be skipped as blank: a one-column file writes "" instead.
+  if (out.empty()) out += "\"\"";
   out += '\n';
   const std::uint32_t records = source.records();
   for (std::uint32_t r = 0; r < records; ++r) {
+    const std::size_t lineStart = out.size();
     for (std::size_t c = 0; c < columns.size(); ++c) {
       if (c > 0) out += ',';
       const double v = columns[c].values[r];
@@ -159,6 +169,7 @@ std::uint64_t exportCsv(const std::string& dataSet, const std::string& outPath,
       }
       appendCsvNumber(out, v);
     }
+    if (out.size() == lineStart) out += "\"\"";
     out += '\n';
   }
   writeOutputFile(outPath, out);

@@ -1,7 +1,8 @@
 // Writing a data array or the household level of a combined data array as CSV: a
-// header row, then one line per record. Missing values are empty cells; categorical
-// values are written as their labels (codes without a label, or every code when asked,
-// as numbers); numbers in their shortest form that reads back exactly.
+// header row, then one line per record. Missing values are empty cells (a line that
+// would be empty is written as ""); categorical values are written as their labels
+// (codes without a label, or every code when asked, as numbers); numbers in their
+// shortest form that reads back exactly. Importing the file gives the data set back.
 #pragma once
 
 #include <string>
@@ -14,7 +15,9 @@ struct ExportOptions {
   bool codes = false;                  // categorical variables as codes
 };
 
-// One CSV field: quoted when it holds a comma, a quote, a line break or outer blanks.
+// One CSV field: quoted when it holds a separator (comma, semicolon, tab), a quote, a
+// line break or outer blanks, or reads as missing ("NA", "."); the import reads back
+// exactly this text.
 std::string csvField(const std::string& text);
 
 // Appends a number in its shortest form that reads back exactly.

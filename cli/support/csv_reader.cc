@@ -27,6 +27,12 @@ bool isMissingToken(std::string_view cell) {
   return cell.empty() || cell == "NA" || cell == ".";
 }
 
+// A quoted field is taken literally: missing only when it is empty, so "NA", "." and
+// blanks in quotes are texts.
+bool isMissingCell(std::string_view field, bool quoted) {
+  return quoted ? field.empty() : isMissingToken(trimBlanks(field));
+}
+
 // Walks the fields of the content, tracking physical lines for messages.
 class CsvCursor {
  public:
@@ -38,6 +44,8 @@ class CsvCursor {
   }
 
   bool atEnd() const { return pos_ >= data_.size(); }
+  // Whether the field next() gave last was quoted.
+  bool quotedField() const { return quoted_; }
   std::uint64_t line() const { return line_; }
   std::size_t position() const { return pos_; }
 
@@ -63,7 +71,8 @@ class CsvCursor {
   End next(std::string_view& field, std::string& scratch, const Describe& describe) {
     const char* const begin = data_.data();
     const std::size_t size = data_.size();
-    if (pos_ < size && data_[pos_] == '"') return quoted(field, scratch, describe);
+    quoted_ = pos_ < size && data_[pos_] == '"';
+    if (quoted_) return quoted(field, scratch, describe);
     const std::size_t start = pos_;
     std::size_t i = pos_;
     const char separator = separator_;
@@ -124,6 +133,7 @@ class CsvCursor {
   const std::string& fileName_;
   std::size_t pos_ = 0;
   std::uint64_t line_ = 1;
+  bool quoted_ = false;
 };
 
 std::string columnText(std::size_t column, const std::vector<ImportedColumn>& columns) {
@@ -145,7 +155,8 @@ std::vector<ImportedColumn> readHeader(CsvCursor& cursor, const std::string& fil
         cursor.next(field, scratch, [&] { return "column " + std::to_string(index + 1); });
     ImportedColumn column;
     column.name = std::string(trimBlanks(field));
-    if (column.name.empty()) column.name = "V" + std::to_string(index + 1);
+    column.unnamed = column.name.empty();
+    if (column.unnamed) column.name = "V" + std::to_string(index + 1);
     const auto [it, fresh] = seen.emplace(upperCase(column.name), index);
     if (!fresh)
       raiseFailure(
@@ -159,7 +170,8 @@ std::vector<ImportedColumn> readHeader(CsvCursor& cursor, const std::string& fil
   return columns;
 }
 
-// Visits every data cell as (column, text); raises on a record of the wrong width.
+// Visits every data cell as (column, text, quoted); raises on a record of the wrong
+// width.
 template <class Visit>
 std::uint64_t forEachCell(CsvCursor& cursor, const std::vector<ImportedColumn>& columns,
                           const std::string& fileName, const ProgressCallback& progress,
@@ -178,7 +190,7 @@ std::uint64_t forEachCell(CsvCursor& cursor, const std::vector<ImportedColumn>& 
             formatText("%s, line %llu, column %zu: more fields than the %zu columns "
                        "of the header",
                        fileName.c_str(), static_cast<unsigned long long>(line), column + 1, width));
-      visit(column, field);
+      visit(column, field, cursor.quotedField());
       ++column;
       if (end == CsvCursor::End::kRecord) break;
     }
@@ -250,14 +262,16 @@ ImportedTable parseCsv(std::string_view content, const std::string& fileName,
 
     // First pass: numbers, and which columns turn out to hold text.
     std::vector<ImportedColumn>& columns = table.columns;
-    table.rowCount = forEachCell(cursor, columns, fileName, progress, content.size(),
-                                 [&](std::size_t column, std::string_view field) {
-                                   ImportedColumn& target = columns[column];
-                                   double value = MISSING;
-                                   if (!target.isText && !parseNumberCell(field, separator, value))
-                                     target.isText = true;
-                                   target.numbers.push_back(value);
-                                 });
+    table.rowCount = forEachCell(
+        cursor, columns, fileName, progress, content.size(),
+        [&](std::size_t column, std::string_view field, bool quoted) {
+          ImportedColumn& target = columns[column];
+          double value = MISSING;
+          if (!target.isText && !isMissingCell(field, quoted) &&
+              (isMissingToken(trimBlanks(field)) || !parseNumberCell(field, separator, value)))
+            target.isText = true;
+          target.numbers.push_back(value);
+        });
   }
   if (table.rowCount == 0) raiseFailure(fileName + ": the file has no records below the header");
 
@@ -273,11 +287,13 @@ ImportedTable parseCsv(std::string_view content, const std::string& fileName,
       column.texts.reserve(table.rowCount);
     }
     std::vector<ImportedColumn>& columns = table.columns;
-    forEachCell(cursor, columns, fileName, {}, 0, [&](std::size_t column, std::string_view field) {
-      ImportedColumn& target = columns[column];
-      if (!target.isText) return;
-      target.texts.emplace_back(isMissingToken(trimBlanks(field)) ? std::string_view() : field);
-    });
+    forEachCell(
+        cursor, columns, fileName, {}, 0,
+        [&](std::size_t column, std::string_view field, bool quoted) {
+          ImportedColumn& target = columns[column];
+          if (!target.isText) return;
+          target.texts.emplace_back(isMissingCell(field, quoted) ? std::string_view() : field);
+        });
   }
   if (progress) progress(content.size(), content.size());
   return table;

@@ -3,7 +3,8 @@
 // quoted with '"' ("" inside a quoted field is one quote; quoted fields may hold
 // separators and line breaks). Blank lines are skipped. A column whose non-missing
 // cells all read as numbers is numeric; any other column is text. Empty cells, "NA"
-// and "." are missing.
+// and "." are missing, unless quoted: a quoted field is missing only when empty. A
+// column without a name in the header is named V<position>.
 #pragma once
 
 #include <cstdint>

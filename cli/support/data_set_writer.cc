@@ -22,11 +22,24 @@ namespace {
 // The code=label form of a section is read only this far.
 constexpr std::size_t kLabelSectionBytes = 6000;
 
+// A label as one line of the label file: line feeds (which no line can hold) and NULs
+// become blanks.
 std::string oneLine(std::string text) {
   std::replace(text.begin(), text.end(), '\n', ' ');
-  std::replace(text.begin(), text.end(), '\r', ' ');
   std::replace(text.begin(), text.end(), '\0', ' ');
   return text;
+}
+
+// A label of the numbered form as the reader gives it back: it trims a value's outer
+// blanks (carriage returns included) and takes off one pair of enclosing quotes, so a
+// label with either is written in quotes.
+std::string numberedFormValue(const std::string& label) {
+  if (label.empty()) return label;
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+  const bool enclosed = label.size() >= 2 && label.front() == label.back() &&
+                        (label.front() == '"' || label.front() == '\'');
+  if (blank(label.front()) || blank(label.back()) || enclosed) return '"' + label + '"';
+  return label;
 }
 
 bool isIntegral(double v) {
@@ -122,16 +135,18 @@ std::string labelSection(const std::string& variableName, const std::map<int, st
   if (lowest >= 1 && static_cast<std::uint64_t>(highest) <= mostLabelLevels(pairs.size())) {
     // Numbered form: read whole; codes without a label read back as "L<code>".
     out += "nLevels=" + std::to_string(highest) + "\n";
-    return out + pairs;
+    for (const auto& [code, label] : labels)
+      out += std::to_string(code) + "=" + numberedFormValue(oneLine(label)) + "\n";
+    return out;
   }
   complete = false;
   return out + pairs;
 }
 
-WriteReport writeDataSet(ImportedTable& table, const std::string& outPath,
-                         const WriteOptions& options, const ProgressCallback& progress) {
-  const std::string stem = dataArrayStem(outPath);
-  if (baseNameOf(stem).empty()) raiseFailure(outPath + ": the data set needs a name");
+namespace {
+
+void checkTable(const ImportedTable& table, const std::string& outPath,
+                const WriteOptions& options) {
   if (table.rowCount > 0x7FFFFFFFu)
     raiseFailure(formatText("%s: %llu records are more than a data array holds", outPath.c_str(),
                             static_cast<unsigned long long>(table.rowCount)));
@@ -140,21 +155,76 @@ WriteReport writeDataSet(ImportedTable& table, const std::string& outPath,
       raiseFailure(*name + ": no such variable in the imported file");
   if (!options.weightVariable.empty() && findColumn(table, options.weightVariable)->isText)
     raiseFailure(options.weightVariable + ": the weight variable holds text");
-  {
-    std::map<std::string, const std::string*> seen;
-    for (const ImportedColumn& column : table.columns) {
-      const std::size_t held = column.isText ? column.texts.size() : column.numbers.size();
-      if (held != table.rowCount)
-        raiseFailure(formatText("%s: variable %s holds %zu values for %llu records",
-                                outPath.c_str(), column.name.c_str(), held,
-                                static_cast<unsigned long long>(table.rowCount)));
-      if (column.name.empty()) raiseFailure(outPath + ": a variable has no name");
-      const auto [it, fresh] = seen.emplace(DataArrayHeader::lookupKey(column.name), &column.name);
-      if (!fresh)
-        raiseFailure("variables " + *it->second + " and " + column.name +
-                     " have the same name once upper-cased");
-    }
+  std::map<std::string, const std::string*> seen;
+  for (const ImportedColumn& column : table.columns) {
+    const std::size_t held = column.isText ? column.texts.size() : column.numbers.size();
+    if (held != table.rowCount)
+      raiseFailure(formatText("%s: variable %s holds %zu values for %llu records", outPath.c_str(),
+                              column.name.c_str(), held,
+                              static_cast<unsigned long long>(table.rowCount)));
+    if (column.name.empty()) raiseFailure(outPath + ": a variable has no name");
+    const auto [it, fresh] = seen.emplace(DataArrayHeader::lookupKey(column.name), &column.name);
+    if (!fresh)
+      raiseFailure("variables " + *it->second + " and " + column.name +
+                   " have the same name once upper-cased");
   }
+}
+
+bool holdsNegativeZero(const std::vector<double>& values) {
+  return std::any_of(values.begin(), values.end(),
+                     [](double v) { return v == 0 && std::signbit(v); });
+}
+
+// Stores one column as a variable of `data` (values, holes, its label section) and
+// releases the column's memory.
+void storeColumn(ImportedColumn& column, DataArray& data, std::string& labelFile,
+                 WriteReport& report) {
+  std::vector<double> codes;
+  std::vector<double>* values = &column.numbers;
+  std::map<int, std::string> labels;
+  char kind = 'N';
+  if (column.isText) {
+    codeTexts(column.texts, codes, labels);
+    values = &codes;
+    kind = 'C';
+  } else if (!column.valueLabels.empty()) {
+    if (integerLabels(column, labels))
+      kind = 'C';
+    else
+      report.notes.push_back(column.name +
+                             ": value labels dropped, the variable holds values that are "
+                             "not integers");
+  }
+  const std::string name = DataArrayHeader::lookupKey(column.name);
+  // The first text keeps the name as the source spelled it ("" for none).
+  data.addVariable(column.unnamed ? "" : column.name, name, column.label, kind, -1, -1, -1, 0, 0);
+  data.variableCount += 1;
+  const bool negativeZero = holdsNegativeZero(*values);
+  data.SetValue(name, std::span<double>(values->data(), data.recordCount));
+  // Whole numbers are stored as integers, which have no negative zero.
+  if (negativeZero && !holdsNegativeZero(*values))
+    report.notes.push_back(column.name + ": -0 is stored as 0 (the variable holds whole numbers)");
+  std::vector<std::uint8_t> holes(data.maskBytes, 0);
+  for (std::uint32_t r = 0; r < data.recordCount; ++r)
+    if (!std::isfinite((*values)[r])) setHole(holes.data(), r + 1);
+  data.SetMask(name, holes);
+  if (kind == 'C') {
+    bool complete = true;
+    labelFile += labelSection(name, labels, complete);
+    if (!complete)
+      report.notes.push_back(column.name + ": too many labels; some will not be read back");
+  }
+  std::vector<double>().swap(column.numbers);
+  std::vector<std::string>().swap(column.texts);
+}
+
+}  // namespace
+
+WriteReport writeDataSet(ImportedTable& table, const std::string& outPath,
+                         const WriteOptions& options, const ProgressCallback& progress) {
+  const std::string stem = dataArrayStem(outPath);
+  if (baseNameOf(stem).empty()) raiseFailure(outPath + ": the data set needs a name");
+  checkTable(table, outPath, options);
 
   WriteReport report;
   report.records = table.rowCount;
@@ -170,47 +240,14 @@ WriteReport writeDataSet(ImportedTable& table, const std::string& outPath,
     data.loadHeader();
     data.headerTextA = makeTextField(upperCase(options.idVariable));
     data.headerTextB = makeTextField(upperCase(options.weightVariable));
-
-    std::vector<double> codes;
-    std::vector<std::uint8_t> holes(data.maskBytes);
     for (std::size_t i = 0; i < table.columns.size(); ++i) {
-      ImportedColumn& column = table.columns[i];
-      std::vector<double>* values = &column.numbers;
-      std::map<int, std::string> labels;
-      char kind = 'N';
-      if (column.isText) {
-        codeTexts(column.texts, codes, labels);
-        values = &codes;
-        kind = 'C';
-      } else if (!column.valueLabels.empty()) {
-        if (integerLabels(column, labels))
-          kind = 'C';
-        else
-          report.notes.push_back(column.name +
-                                 ": value labels dropped, the variable holds values that are "
-                                 "not integers");
-      }
-      const std::string name = DataArrayHeader::lookupKey(column.name);
-      data.addVariable(column.name, name, column.label, kind, -1, -1, -1, 0, 0);
-      data.variableCount += 1;
-      data.SetValue(name, std::span<double>(values->data(), records));
-      std::fill(holes.begin(), holes.end(), 0);
-      for (std::uint32_t r = 0; r < records; ++r)
-        if (!std::isfinite((*values)[r])) setHole(holes.data(), r + 1);
-      data.SetMask(name, holes);
-      if (kind == 'C') {
-        bool complete = true;
-        labelFile += labelSection(name, labels, complete);
-        if (!complete)
-          report.notes.push_back(column.name + ": too many labels; some will not be read back");
-      }
-      std::vector<double>().swap(column.numbers);
-      std::vector<std::string>().swap(column.texts);
+      storeColumn(table.columns[i], data, labelFile, report);
       if (progress) progress(i + 1, table.columns.size());
     }
     if (!labelFile.empty() && !writeWholeFile(staged + ".daL", labelFile))
-      raiseFailure(staged + ".daL: can't write the labels");
-    if (!data.saveHeader()) raiseFailure(staged + ".daH: can't write the header");
+      raiseFileFailure(staged + ".daL: can't write the labels", staged + ".daL", lastSystemError());
+    if (!data.saveHeader())
+      raiseFileFailure(staged + ".daH: can't write the header", staged + ".daH", lastSystemError());
     report.variables = data.variables().size();
   }
 

@@ -11,8 +11,9 @@
 namespace tessary::cli {
 
 struct ImportedColumn {
-  std::string name;   // as the source spells it
-  std::string label;  // variable label, "" when none
+  std::string name;      // as the source spells it; V<position> when it gives none
+  bool unnamed = false;  // the source gave the column no name
+  std::string label;     // variable label, "" when none
   bool isText = false;
   std::vector<double> numbers;
   std::vector<std::string> texts;

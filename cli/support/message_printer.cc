@@ -1,8 +1,10 @@
 #include "support/message_printer.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/presenter.h"
+#include "platform/text.h"
 #include "tessary.h"
 
 namespace tessary::cli {
@@ -17,12 +19,35 @@ int printMessage(void*, const char* text, const char* caption, unsigned int styl
 
 }  // namespace
 
+std::string joinLines(std::string_view text) {
+  std::string joined;
+  while (!text.empty()) {
+    const std::size_t end = std::min(text.find('\n'), text.size());
+    std::string_view line = text.substr(0, end);
+    text.remove_prefix(std::min(end + 1, text.size()));
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\t' || line.back() == '\r'))
+      line.remove_suffix(1);
+    if (line.empty()) continue;
+    if (!joined.empty()) joined += "; ";
+    joined += line;
+  }
+  return joined;
+}
+
+std::string describeFailure(const Failure& failure) {
+  if (failure.systemError() == 0 || failure.path().empty()) return failure.text();
+  return failure.path() + ": " + systemErrorText(failure.systemError());
+}
+
+std::string commandFailureLine(const char* command, std::string_view text) {
+  return "tessary " + std::string(command) + ": " + joinLines(text) + "\n";
+}
+
 std::string messageLine(const char* caption, const char* text) {
   std::string line = caption != nullptr ? caption : "";
   line += ": ";
-  line += text != nullptr ? text : "";
-  if (line.back() != '\n') line += '\n';
-  return line;
+  line += joinLines(text != nullptr ? text : "");
+  return line + '\n';
 }
 
 void installMessagePrinter() {

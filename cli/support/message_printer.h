@@ -3,8 +3,23 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+
+#include "frame/failure.h"
 
 namespace tessary::cli {
+
+// A text of several lines as one: its lines, without their trailing blanks and with
+// blank lines left out, joined by "; ".
+std::string joinLines(std::string_view text);
+
+// What a person reads for a failure: for one the system reported on a file, the file
+// and the system's words ("x.daD: No space left on device"), else its text.
+std::string describeFailure(const Failure& failure);
+
+// The line the tool prints for a failed command: "tessary <command>: " and the text
+// as one line, ending in a line feed.
+std::string commandFailureLine(const char* command, std::string_view text);
 
 // The text printed for one message, ending in a line feed.
 std::string messageLine(const char* caption, const char* text);

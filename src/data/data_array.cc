@@ -243,7 +243,8 @@ void DataArray::SetValue(std::string_view name, std::span<double> values) {
   const bool written = valueFile_.writeAt(position, values.data(), bytes) == bytes;
   const int error = lastSystemError();
   widenInPlace(code, 0, values.data(), count);
-  if (!written) raiseFailure(formatText("File I/O error code = %d", error));
+  if (!written)
+    raiseFileFailure(formatText("File I/O error code = %d", error), filePath(".daD"), error);
 
   // The record changes only once its values are on disk.
   if (record->dataOffset >= 0)

@@ -94,8 +94,10 @@ void DataArray::SetMask(std::string_view name, std::span<const std::uint8_t> bit
   // The record keeps the offset in 32 bits.
   if (position > 0x7FFFFFFFu)
     raiseFailure("SetMask: the hole file " + path + " has grown beyond 2 GiB.\n");
-  if (holeFile_.writeAt(position, bitmap.data(), maskBytes) != maskBytes)
-    raiseFailure(formatText("File I/O error code = %d", lastSystemError()));
+  if (holeFile_.writeAt(position, bitmap.data(), maskBytes) != maskBytes) {
+    const int error = lastSystemError();
+    raiseFileFailure(formatText("File I/O error code = %d", error), path, error);
+  }
   if (record->maskOffset >= 0)
     releasedMasks_.push_back({static_cast<std::uint32_t>(record->maskOffset), maskBytes});
   record->maskOffset = static_cast<std::int32_t>(position);

@@ -73,4 +73,24 @@ Result guardExport(const BoundaryPolicy& policy, Body&& body, void* owner = null
   return static_cast<Result>(policy.otherResult);
 }
 
+// The policy of the exports without a message of their own (matrices, distribution
+// functions, small statistics, univariate statistics, the packed-list diagnostic):
+// every failure, std::bad_alloc included, ends silently in the export's documented
+// failure result.
+inline constexpr BoundaryPolicy kSilentPolicy{.caption = "", .showText = false};
+
+// Runs `body` under the silent policy and returns its result, or `failureResult`.
+template <class Result, class Body>
+Result guardSilently(Result failureResult, Body&& body) noexcept {
+  Result result = failureResult;
+  const GuardOutcome outcome = runGuarded(kSilentPolicy, [&] { result = body(); });
+  return outcome == GuardOutcome::kCompleted ? result : failureResult;
+}
+
+// The same for an export without a result.
+template <class Body>
+void guardSilently(Body&& body) noexcept {
+  runGuarded(kSilentPolicy, body);
+}
+
 }  // namespace tessary

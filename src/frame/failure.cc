@@ -6,4 +6,8 @@ void raiseFailure(std::string text) {
   throw Failure(std::move(text));
 }
 
+void raiseFileFailure(std::string text, std::string path, int systemError) {
+  throw Failure(std::move(text), std::move(path), systemError);
+}
+
 }  // namespace tessary

@@ -11,14 +11,9 @@ namespace {
 
 constexpr double kQuietNaN = std::numeric_limits<double>::quiet_NaN();
 
-// Catches everything and shows nothing.
-constexpr tessary::BoundaryPolicy kSilent{.caption = "", .showText = false};
-
 template <class Body>
 double valueOrNaN(Body&& body) noexcept {
-  double value = kQuietNaN;
-  const auto outcome = tessary::runGuarded(kSilent, [&] { value = body(); });
-  return outcome == tessary::GuardOutcome::kCompleted ? value : kQuietNaN;
+  return tessary::guardSilently(kQuietNaN, body);
 }
 
 }  // namespace
@@ -26,11 +21,11 @@ double valueOrNaN(Body&& body) noexcept {
 extern "C" {
 
 TESSARY_EXPORT double polevl(double x, const double* coef, int32_t N) {
-  return tessary::polevl(x, coef, N);
+  return valueOrNaN([&] { return tessary::polevl(x, coef, N); });
 }
 
 TESSARY_EXPORT double p1evl(double x, const double* coef, int32_t N) {
-  return tessary::p1evl(x, coef, N);
+  return valueOrNaN([&] { return tessary::p1evl(x, coef, N); });
 }
 
 TESSARY_EXPORT double lgam(double x) {

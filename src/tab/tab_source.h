@@ -17,8 +17,11 @@ class TabSource {
   virtual std::size_t bufferSize() const { return recordCount(); }
   // Evaluates an expression of the expression language over every record into out
   // (the first recordCount values); a categorical result fills `labels`. The text "$ID$" gives
-  // the record-identifier column.
+  // the record-identifier column. Expressions leave their result label file behind.
   virtual void evaluate(const std::string& expression, double* out, LabelMap& labels) = 0;
+  // Empties the evaluator's result label file before a tabulation's evaluations, each
+  // of which rewrites it.
+  virtual void clearResultLabels() {}
   // A stored variable's values (the first recordCount) and labels; returns its kind
   // ('C' for categorical).
   virtual char readVariable(const std::string& name, double* out, LabelMap& labels) = 0;

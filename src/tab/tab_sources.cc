@@ -3,6 +3,7 @@
 #include "data/record_identifier.h"
 #include "expr/expression_evaluation.h"
 #include "frame/failure.h"
+#include "platform/file.h"
 #include "platform/text.h"
 
 namespace tessary {
@@ -10,6 +11,24 @@ namespace {
 
 std::span<double> span(double* out, std::size_t count) {
   return {out, count};
+}
+
+// Parses (with the cluster functions), checks and evaluates records 1..n.
+template <class DataSet>
+LabelMap evaluateWithLabelFile(const std::string& text, DataSet& data, std::span<double> out,
+                               std::size_t n) {
+  ExpressionParser expression(true);
+  expression.parse(text);
+  checkVariables(expression, data);
+  LabelMap labels;
+  evaluateToFiles(expression, out, nullptr, data, 1, static_cast<std::int64_t>(n), &labels);
+  return labels;
+}
+
+void writeNumericResultLabels() {
+  const std::string path = evalResultLabelPath();
+  if (!writeWholeFile(path, evalResultLabelText(false, {}, {}, nullptr)))
+    raiseFailure("Can't write file " + path + ".\n");
 }
 
 }  // namespace
@@ -21,8 +40,11 @@ void DataArrayTabSource::evaluate(const std::string& expression, double* out, La
     readRecordIdentifiers(data_, span(out, n), 1, static_cast<std::int64_t>(n));
     return;
   }
-  labels =
-      evaluateExpression(expression, data_, 1, static_cast<std::int64_t>(n), span(out, n)).labels;
+  labels = evaluateWithLabelFile(expression, data_, span(out, n), n);
+}
+
+void DataArrayTabSource::clearResultLabels() {
+  writeNumericResultLabels();
 }
 
 char DataArrayTabSource::readVariable(const std::string& name, double* out, LabelMap& labels) {
@@ -47,9 +69,11 @@ void CdaTabSource::evaluate(const std::string& expression, double* out, LabelMap
     readRecordIdentifiers(cda_.level(cda_.cursor), span(out, n), 1, static_cast<std::int64_t>(n));
     return;
   }
-  labels =
-      evaluateExpression(expression, cda_, 1, static_cast<std::int64_t>(n), span(out, bufferSize()))
-          .labels;
+  labels = evaluateWithLabelFile(expression, cda_, span(out, bufferSize()), n);
+}
+
+void CdaTabSource::clearResultLabels() {
+  writeNumericResultLabels();
 }
 
 char CdaTabSource::readVariable(const std::string& name, double* out, LabelMap& labels) {

@@ -1,5 +1,8 @@
 // Column sources of cross tabulation over the library's data sets: one data array, or
-// a combined data array at its cursor. Expressions run through the evaluator.
+// a combined data array at its cursor. Expressions run through the evaluator's
+// evaluateToFiles, so "EvalResult.lbl" describes the last one evaluated (record
+// counts over every record; the weight totals are those counts, no weights being
+// given).
 #pragma once
 
 #include "data/cda.h"
@@ -13,6 +16,7 @@ class DataArrayTabSource : public TabSource {
   explicit DataArrayTabSource(DataArray& data) : data_(data) {}
   std::size_t recordCount() const override { return data_.recordCount; }
   void evaluate(const std::string& expression, double* out, LabelMap& labels) override;
+  void clearResultLabels() override;
   char readVariable(const std::string& name, double* out, LabelMap& labels) override;
 
  private:
@@ -25,6 +29,7 @@ class CdaTabSource : public TabSource {
   std::size_t recordCount() const override;
   std::size_t bufferSize() const override { return cda_.maxRecordCount(); }
   void evaluate(const std::string& expression, double* out, LabelMap& labels) override;
+  void clearResultLabels() override;
   char readVariable(const std::string& name, double* out, LabelMap& labels) override;
 
  private:

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "frame/boundary.h"
 #include "frame/missing.h"
 #include "platform/column_memory.h"
 #include "tessary.h"
@@ -18,7 +19,7 @@ struct WeightedValue {
 // Percentile slots and their multiples of the 5 % step.
 constexpr struct {
   UnivariateSlot slot;
-  float multiple;
+  double multiple;
 } kPercentiles[] = {{kUnivariateMedian, 10}, {kUnivariateP5, 1},   {kUnivariateP10, 2},
                     {kUnivariateP25, 5},     {kUnivariateP75, 15}, {kUnivariateP90, 18},
                     {kUnivariateP95, 19}};
@@ -61,8 +62,9 @@ void summarise(double* x, double* w, std::int32_t m, ColumnBuffer<WeightedValue>
   const bool valid = count > 0;
   block[kUnivariateMin] = valid ? x[0] : MISSING;
   block[kUnivariateMax] = valid ? x[static_cast<std::int32_t>(count) - 1] : MISSING;
-  // The step is kept in single precision, and so is its product.
-  const float step = static_cast<float>(count * 0.05);
+  // The step is rounded to single precision; its multiples are formed in double
+  // precision (14 values: step 0.69999998..., median at trunc(6.9999998) = 6).
+  const double step = static_cast<float>(count * 0.05);
   for (const auto& p : kPercentiles)
     block[p.slot] = valid ? x[static_cast<std::int32_t>(p.multiple * step)] : MISSING;
 }
@@ -92,6 +94,8 @@ void univariateStatistics(double* values, double* weights, std::int32_t n,
 
 extern "C" TESSARY_EXPORT int32_t Univariate(double* values, double* weights, int32_t n,
                                              int32_t* groupSizes, int32_t nGroups, double* out) {
-  tessary::univariateStatistics(values, weights, n, groupSizes, nGroups, out);
-  return 0;
+  return tessary::guardSilently<int32_t>(-1, [&] {
+    tessary::univariateStatistics(values, weights, n, groupSizes, nGroups, out);
+    return 0;
+  });
 }

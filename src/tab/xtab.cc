@@ -217,6 +217,7 @@ std::int32_t XTab::summarizeByIdentifier() {
 }
 
 std::int32_t XTab::generate() {
+  source_.clearResultLabels();
   selectRecords();
   if (mode_ == 4) return summarizeByIdentifier();
   if (options_.pageHead()) report_.pageHead();

@@ -117,7 +117,7 @@ TEST(CsvImport, ValuesHolesKindsLabelsAndEncodings) {
   EXPECT_EQ(note.kind, 'C');
   EXPECT_EQ(note.values, (std::vector<double>{1, 2, 1, M}));
   EXPECT_EQ(note.holes, (std::vector<int>{4}));
-  EXPECT_EQ(note.labels, (LabelMap{{1, "plain"}, {2, "two  lines"}}));
+  EXPECT_EQ(note.labels, (LabelMap{{1, "plain"}, {2, "two\r lines"}}));
 
   DataArray data;
   data.open(out + ".daH");

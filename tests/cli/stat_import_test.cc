@@ -2,6 +2,7 @@
 
 #include <readstat.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 namespace tessary::cli {
 namespace {
 
+using testing::failureText;
 using testing::readStored;
 using testing::ScratchDir;
 using testing::writeFile;
@@ -163,6 +165,54 @@ TEST(StatImport, UnreadableFilesGiveOneLineNamingTheFile) {
     }
     EXPECT_EQ(text.rfind(dir.file(name) + ": can't read it as a ", 0), 0u) << text;
     EXPECT_EQ(text.find('\n'), std::string::npos) << text;
+  }
+}
+
+// Every 8-byte window of each file overwritten in turn: the reader gives a whole table
+// or one line naming the file, whatever the damage hits.
+TEST(StatImport, DamagedFilesGiveATableOrOneLineNamingTheFile) {
+  const std::string damage("\x77\x65\x0f\x00\xff\x60\x00\x80", 8);
+  for (StatFormat format : {StatFormat::kStata, StatFormat::kSpss, StatFormat::kSas}) {
+    ScratchDir dir;
+    const std::string good = writeHouseholds(format);
+    const std::string path = dir.file(format == StatFormat::kStata  ? "d.dta"
+                                      : format == StatFormat::kSpss ? "d.sav"
+                                                                    : "d.sas7bdat");
+    for (std::size_t at = 0; at + damage.size() <= good.size(); at += damage.size()) {
+      std::remove(path.c_str());  // a fresh file: rewriting one in place waits for the disk
+      writeFile(path, std::string(good).replace(at, damage.size(), damage));
+      try {
+        const ImportedTable table = readStatFile(path, format);
+        for (const ImportedColumn& column : table.columns)
+          ASSERT_EQ(column.isText ? column.texts.size() : column.numbers.size(), table.rowCount);
+      } catch (const Failure& failure) {
+        ASSERT_EQ(failure.text().rfind(path + ": ", 0), 0u) << at << failure.text();
+        ASSERT_EQ(failure.text().find('\n'), std::string::npos) << at << failure.text();
+      }
+    }
+  }
+}
+
+TEST(StatImport, DamagedCountsFailNamingTheFile) {
+  const struct {
+    StatFormat format;
+    const char* file;
+    std::string countBytes;  // the record count as the header holds it
+    std::string hugeCount;
+  } cases[] = {
+      {StatFormat::kStata, "hh.dta", std::string("<N>\x04\0\0\0\0\0\0\0", 11),
+       std::string("<N>\xff\xff\xff\x7f\0\0\0\0", 11)},
+      {StatFormat::kSpss, "hh.sav", std::string("\x04\0\0\0", 4), "\xff\xff\xff\x7f"},
+  };
+  for (const auto& c : cases) {
+    ScratchDir dir;
+    std::string bytes = writeHouseholds(c.format);
+    const std::size_t at = c.format == StatFormat::kSpss ? 80 : bytes.find(c.countBytes);
+    ASSERT_EQ(bytes.compare(at, c.countBytes.size(), c.countBytes), 0) << c.file;
+    bytes.replace(at, c.hugeCount.size(), c.hugeCount);
+    writeFile(dir.file(c.file), bytes);
+    const std::string text = failureText([&] { readStatFile(dir.file(c.file), c.format); });
+    EXPECT_EQ(text.rfind(dir.file(c.file) + ": can't read it as a ", 0), 0u) << text;
   }
 }
 

@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cmath>
+#include <functional>
 #include <new>
 #include <stdexcept>
+#include <vector>
 
 #include "frame/failure.h"
+#include "tessary.h"
 #include "test_support.h"
 
 namespace tessary {
@@ -103,6 +107,45 @@ TEST(Boundary, RunGuardedReportsTheOutcomeForExportsThatKeepTheirResult) {
   EXPECT_EQ(runGuarded(kForward, [&] { throw 0; }), GuardOutcome::kOtherFailure);
   EXPECT_EQ(steps, 1);
   EXPECT_EQ(recorder.messages().size(), 2u);
+}
+
+TEST(Boundary, ExportsWithoutMessagesReturnTheirFailureResultWhenMemoryRunsOut) {
+  std::vector<double> a = {2, 1, 1, 3}, b = {1, 2}, x(2), w(2), v(4), out(13);
+  std::vector<double> values = {3, 1, 2}, weights = {1, 2, 3};
+  std::int32_t size = 3;
+  const unsigned char packed[] = {1, 0, 1, 0, 'a'};
+  double chsq = 0, df = 0;
+  const struct {
+    const char* name;
+    std::function<double()> call;
+    double failureResult;  // NaN: a quiet NaN
+  } exports[] = {
+      {"linearEq", [&] { return double(linearEq(a.data(), 2, b.data(), x.data())); }, -1},
+      {"minverse", [&] { return double(minverse(a.data(), 2, v.data())); }, 0},
+      {"svdcmp", [&] { return double(svdcmp(a.data(), 2, 2, w.data(), v.data())); }, 0},
+      {"Univariate",
+       [&] { return double(Univariate(values.data(), weights.data(), 3, &size, 1, out.data())); },
+       -1},
+      {"stringsTest", [&] { return double(stringsTest(packed)); }, -1},
+      {"Chi2Two",
+       [&] {
+         return Chi2Two(values.data(), weights.data(), 3, b.data(), b.data(), 2, 0, &chsq, &df);
+       },
+       NAN},
+  };
+  testing::MessageRecorder recorder;
+  for (const auto& e : exports) {
+    double result = 0;
+    {
+      testing::FailingAllocations failing;
+      result = e.call();
+    }
+    if (std::isnan(e.failureResult))
+      EXPECT_TRUE(std::isnan(result)) << e.name;
+    else
+      EXPECT_EQ(result, e.failureResult) << e.name;
+  }
+  EXPECT_TRUE(recorder.messages().empty());
 }
 
 TEST(Failure, ThrowUnlessRaisesOnlyOnFalse) {

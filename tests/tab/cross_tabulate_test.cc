@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "../expr/eval_fixture.h"
+#include "expr/expression_evaluation.h"
 #include "tab/html_report.h"
 #include "tessary.h"
 
@@ -44,6 +45,33 @@ TEST_F(CrossTabulateTest, TwoWayTableThroughTheEvaluator) {
                 "</tr>\n</table>\n"),
       std::string::npos)
       << html;
+}
+
+TEST_F(CrossTabulateTest, TheLastFormulaEvaluatedLeavesItsLabelFile) {
+  const std::string categories = "0\n1\v3\v3=Male\n2\v3\v3=Female\n";
+  const struct {
+    int mode;
+    const char* filter;
+    const char* list;
+    const char* row;
+    const char* column;
+    std::string labels;
+  } cases[] = {
+      {1, "AGE<40", "INCOME", "SEX", "", categories},  // counts over every record
+      {2, "", "INCOME", "SEX", "INT(AGE/10)", "0\n"},
+      {2, "", "INCOME", "AGE", "SEX", categories},
+      {0, "", "INCOME,SEX", "", "", "0\n"},  // nothing evaluated
+  };
+  unsigned char options[15] = {1, 1};
+  for (const auto& c : cases) {
+    testing::writeFile(evalResultLabelPath(), "stale");
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(CrossTabulate(nullptr, path_.c_str(), 3, c.filter, "", c.mode, c.list, c.row,
+                            c.column, options, 0),
+              0);
+    ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(testing::readFile(evalResultLabelPath()), c.labels) << c.mode << c.row << c.column;
+  }
 }
 
 TEST_F(CrossTabulateTest, FailuresAreLoggedAndShownOnlyWithTheFlag) {

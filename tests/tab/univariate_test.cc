@@ -40,6 +40,23 @@ TEST(Univariate, TwentyEqualWeightValues) {
     EXPECT_EQ(x[i], i + 1);
 }
 
+TEST(Univariate, PositionsAreDoubleProductsOfTheSinglePrecisionStep) {
+  // 14 values: step = float(0.7) = 0.69999998..., so 10 x step lies just below 7.
+  const struct {
+    int n;
+    int median, p25, p95;  // 0-based sorted positions
+  } cases[] = {{14, 6, 3, 13}, {20, 10, 5, 19}, {7, 3, 1, 6}};
+  for (const auto& c : cases) {
+    std::vector<double> x(c.n), w(c.n, 1.0), out(13);
+    std::iota(x.begin(), x.end(), 0.0);
+    std::int32_t size = c.n;
+    Univariate(x.data(), w.data(), c.n, &size, 1, out.data());
+    EXPECT_EQ(out[kUnivariateMedian], c.median) << c.n;
+    EXPECT_EQ(out[kUnivariateP25], c.p25) << c.n;
+    EXPECT_EQ(out[kUnivariateP95], c.p95) << c.n;
+  }
+}
+
 TEST(Univariate, FirstWeightDecidesWhetherWeightsCount) {
   std::vector<double> x = {1, 2, 3, 4}, w = {0, 5, 5, 5}, out(13);
   std::int32_t size = 4;
@@ -132,7 +149,7 @@ TEST(Univariate, AgreesWithATwoPassReferenceOnRandomData) {
   EXPECT_NEAR(out[kUnivariateVariance], variance, 1e-8 * variance);
   // step = 49.85 in single precision: the median sits at trunc(498.5) = 498.
   EXPECT_EQ(out[kUnivariateMedian], sorted[498]);
-  EXPECT_EQ(out[kUnivariateP95], sorted[static_cast<int>(19 * 49.85f)]);
+  EXPECT_EQ(out[kUnivariateP95], sorted[static_cast<int>(19 * static_cast<double>(49.85f))]);
   EXPECT_EQ(out[kUnivariateMax], sorted[n - 1]);
 }
 

@@ -1,0 +1,33 @@
+// Any content given to the CSV reader either comes back as a table whose every column
+// holds one value per record, or fails with a message that names the file.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "frame/failure.h"
+#include "support/csv_reader.h"
+
+namespace {
+
+void require(bool condition) {
+  if (!condition) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
+  const std::string_view content(reinterpret_cast<const char*>(bytes), size);
+  try {
+    const tessary::cli::ImportedTable table = tessary::cli::parseCsv(content, "fuzz.csv");
+    require(!table.columns.empty() && table.rowCount > 0);
+    for (const tessary::cli::ImportedColumn& column : table.columns) {
+      require(!column.name.empty());
+      require((column.isText ? column.texts.size() : column.numbers.size()) == table.rowCount);
+    }
+  } catch (const tessary::Failure& failure) {
+    require(failure.text().rfind("fuzz.csv", 0) == 0);
+  }
+  return 0;
+}

@@ -1,0 +1,50 @@
+// Any bytes given to the stat-file import as a Stata, SPSS or SAS file (the format is
+// fixed per target by TESSARY_FUZZ_EXTENSION) either come back as a table whose every
+// column holds one value per record, or fail with one line that names the file.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "frame/failure.h"
+#include "fuzz_scratch.h"
+#include "platform/file.h"
+#include "support/stat_file_reader.h"
+
+#ifndef TESSARY_FUZZ_EXTENSION
+#error "TESSARY_FUZZ_EXTENSION names the format: dta, sav or sas7bdat"
+#endif
+
+namespace {
+
+void require(bool condition) {
+  if (!condition) std::abort();
+}
+
+void checkTable(const tessary::cli::ImportedTable& table) {
+  require(!table.columns.empty() && table.rowCount > 0);
+  for (const tessary::cli::ImportedColumn& column : table.columns) {
+    require(!column.name.empty());
+    require((column.isText ? column.texts.size() : column.numbers.size()) == table.rowCount);
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
+  static const std::string path =
+      tessary::fuzzing::scratchDirectory("stat_" TESSARY_FUZZ_EXTENSION) +
+      "input." TESSARY_FUZZ_EXTENSION;
+  tessary::cli::StatFormat format;
+  require(tessary::cli::statFormatOf(path, format));
+  require(
+      tessary::writeWholeFile(path, std::string_view(reinterpret_cast<const char*>(bytes), size)));
+  try {
+    checkTable(tessary::cli::readStatFile(path, format));
+  } catch (const tessary::Failure& failure) {
+    require(failure.text().rfind(path + ": ", 0) == 0);
+    require(failure.text().find('\n') == std::string::npos);
+  }
+  return 0;
+}
