@@ -224,9 +224,11 @@ TEST(CategoricalProduct, CodesLabelsAndLimits) {
       {{1, 2.5}, "A decimal found."},
       {{-1, 2}, "Unknown error occured."},
   };
-  for (auto [left, reason] : failures)
-    EXPECT_EQ(failureText([&] { combineCategories(left.data(), {}, digits, {}, 2); }),
+  for (auto [left, reason] : failures) {
+    double* leftValues = left.data();  // clang cannot capture a structured binding
+    EXPECT_EQ(failureText([&] { combineCategories(leftValues, {}, digits, {}, 2); }),
               std::string("The result of production on two categorical variables\n") + reason);
+  }
 }
 
 }  // namespace
