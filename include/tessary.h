@@ -271,15 +271,14 @@ TESSARY_EXPORT int32_t getSizes(const char* path, int32_t* totalVertices, int32_
  * Failures (nothing written): -1, -2, -5 no GID, -6 no Label, -7 no centerX, centerY,
  * Area, XMin, YMin, XMax or YMax, -8 a mode-3 list that is not ascending, -11, -12. */
 TESSARY_EXPORT int32_t getShapes(const char* path, int32_t* records, int32_t* coords, char* labels,
-                                 double* bounds, double* filter, int32_t filterCount,
-                                 int32_t mode);
+                                 double* bounds, double* filter, int32_t filterCount, int32_t mode);
 
 /* The position (0-based) in records of the first of nShapes shapes, as getShapes
  * wrote them, that holds the point (x, y) in micro-units by the even-odd rule over all
  * its rings (lower and left edges inside, upper and right edges outside; holes
  * excluded); -1 when none does or nShapes < 1. */
-TESSARY_EXPORT int32_t getShapeNo(double x, double y, const int32_t* records,
-                                  const int32_t* coords, int32_t nShapes);
+TESSARY_EXPORT int32_t getShapeNo(double x, double y, const int32_t* records, const int32_t* coords,
+                                  int32_t nShapes);
 
 /* Reads idField of every record of path.dbf as a number (a string field as the
  * number opening its substring [start, start + length), the whole text when start
@@ -300,9 +299,8 @@ TESSARY_EXPORT int32_t getGeoIDStats(const char* path, const char* idField, cons
  * not created, -5 no idField, -6 no labelField, -9 start or length positive for a
  * numeric idField, -10 labelField not a string field, -11, -12. Target files already
  * created stay when a later step fails; the source is never changed. */
-TESSARY_EXPORT int32_t shapeStandardize(const char* source, const char* target,
-                                        const char* idField, const char* labelField,
-                                        int32_t start, int32_t length);
+TESSARY_EXPORT int32_t shapeStandardize(const char* source, const char* target, const char* idField,
+                                        const char* labelField, int32_t start, int32_t length);
 
 /* Writes the standard shape file target from the standard shape file source, whose
  * idField values must ascend strictly: the polygons whose identifiers agree after the
@@ -311,9 +309,8 @@ TESSARY_EXPORT int32_t shapeStandardize(const char* source, const char* target,
  * writes target.LMX as buildLinkageMatrix(target, 1, 1) does. Returns the number of
  * groups minus one; -1 .. -6 as shapeStandardize, -8 when the identifiers do not
  * ascend strictly, -11, -12. */
-TESSARY_EXPORT int32_t shapeAggregation(const char* source, const char* target,
-                                        const char* idField, const char* labelField,
-                                        int32_t shiftDigits);
+TESSARY_EXPORT int32_t shapeAggregation(const char* source, const char* target, const char* idField,
+                                        const char* labelField, int32_t shiftDigits);
 
 /* Writes the linkage file of a standard shape file: kind 1 path.LMX (contiguity: a
  * pair of areas i < j is linked when some vertex of i lies inside the first ring of j
@@ -405,6 +402,41 @@ TESSARY_EXPORT int32_t getCleanVector(const double* values, const unsigned char*
  * A file that cannot be opened or read shows a box captioned "msgbox" and returns 0. */
 TESSARY_EXPORT int32_t readFileSection(const char* fileName, int32_t from, int32_t to,
                                        void* buffer);
+
+/* ---- Variable selection and by-group fits ------------------------------------- */
+
+/* Forward, stepwise and backward selection of the model file's regressors from the
+ * packed SSCP (as makeSSCP writes it). Each accepted step appends its report to
+ * reportFile (none when empty or NULL); the chosen model (the regressors marked in the
+ * file), its coefficients, standard errors, p-values and statistics are written back
+ * into the model file. With oneStep nonzero a call advances by one addition (forward,
+ * stepwise) or one removal (backward), so the caller can step through a selection.
+ * Significance levels are the file's (0.05 for entry and stay in a new file).
+ * Regressors marked fixed never enter or leave on their own.
+ * Returns 0; -1 without a message when sscp is NULL or sscp[0] is not above 0 (nothing
+ * touched) or when the selection fails (no trial fit possible, unreadable or unwritable
+ * model file: the file is then left as it was, or as the last successful save wrote
+ * it); -3 after an unexpected failure, shown captioned "Forward regression",
+ * "Stepwise regression" or "Backward regression". */
+TESSARY_EXPORT int16_t ForwardRegression(const char* modelFile, double* sscp,
+                                         const char* reportFile, unsigned char oneStep);
+TESSARY_EXPORT int16_t StepwiseRegression(const char* modelFile, double* sscp,
+                                          const char* reportFile, unsigned char oneStep);
+TESSARY_EXPORT int16_t BackwardRegression(const char* modelFile, double* sscp,
+                                          const char* reportFile, unsigned char oneStep);
+
+/* Refits the model of the model file directly from the data once without each category
+ * of the categorical variable byVar (in ascending code order), on the records makeSSCP
+ * would use (the global mask, no missing value, the model's condition), weighted as the
+ * model is. For every category whose fit succeeds it appends to resultsOut: the code,
+ * the included count, SSE, SSR, R2, F, MSE, adjusted R2, then for each regressor of the
+ * model (file order) its coefficient and t statistic: 8 + 2 * (regressors in the model,
+ * intercept included) doubles per category, sized by the caller. The model file is not
+ * written. Returns the number of categories fitted; a failure (NULL argument, unreadable
+ * data set or model, byVar not categorical) shows a box captioned "OLS regression" and
+ * returns -2, resultsOut then holding the blocks written so far. */
+TESSARY_EXPORT int16_t OLSbyVar(const char* cdaPath, const char* modelFile, const char* byVar,
+                                double* resultsOut);
 
 #ifdef __cplusplus
 }

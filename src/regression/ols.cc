@@ -46,6 +46,15 @@ void Regression::prepare(const std::string& file, double* packed, const std::str
   });
 }
 
+void Regression::fillCrossProducts(int k) {
+  const int n = numOfRgrs;
+  for (int a = 0; a < k; ++a) {
+    for (int b = 0; b < k; ++b)
+      crossProducts(b, a) = S(selected[a], selected[b]);
+    xty[a] = S(selected[a], n);
+  }
+}
+
 bool Regression::estimate(int k) {
   estimationCount += 1;
   nModel = static_cast<std::int16_t>(k);
@@ -53,12 +62,7 @@ bool Regression::estimate(int k) {
   for (int a = 0; a < k; ++a)
     trace() << selected[a] << (a + 1 < k ? " " : "");
   trace() << '\n';
-  const int n = numOfRgrs;
-  for (int a = 0; a < k; ++a) {
-    for (int b = 0; b < k; ++b)
-      crossProducts(b, a) = S(selected[a], selected[b]);
-    xty[a] = S(selected[a], n);
-  }
+  fillCrossProducts(k);
   if (k < 1 || minverse(crossProducts.data(), k, inverse.data()) == 0) {
     status = -1;
     nModel = 0;
