@@ -11,7 +11,9 @@
  *  - Functions that run file-backed work catch every failure at the boundary: they
  *    show it through the message handler (see TessarySetMessageHandler) and return a
  *    negative code. No exception ever leaves the library.
- *  - Numerical functions show nothing; they report through their results.
+ *  - Numerical functions show nothing; they report through their results. When they
+ *    cannot finish (memory exhausted) they return the failure result given below
+ *    (NaN for a double result) without a message; no exception leaves them either.
  */
 #ifndef TESSARY_H_
 #define TESSARY_H_
@@ -50,20 +52,22 @@ TESSARY_EXPORT char* RgVersion(char* buf);
 
 /* Reads a packed string list (16-bit little-endian count N, then N entries of a 16-bit
  * length and that many bytes) and shows each string, in order, in a message box
- * captioned "msgbox". Returns N; a count of zero or less shows nothing. */
+ * captioned "msgbox". Returns N; a count of zero or less shows nothing; -1 when memory
+ * runs out. */
 TESSARY_EXPORT int16_t stringsTest(const void* packedList);
 
 /* ---- Dense matrices --------------------------------------------------------------- */
 
 /* Solves a x = b for the n x n row-major a. Returns 0, or -1 when a is singular (a
- * pivot below 1e-12 in magnitude or not a number); x is then untouched. a is
+ * pivot below 1e-12 in magnitude or not a number) or memory runs out; x is then
+ * untouched. a is
  * overwritten with its LU factors; b is used as scratch and restored on return. */
 TESSARY_EXPORT int8_t linearEq(double* a, int32_t n, double* b, double* x);
 
 /* Inverts the n x n row-major a: inv[c*n + r] receives element (r, c) of the inverse
  * (the transpose in a's storage order; the inverse itself for a symmetric a). Returns
- * 1, or 0 when a is singular, leaving inv untouched. a is overwritten with its LU
- * factors. */
+ * 1, or 0 when a is singular, leaving inv untouched (0 also when memory runs out). a is
+ * overwritten with its LU factors. */
 TESSARY_EXPORT int32_t minverse(double* a, int32_t n, double* inv);
 
 /* C = A B, column-major, A m x n, B n x p, C m x p. Writes nothing when m < 1 or
@@ -73,7 +77,7 @@ TESSARY_EXPORT void mmultiply(double* A, int32_t m, int32_t n, int32_t p, double
 /* Singular value decomposition a = U diag(w) V', a m x n column-major with m >= n.
  * a is replaced by U, w receives the n singular values (non-negative, unordered) and
  * v receives V with leading dimension m: element (i, j) at v[j*m + i]; v must hold
- * m*n doubles. Always returns 1. */
+ * m*n doubles. Returns 1; 0 when memory runs out (a, w and v then partly written). */
 TESSARY_EXPORT uint8_t svdcmp(double* a, int32_t m, int32_t n, double* w, double* v);
 
 /* ---- Univariate statistics -------------------------------------------------------- */
@@ -81,7 +85,7 @@ TESSARY_EXPORT uint8_t svdcmp(double* a, int32_t m, int32_t n, double* w, double
 /* Thirteen weighted statistics per group of consecutive values, 13 doubles per group in
  * out: count, mean, variance, minimum, median, maximum, total weight, then the 5th,
  * 10th, 25th, 75th, 90th and 95th percentiles (position trunc(k * step) of the sorted
- * group, step = count * 0.05 in single precision).
+ * group, step = count * 0.05 rounded to single precision, k * step in double).
  * Groups: groupSizes[0..nGroups-1] values each; with nGroups 0, n / groupSizes[0]
  * groups of groupSizes[0] values (the remainder is left alone).
  * Weights count when weights[0] > 0; otherwise every weight is 1 and weights is not
@@ -90,7 +94,7 @@ TESSARY_EXPORT uint8_t svdcmp(double* a, int32_t m, int32_t n, double* w, double
  * missing value), are not counted and sort last. A value counts when it and its weight
  * are finite. The variance is (S2/W - mean^2) * m / (m - 1) with m the group's size.
  * A group without a valid value gets the missing value for its order statistics.
- * Shows nothing; always returns 0. */
+ * Shows nothing; returns 0, or -1 when memory runs out (out then partly written). */
 TESSARY_EXPORT int32_t Univariate(double* values, double* weights, int32_t n, int32_t* groupSizes,
                                   int32_t nGroups, double* out);
 
@@ -271,14 +275,15 @@ TESSARY_EXPORT int32_t getSizes(const char* path, int32_t* totalVertices, int32_
  * Failures (nothing written): -1, -2, -5 no GID, -6 no Label, -7 no centerX, centerY,
  * Area, XMin, YMin, XMax or YMax, -8 a mode-3 list that is not ascending, -11, -12. */
 TESSARY_EXPORT int32_t getShapes(const char* path, int32_t* records, int32_t* coords, char* labels,
-                                 double* bounds, double* filter, int32_t filterCount, int32_t mode);
+                                 double* bounds, double* filter, int32_t filterCount,
+                                 int32_t mode);
 
 /* The position (0-based) in records of the first of nShapes shapes, as getShapes
  * wrote them, that holds the point (x, y) in micro-units by the even-odd rule over all
  * its rings (lower and left edges inside, upper and right edges outside; holes
  * excluded); -1 when none does or nShapes < 1. */
-TESSARY_EXPORT int32_t getShapeNo(double x, double y, const int32_t* records, const int32_t* coords,
-                                  int32_t nShapes);
+TESSARY_EXPORT int32_t getShapeNo(double x, double y, const int32_t* records,
+                                  const int32_t* coords, int32_t nShapes);
 
 /* Reads idField of every record of path.dbf as a number (a string field as the
  * number opening its substring [start, start + length), the whole text when start
@@ -299,8 +304,9 @@ TESSARY_EXPORT int32_t getGeoIDStats(const char* path, const char* idField, cons
  * not created, -5 no idField, -6 no labelField, -9 start or length positive for a
  * numeric idField, -10 labelField not a string field, -11, -12. Target files already
  * created stay when a later step fails; the source is never changed. */
-TESSARY_EXPORT int32_t shapeStandardize(const char* source, const char* target, const char* idField,
-                                        const char* labelField, int32_t start, int32_t length);
+TESSARY_EXPORT int32_t shapeStandardize(const char* source, const char* target,
+                                        const char* idField, const char* labelField,
+                                        int32_t start, int32_t length);
 
 /* Writes the standard shape file target from the standard shape file source, whose
  * idField values must ascend strictly: the polygons whose identifiers agree after the
@@ -309,8 +315,9 @@ TESSARY_EXPORT int32_t shapeStandardize(const char* source, const char* target, 
  * writes target.LMX as buildLinkageMatrix(target, 1, 1) does. Returns the number of
  * groups minus one; -1 .. -6 as shapeStandardize, -8 when the identifiers do not
  * ascend strictly, -11, -12. */
-TESSARY_EXPORT int32_t shapeAggregation(const char* source, const char* target, const char* idField,
-                                        const char* labelField, int32_t shiftDigits);
+TESSARY_EXPORT int32_t shapeAggregation(const char* source, const char* target,
+                                        const char* idField, const char* labelField,
+                                        int32_t shiftDigits);
 
 /* Writes the linkage file of a standard shape file: kind 1 path.LMX (contiguity: a
  * pair of areas i < j is linked when some vertex of i lies inside the first ring of j
