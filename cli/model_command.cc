@@ -1,5 +1,6 @@
-// `tessary model build|ols|show`: regression models of a project's survey through the
-// library's exports (buildModelFromCombinedDataset, makeSSCP, OLSRegression).
+// `tessary model build|ols|forward|stepwise|backward|show`: regression models of a
+// project's survey through the library's exports (buildModelFromCombinedDataset,
+// makeSSCP, OLSRegression and the selection exports).
 #include <cstdio>
 #include <functional>
 #include <iostream>
@@ -28,6 +29,7 @@ constexpr const char* kExample = R"(Example (the survey of `tessary demo --dir d
   $ printf '[DataArray]\nSurvey=survey.daA\n[SelectedVars]\nVarList=SIZE,ROOMS,EDUC,CL_ELECTRICITY\nSPosition=0,0,0,1\n' > demo/survey.ini
   $ tessary model build demo/survey.ini demo/welfare.mdl --lhs LNWELFARE
   $ tessary model ols demo/survey.ini demo/welfare.mdl --use SIZE,ROOMS,EDUC_2,EDUC_3,EDUC_4,CL_ELECTRICITY
+  $ tessary model stepwise demo/survey.ini demo/welfare.mdl --entry 0.01 --stay 0.01
   $ tessary model show demo/welfare.mdl
 )";
 

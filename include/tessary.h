@@ -374,7 +374,8 @@ TESSARY_EXPORT int16_t OLSRegression(const char* modelFile, double* sscp, const 
 /* Builds the model file of dependent variable LHS from the variables selected in the
  * project's survey data set (every category of a categorical variable as a dummy; with
  * yhatLevel 1 or 2 the predicted value, its square and the interactions), or, when the
- * model file exists, adds newly selected variables and drops deselected ones. Returns
+ * model file exists, adds newly selected variables (those no regressor is named after,
+ * exactly: a categorical variable's dummies come again) and drops deselected ones. Returns
  * the record count; a failure shows a box captioned "Build model from CDA" and returns
  * -2 (-1 after an unexpected failure), leaving an existing model file as it was. */
 TESSARY_EXPORT int32_t buildModelFromCombinedDataset(const char* projectFile, const char* modelFile,
