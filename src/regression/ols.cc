@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "numeric/blas.h"
+#include "numeric/saturating_cast.h"
 #include "numeric/special_functions.h"
 #include "regression/member_label.h"
 #include "regression/regression.h"
@@ -85,7 +86,8 @@ void Regression::saveResult(const std::string& file, bool refit) {
       const double se = std::sqrt(inverse(i, i) * MSE / weightScale);
       record.coef = beta[i];
       record.stdErr = se;
-      record.prob = twoSidedPValue(nObs - nModel, beta[i] / se);
+      record.prob =
+          twoSidedPValue(saturatingInt32(static_cast<double>(nObs) - nModel), beta[i] / se);
     }
     trace() << nModel << " before Saving" << '\n';
     if (!saving(file)) raiseFailure(saveFailure(file));

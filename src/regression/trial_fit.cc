@@ -38,7 +38,7 @@ bool Regression::estimateWith(int k) {
   SSE = (Syy - blas::dot(k, xty.data(), beta.data())) * weightScale;
   SSR = SST - SSE;
   if (SSE < 0.0 || SSR < 0.0) return false;
-  MSE = SSE / (nObs - nModel);
+  MSE = SSE / (static_cast<double>(nObs) - nModel);
   const double t = beta[last] / std::sqrt(MSE / pivot / weightScale);
   lastF = t * t;
   return true;

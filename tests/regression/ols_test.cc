@@ -20,6 +20,28 @@ namespace {
 
 using testing::ModelSurvey;
 
+// The rows of the given candidates (model-file order: _intercept_, D_1, D_2, D_3, X1,
+// X2, Z) and Y (7), for the included records.
+std::vector<std::vector<double>> rows(const ModelSurvey& s, const std::vector<int>& columns,
+                                      const std::vector<bool>& included) {
+  std::vector<std::vector<double>> out;
+  for (std::size_t i = 0; i < 200; ++i) {
+    const double all[] = {1,
+                          s.d[i] == 1 ? 1.0 : 0,
+                          s.d[i] == 2 ? 1.0 : 0,
+                          s.d[i] == 3 ? 1.0 : 0,
+                          s.x1[i],
+                          s.x2[i],
+                          s.z[i],
+                          s.y[i]};
+    if (!included[i]) continue;
+    out.emplace_back();
+    for (int c : columns)
+      out.back().push_back(all[c]);
+  }
+  return out;
+}
+
 void expectClose(long double expected, double actual, const char* what) {
   EXPECT_LE(std::fabs(actual - expected), 1e-10 * std::fabs(expected) + 1e-300) << what;
 }
@@ -34,7 +56,7 @@ TEST(Sscp, PackedUpperTriangleOfTheIncludedWeightedCrossProducts) {
   for (std::size_t i = 0; i < 200; ++i)
     if ((included[i] = i != 0 && i != 2 && s.x2[i] > 0.2)) weights.push_back(s.w[i]);
   const std::size_t kept = weights.size();
-  const auto x = s.rows({0, 1, 2, 3, 4, 5, 6, 7}, included);
+  const auto x = rows(s, {0, 1, 2, 3, 4, 5, 6, 7}, included);
   std::vector<double> packed(36);
   // Non-negative weights, then one negative weight for the general product.
   for (int pass = 0; pass < 2; ++pass) {
@@ -74,7 +96,7 @@ TEST(Ols, FitsAgreeWithLongDoubleNormalEquations) {
     for (double& v : scaled)
       v *= 7.3;  // the fit must not depend on the weights' sum
     double* weights = weighted ? scaled.data() : nullptr;
-    const auto x = s.rows(model, std::vector<bool>(200, true));
+    const auto x = rows(s, model, std::vector<bool>(200, true));
     const auto ref = testing::leastSquares(x, s.y, weighted ? s.w : std::vector<double>{});
     std::vector<double> packed(36), yOut(200), yhat(200), resid(200);
     std::string daa = s.survey.daa(), file = s.model;

@@ -132,23 +132,6 @@ struct ModelSurvey {
     });
   }
 
-  // The rows of the given candidates (model-file order: _intercept_, D_1, D_2, D_3, X1,
-  // X2, Z) and Y (7), for the included records.
-  std::vector<std::vector<double>> rows(const std::vector<int>& columns,
-                                        const std::vector<bool>& included) const {
-    std::vector<std::vector<double>> out;
-    for (std::size_t i = 0; i < 200; ++i) {
-      const double all[] = {
-          1,   d[i] == 1 ? 1.0 : 0, d[i] == 2 ? 1.0 : 0, d[i] == 3 ? 1.0 : 0, x1[i], x2[i], z[i],
-          y[i]};
-      if (!included[i]) continue;
-      out.emplace_back();
-      for (int c : columns)
-        out.back().push_back(all[c]);
-    }
-    return out;
-  }
-
   std::unique_ptr<Regression> read() const {
     auto fitted = std::make_unique<Regression>();
     fitted->loading(model);
