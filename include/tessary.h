@@ -423,9 +423,8 @@ TESSARY_EXPORT int32_t readFileSection(const char* fileName, int32_t from, int32
  * Regressors marked fixed never enter or leave on their own.
  * Returns 0; -1 without a message when sscp is NULL or sscp[0] is not above 0 (nothing
  * touched) or when the selection fails (no trial fit possible, unreadable or unwritable
- * model file: the file is then left as it was, or as the last successful save wrote
- * it); -3 after an unexpected failure, shown captioned "Forward regression",
- * "Stepwise regression" or "Backward regression". */
+ * model file: the file is then left as it was); -3 after an unexpected failure, shown
+ * captioned "Forward regression", "Stepwise regression" or "Backward regression". */
 TESSARY_EXPORT int16_t ForwardRegression(const char* modelFile, double* sscp,
                                          const char* reportFile, unsigned char oneStep);
 TESSARY_EXPORT int16_t StepwiseRegression(const char* modelFile, double* sscp,

@@ -4,8 +4,11 @@
 // The last pivot of the bordered factorisation is the candidate's residual
 // cross-product given the model, so its partial F needs no inverse at all.
 //
-// A trial whose solve meets a pivot below the singular bound (the last pivot may lie
-// between 1e-19 and 1e-12) fails like a singular one.
+// Readings taken where the rules leave a choice:
+//  - a trial whose solve meets a pivot below the singular bound (the last pivot may lie
+//    between 1e-19 and 1e-12) fails like a singular one;
+//  - with fewer than one error degree of freedom the critical F value is 0, so any
+//    positive partial F enters (fdtri itself rejects such a call).
 #include <algorithm>
 #include <cmath>
 
