@@ -374,7 +374,8 @@ TESSARY_EXPORT int16_t OLSRegression(const char* modelFile, double* sscp, const 
 /* Builds the model file of dependent variable LHS from the variables selected in the
  * project's survey data set (every category of a categorical variable as a dummy; with
  * yhatLevel 1 or 2 the predicted value, its square and the interactions), or, when the
- * model file exists, adds newly selected variables and drops deselected ones. Returns
+ * model file exists, adds newly selected variables (those no regressor is named after,
+ * exactly: a categorical variable's dummies come again) and drops deselected ones. Returns
  * the record count; a failure shows a box captioned "Build model from CDA" and returns
  * -2 (-1 after an unexpected failure), leaving an existing model file as it was. */
 TESSARY_EXPORT int32_t buildModelFromCombinedDataset(const char* projectFile, const char* modelFile,
@@ -409,6 +410,40 @@ TESSARY_EXPORT int32_t getCleanVector(const double* values, const unsigned char*
  * A file that cannot be opened or read shows a box captioned "msgbox" and returns 0. */
 TESSARY_EXPORT int32_t readFileSection(const char* fileName, int32_t from, int32_t to,
                                        void* buffer);
+
+/* ---- Variable selection and by-group fits ------------------------------------- */
+
+/* Forward, stepwise and backward selection of the model file's regressors from the
+ * packed SSCP (as makeSSCP writes it). Each accepted step appends its report to
+ * reportFile (none when empty or NULL); the chosen model (the regressors marked in the
+ * file), its coefficients, standard errors, p-values and statistics are written back
+ * into the model file. With oneStep nonzero a call advances by one addition (forward,
+ * stepwise) or one removal (backward), so the caller can step through a selection.
+ * Significance levels are the file's (0.05 for entry and stay in a new file).
+ * Regressors marked fixed never enter or leave on their own.
+ * Returns 0; -1 without a message when sscp is NULL or sscp[0] is not above 0 (nothing
+ * touched) or when the selection fails (no trial fit possible, unreadable or unwritable
+ * model file: the file is then left as it was); -3 after an unexpected failure, shown
+ * captioned "Forward regression", "Stepwise regression" or "Backward regression". */
+TESSARY_EXPORT int16_t ForwardRegression(const char* modelFile, double* sscp,
+                                         const char* reportFile, unsigned char oneStep);
+TESSARY_EXPORT int16_t StepwiseRegression(const char* modelFile, double* sscp,
+                                          const char* reportFile, unsigned char oneStep);
+TESSARY_EXPORT int16_t BackwardRegression(const char* modelFile, double* sscp,
+                                          const char* reportFile, unsigned char oneStep);
+
+/* Refits the model of the model file directly from the data once without each category
+ * of the categorical variable byVar (in ascending code order), on the records makeSSCP
+ * would use (the global mask, no missing value, the model's condition), weighted as the
+ * model is. For every category whose fit succeeds it appends to resultsOut: the code,
+ * the included count, SSE, SSR, R2, F, MSE, adjusted R2, then for each regressor of the
+ * model (file order) its coefficient and t statistic: 8 + 2 * (regressors in the model,
+ * intercept included) doubles per category, sized by the caller. The model file is not
+ * written. Returns the number of categories fitted; a failure (NULL argument, unreadable
+ * data set or model, byVar not categorical) shows a box captioned "OLS regression" and
+ * returns -2, resultsOut then holding the blocks written so far. */
+TESSARY_EXPORT int16_t OLSbyVar(const char* cdaPath, const char* modelFile, const char* byVar,
+                                double* resultsOut);
 
 #ifdef __cplusplus
 }
