@@ -16,13 +16,7 @@ namespace {
 
 using testing::Dense;
 using testing::denseGls;
-
-// Trace lines written while it lives.
-struct TraceCapture {
-  std::ostringstream text;
-  std::ostream* previous = setTraceStream(&text);
-  ~TraceCapture() { setTraceStream(previous); }
-};
+using testing::TraceCapture;
 
 // Households in clusters of 1..maxSize, an intercept and k - 1 normal regressors.
 struct Problem {
