@@ -11,11 +11,16 @@
 //   BM_LocationalEffect   locationalEffect of the 1,000,000 residuals
 //   BM_GetCountOfCluster  getCountOfCluster over the 1,000,000 households' identifiers
 //   BM_ResidualPass       baseline of both: one pass summing the residuals
+//   BM_LocationEffectKnownTruth  100 samples of 500 clusters of 10 with sigma^2_eta = 0.05
+//                         and sigma^2_eps = 0.5: the counter `covered` is how many
+//                         estimates lie within three reported standard errors of 0.05
+//                         (the run fails below 95)
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
+#include <numeric>
 #include <random>
 
 #include "data/data_array.h"
@@ -271,6 +276,44 @@ void BM_ResidualPass(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_ResidualPass)->Unit(benchmark::kMillisecond);
+
+void BM_LocationEffectKnownTruth(benchmark::State& state) {
+  constexpr int kSamples = 100, kGroups = 500, kSize = 10;
+  std::mt19937_64 random(2718);
+  std::normal_distribution<double> eta(0.0, std::sqrt(0.05)), eps(0.0, std::sqrt(0.5));
+  setTraceStream(nullptr);
+  int covered = 0;
+  for (auto _ : state) {
+    covered = 0;
+    for (int sample = 0; sample < kSamples; ++sample) {
+      std::vector<double> u;
+      for (int c = 0; c < kGroups; ++c) {
+        const double effect = eta(random);
+        for (int h = 0; h < kSize; ++h)
+          u.push_back(effect + eps(random));
+      }
+      const double mean = std::accumulate(u.begin(), u.end(), 0.0) / double(u.size());
+      std::vector<ClusterSummary> clusters;
+      for (int c = 0; c < kGroups; ++c) {
+        double sum = 0, squares = 0;
+        for (int h = 0; h < kSize; ++h) {
+          const double r = (u[c * kSize + h] -= mean);  // residuals of a fit with an intercept
+          sum += r;
+          squares += r * r;
+        }
+        clusters.push_back(
+            {kSize, sum / kSize, (squares - sum * sum / kSize) / (kSize - 1), kSize});
+      }
+      std::vector<double> split(u.size());
+      const LocationEffect effect =
+          locationEffect(u, std::vector<double>(u.size(), 1.0), clusters, split);
+      covered += std::fabs(effect.sigEta2 - 0.05) <= 3 * std::sqrt(effect.variance) ? 1 : 0;
+    }
+  }
+  state.counters["covered"] = covered;
+  if (covered < 95) state.SkipWithError("fewer than 95 of 100 estimates within three SEs");
+}
+BENCHMARK(BM_LocationEffectKnownTruth)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace tessary::bench

@@ -1,10 +1,8 @@
-// Cluster counts from the data, and the location effect on figures worked by hand and on
-// data with a known cluster-effect variance.
+// Cluster counts from the data, and the location effect on figures worked by hand (its
+// known-truth simulation is in bench/error_components_bench.cc).
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <numeric>
-#include <random>
 
 #include "regression/cluster_effects.h"
 #include "regression/survey_fixture.h"
@@ -84,47 +82,13 @@ TEST(LocationalEffect, MomentEstimateSplitAndSingletons) {
                                           0.9 - 0.1, 0.4 - 0.1, -0.2 - 0.1}));
   EXPECT_EQ(got.eta, (std::vector<double>{0.3, 1.2, 0.1}));
   EXPECT_EQ(got.weight, (std::vector<double>{6, 0, 6}));
-  std::ostringstream line;
-  line << "SigEta2=" << got.stats[5] << '\n';
-  EXPECT_EQ(traced.text.str(), line.str());
+  EXPECT_EQ(traced.text.str().rfind("SigEta2=-0.02", 0), 0u);
 
   MessageRecorder boxes;
   EXPECT_EQ(split(u, w, {{5, 0, 0, 1}, {4, 0, 0, 1}}).variance, 0.0);
   ASSERT_EQ(boxes.messages().size(), 1u);
   EXPECT_EQ(boxes.messages()[0].caption, "locationalEffect");
   EXPECT_EQ(boxes.messages()[0].text, "Cluster size greater than the number of observation");
-}
-
-// 500 clusters of 10, sigma^2_eta = 0.05 and sigma^2_eps = 0.5: the estimate lies within
-// three reported standard errors of the truth in at least 95 of 100 samples.
-TEST(LocationalEffect, KnownClusterVarianceIsRecovered) {
-  constexpr int kClusters = 500, kSize = 10;
-  std::mt19937_64 random(2718);
-  std::normal_distribution<double> eta(0.0, std::sqrt(0.05)), eps(0.0, std::sqrt(0.5));
-  testing::TraceCapture quiet;
-  int covered = 0;
-  for (int replication = 0; replication < 100; ++replication) {
-    std::vector<double> u;
-    for (int c = 0; c < kClusters; ++c) {
-      const double effect = eta(random);
-      for (int h = 0; h < kSize; ++h)
-        u.push_back(effect + eps(random));
-    }
-    const double mean = std::accumulate(u.begin(), u.end(), 0.0) / double(u.size());
-    std::vector<ClusterSummary> clusters;
-    for (int c = 0; c < kClusters; ++c) {
-      double sum = 0, squares = 0;
-      for (int h = 0; h < kSize; ++h) {
-        const double r = (u[c * kSize + h] -= mean);  // residuals of a fit with an intercept
-        sum += r;
-        squares += r * r;
-      }
-      clusters.push_back({kSize, sum / kSize, (squares - sum * sum / kSize) / (kSize - 1), kSize});
-    }
-    const Split got = split(u, std::vector<double>(u.size(), 1.0), clusters);
-    covered += std::fabs(got.stats[5] - 0.05) <= 3 * std::sqrt(got.variance) ? 1 : 0;
-  }
-  EXPECT_GE(covered, 95);
 }
 
 }  // namespace
