@@ -5,7 +5,9 @@
 //
 // Readings taken where the behaviour is open: locationalEffect returns 0 after a
 // failure; getAlphaCov and GLSadjustment raise a message when n or k differ from the
-// model's included observations or regressors (the arrays would not match the design).
+// model's included observations or regressors (the arrays would not match the design);
+// OverFittingTest shows "Unexpected error occured" and returns -2 after a failure that
+// is not a message; NULL arrays raise a message naming the export.
 #include <algorithm>
 #include <span>
 
