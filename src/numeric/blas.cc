@@ -9,6 +9,11 @@ void addGram(int n, int k, const double* a, int lda, double* c, int ldc) {
   cblas_dsyrk(CblasColMajor, CblasUpper, CblasTrans, n, k, 1.0, a, lda, 1.0, c, ldc);
 }
 
+void addOuterProducts(int n, int k, const double* a, int lda, double* c, int ldc, double alpha) {
+  if (n < 1 || k < 1) return;
+  cblas_dsyrk(CblasColMajor, CblasUpper, CblasNoTrans, n, k, alpha, a, lda, 1.0, c, ldc);
+}
+
 void addCrossProduct(int n, int k, const double* a, const double* b, int ld, double* c, int ldc) {
   if (n < 1 || k < 1) return;
   cblas_dgemm(CblasColMajor, CblasTrans, CblasNoTrans, n, n, k, 1.0, a, ld, b, ld, 1.0, c, ldc);

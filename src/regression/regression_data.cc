@@ -134,6 +134,10 @@ std::string RegressionData::clusterIdName() {
   return textOf(data_->level(0).headerTextA);
 }
 
+double RegressionData::clusterAmplifier() {
+  return data_->clusterRef().amplifier();
+}
+
 std::string RegressionData::weightName() {
   std::string weight = textOf(data_->level(0).headerTextB);
   if (weight.empty()) weight = textOf(data_->level(1).headerTextB);

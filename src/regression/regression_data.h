@@ -70,6 +70,8 @@ class RegressionData {
   std::optional<VariableFacts> find(const std::string& name);
   // The household level header's cluster identifier name (its first text).
   std::string clusterIdName();
+  // The amplifier of the reference from the cluster level to the households.
+  double clusterAmplifier();
   // The weight variable named by the household header's second text, else the
   // cluster header's ("" when neither names one).
   std::string weightName();

@@ -20,10 +20,13 @@ struct QuietTrace {
 void writeModel(const std::string& path, const std::string& flags, int nObs, double totalWeight,
                 const std::vector<std::string>& names = {}) {
   testing::editModel(path, [&](Regression& m) {
-    m.regressors = {{"_intercept_", "", 0, "", 3}};
-    for (std::size_t i = 0; i < flags.size(); ++i)
-      m.regressors.push_back(
-          {names.empty() ? "X" : names[i], "", 0, "", static_cast<std::uint8_t>(flags[i] - '0')});
+    m.regressors.assign(flags.size() + 1, Regressor{});
+    m.regressors[0].name = "_intercept_";
+    m.regressors[0].flags = 3;
+    for (std::size_t i = 0; i < flags.size(); ++i) {
+      m.regressors[i + 1].name = names.empty() ? "X" : names[i];
+      m.regressors[i + 1].flags = static_cast<std::uint8_t>(flags[i] - '0');
+    }
     m.nObs = nObs, m.totalWeight = totalWeight, m.LHS = "Y", m.status = 0;
   });
 }
