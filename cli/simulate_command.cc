@@ -66,6 +66,8 @@ void addSimulateCommand(CLI::App& app) {
                    "Areas: cluster identifiers without their last D digits (D,D,...)")
       ->delimiter(',')
       ->required();
+  command->add_option("--cluster", options->cluster,
+                      "Cluster identifier, at the cluster level (default: the header's)");
   command->add_option("--out", options->out, "The directory to write")->required();
   command->add_option("--threads", *threads, "Threads (default: TESSARY_THREADS or all)");
   command->add_option("--partition", options->partition, "Only partition i of n (i/n)");

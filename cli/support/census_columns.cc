@@ -27,8 +27,9 @@ void forEachLoadChunk(std::int64_t records, Chunk&& chunk) {
 
 }  // namespace
 
-CensusColumns::CensusColumns(const std::string& daaPath, const std::vector<std::string>& variables)
-    : path_(daaPath) {
+CensusColumns::CensusColumns(const std::string& daaPath, const std::vector<std::string>& variables,
+                             const std::string& clusterId)
+    : path_(daaPath), clusterIdName_(upperCase(clusterId)) {
   if (!fileExists(daaPath)) raiseFailure(daaPath + ": no such census (.daA)");
   try {
     CDA census(daaPath);
@@ -37,9 +38,10 @@ CensusColumns::CensusColumns(const std::string& daaPath, const std::vector<std::
     if (households_ == 0) raiseFailure("the census has no households");
     const std::uint32_t clusters = census.level(1).recordCount;
     if (clusters == 0) raiseFailure("the census has no cluster records");
-    clusterIdName_ = textOf(census.level(1).headerTextA);
+    if (clusterIdName_.empty()) clusterIdName_ = textOf(census.level(1).headerTextA);
     if (clusterIdName_.empty())
-      raiseFailure("the cluster level names no identifier variable (the first text of its header)");
+      raiseFailure(
+          "the cluster level's header names no identifier variable: name one with --cluster");
     census.cursor = 1;
     clusterIds_.resize(clusters);
     census.getValue(clusterIdName_, std::span<double>(clusterIds_), 1, clusters);

@@ -6,8 +6,8 @@
 // number of threads at once.
 //
 // Clusters are the records of the cluster level; a household belongs to the record the
-// data reference ties it to. The cluster identifier is the cluster level's identifier
-// variable (the first text of its header).
+// data reference ties it to. The cluster identifier is a variable read at the cluster
+// level: the one named, or else the identifier its header names (its first text).
 #pragma once
 
 #include <cstdint>
@@ -25,8 +25,10 @@ inline constexpr std::uint32_t kNoCluster = 0xFFFFFFFFu;
 class CensusColumns {
  public:
   // Reads `variables` (names of any level, any case) of the census described by a
-  // .daA file. Raises "<path>: <reason>" when the census or a variable can't be read.
-  CensusColumns(const std::string& daaPath, const std::vector<std::string>& variables);
+  // .daA file, and the cluster identifier `clusterId` ("": the header's). Raises
+  // "<path>: <reason>" when the census or a variable can't be read.
+  CensusColumns(const std::string& daaPath, const std::vector<std::string>& variables,
+                const std::string& clusterId = "");
 
   const std::string& path() const { return path_; }
   std::int64_t households() const { return households_; }

@@ -58,9 +58,11 @@ class Fields {
   std::int64_t integer(const char* key, std::int64_t low, std::int64_t high) const {
     const Json& value = at(key);
     if (!value.is_number_integer()) fail(name(key), "expected a whole number");
+    // An unsigned value may lie above the largest signed one: compared unsigned.
     const bool inRange =
         value.is_number_unsigned()
-            ? value.get<std::uint64_t>() <= static_cast<std::uint64_t>(high)
+            ? value.get<std::uint64_t>() <= static_cast<std::uint64_t>(high) &&
+                  (low <= 0 || value.get<std::uint64_t>() >= static_cast<std::uint64_t>(low))
             : value.get<std::int64_t>() >= low && value.get<std::int64_t>() <= high;
     if (!inRange)
       fail(name(key), formatText("expected a whole number from %lld to %lld",

@@ -50,6 +50,7 @@ nlohmann::ordered_json recordJson(const SimulationRecord& r) {
   run["command"] = "simulate";
   run["model"] = r.model;
   run["census"] = r.census;
+  run["cluster_id"] = r.clusterId;
   run["dependent"] = r.dependent;
   run["replications"] = r.replications;
   run["seed"] = r.seed;
@@ -75,6 +76,7 @@ SimulationRecord recordFromJson(const std::string& file, const nlohmann::json& d
   SimulationRecord r;
   r.model = f.text("model");
   r.census = f.text("census");
+  r.clusterId = f.text("cluster_id");
   r.dependent = f.text("dependent");
   r.replications = static_cast<int>(f.count("replications"));
   r.seed = f.count("seed");
@@ -98,10 +100,10 @@ SimulationRecord recordFromJson(const std::string& file, const nlohmann::json& d
 }
 
 bool sameSettings(const SimulationRecord& a, const SimulationRecord& b) {
-  return a.model == b.model && a.census == b.census && a.dependent == b.dependent &&
-         a.persons == b.persons && a.errors == b.errors && a.replications == b.replications &&
-         a.seed == b.seed && a.line == b.line && a.areaDigits == b.areaDigits &&
-         a.digits == b.digits;
+  return a.model == b.model && a.census == b.census && a.clusterId == b.clusterId &&
+         a.dependent == b.dependent && a.persons == b.persons && a.errors == b.errors &&
+         a.replications == b.replications && a.seed == b.seed && a.line == b.line &&
+         a.areaDigits == b.areaDigits && a.digits == b.digits;
 }
 
 std::string estimatesStem(const std::vector<int>& areaDigits, std::size_t level) {

@@ -18,6 +18,7 @@ struct SimulationRecord {
   // Settings: equal in every partition of a run.
   std::string model;
   std::string census;
+  std::string clusterId;  // the identifier the areas shorten
   std::string dependent;
   std::string persons;  // "": households weigh 1
   std::string errors;   // "normal" or "empirical"

@@ -66,7 +66,8 @@ std::string runSimulate(const SimulateOptions& options) {
   const bool empirical = options.errors == "empirical";
   if (empirical && !model.empirical)
     raiseFailure(options.model + ": empirical: missing (--errors empirical draws from it)");
-  const CensusColumns census(options.census, simulationVariables(model, options.persons));
+  const CensusColumns census(options.census, simulationVariables(model, options.persons),
+                             options.cluster);
   const SimulationAreas areas(census, options.areaDigits, partition.value_or(Partition{}));
 
   const SimulationModel parameters = simulationModelOf(model);
@@ -87,6 +88,7 @@ std::string runSimulate(const SimulateOptions& options) {
   SimulationRecord record;
   record.model = options.model;
   record.census = options.census;
+  record.clusterId = census.clusterIdName();
   record.dependent = model.dependent;
   record.persons = options.persons;
   record.errors = options.errors;

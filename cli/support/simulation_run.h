@@ -20,6 +20,7 @@ struct SimulateOptions {
   std::uint64_t seed = 0;
   double line = MISSING;
   std::string persons;  // "": estimates per household
+  std::string cluster;  // "": the identifier the census's cluster level names
   std::vector<int> areaDigits;
   std::string out;
   std::string partition;  // "i/n", "" for the whole census
