@@ -1,8 +1,9 @@
 """The census simulation of `tessary simulate`, vectorised with numpy: the baseline of
 bench/simulate_vs_numpy.sh.
 
-  simulate_numpy.py write DIR HOUSEHOLDS   writes households.csv, clusters.csv,
-                                           model.json and the same data as .npy files
+  simulate_numpy.py write DIR HOUSEHOLDS [csv]  writes households.csv, clusters.csv,
+                                           model.json and, without `csv`, the same data
+                                           as .npy files
   simulate_numpy.py run DIR HOUSEHOLDS     simulates 100 replications and prints the
                                            seconds it took (data loading excluded)
 """
@@ -30,16 +31,20 @@ def intercept():
     return {"name": "_intercept_", "source": "", "code": 0, "label": "Intercept"}
 
 
-def write(directory, households):
+def write(directory, households, arrays):
+    """Writes the CSV files a million rows at a time and, with `arrays`, the .npy files."""
     rng = np.random.default_rng(2024)
     clusters = households // PER_CLUSTER
-    cluster = np.repeat(np.arange(1, clusters + 1), PER_CLUSTER)
-    size = rng.integers(1, 11, households)
-    h = rng.integers(0, 10, (households, HOUSEHOLD_VARS))
+    cluster = np.repeat(np.arange(1, clusters + 1, dtype=np.int32), PER_CLUSTER)
+    size = rng.integers(1, 11, households, dtype=np.int8)
+    h = rng.integers(0, 10, (households, HOUSEHOLD_VARS), dtype=np.int8)
     c = np.round(rng.random((clusters, CLUSTER_VARS)), 6)
-    header = "CLUSTER,SIZE," + ",".join("H%d" % (j + 1) for j in range(HOUSEHOLD_VARS))
-    np.savetxt(directory + "/households.csv", np.column_stack([cluster, size, h]), fmt="%d",
-               delimiter=",", header=header, comments="")
+    with open(directory + "/households.csv", "w") as out:
+        out.write("CLUSTER,SIZE," + ",".join("H%d" % (j + 1) for j in range(HOUSEHOLD_VARS)) + "\n")
+        for start in range(0, households, 1000000):
+            rows = slice(start, min(households, start + 1000000))
+            np.savetxt(out, np.column_stack([cluster[rows], size[rows], h[rows]]), fmt="%d",
+                       delimiter=",")
     header = "CLUSTER," + ",".join("C%d" % (j + 1) for j in range(CLUSTER_VARS))
     np.savetxt(directory + "/clusters.csv", np.column_stack([np.arange(1, clusters + 1), c]),
                fmt=["%d"] + ["%.6f"] * CLUSTER_VARS, delimiter=",", header=header, comments="")
@@ -62,10 +67,11 @@ def write(directory, households):
                         "A": 900.0, "mse": 2.0}}
     with open(directory + "/model.json", "w") as out:
         json.dump(model, out)
-    np.save(directory + "/cluster.npy", cluster)
-    np.save(directory + "/size.npy", size.astype(float))
-    np.save(directory + "/h.npy", h.astype(float))
-    np.save(directory + "/c.npy", c)
+    if arrays:
+        np.save(directory + "/cluster.npy", cluster)
+        np.save(directory + "/size.npy", size.astype(float))
+        np.save(directory + "/h.npy", h.astype(float))
+        np.save(directory + "/c.npy", c)
 
 
 def run(directory):
@@ -109,6 +115,6 @@ def run(directory):
 if __name__ == "__main__":
     command, directory, households = sys.argv[1], sys.argv[2], int(sys.argv[3])
     if command == "write":
-        write(directory, households)
+        write(directory, households, sys.argv[4:] != ["csv"])
     else:
         run(directory)

@@ -8,9 +8,11 @@
 #   bench/simulate_vs_numpy.sh [BUILD_DIR] [HOUSEHOLDS] [THREADS]
 #
 # The tessary time is the whole command (reading the census included); the numpy time
-# is its simulation alone, the data already in memory. Needs python3 with numpy
-# (Debian package python3-numpy; set PYTHON to choose the interpreter, default
-# /usr/bin/python3); the test suite does not.
+# is its simulation alone, the data already in memory. With GNU time (/usr/bin/time)
+# the command's peak memory is printed too. NUMPY=no skips numpy (for censuses too big
+# for it: numpy holds the whole design in memory). Needs python3 with numpy (Debian
+# package python3-numpy; set PYTHON to choose the interpreter, default
+# /usr/bin/python3) to write the census; the test suite does not.
 set -eu
 build=${1:-build}
 households=${2:-1000000}
@@ -25,19 +27,25 @@ here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/tessary-simulate-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
-"$python" "$here/simulate_numpy.py" write "$work" "$households"
+only=""
+[ "${NUMPY:-yes}" = no ] && only=csv
+"$python" "$here/simulate_numpy.py" write "$work" "$households" $only
 "$tool" import "$work/households.csv" --out "$work/census_households" > /dev/null
 "$tool" import "$work/clusters.csv" --out "$work/census_clusters" --id CLUSTER > /dev/null
 "$tool" combine --households "$work/census_households" --clusters "$work/census_clusters" \
   --key CLUSTER --out "$work/census.daA" > /dev/null
 
+measure=""
+[ -x /usr/bin/time ] && measure="/usr/bin/time -v -o $work/time.txt"
 start=$(date +%s.%N)
-"$tool" simulate --model "$work/model.json" --census "$work/census.daA" --reps 100 --seed 7 \
-  --line 1 --persons SIZE --area-digits 2 --threads "$threads" --out "$work/sim"
+$measure "$tool" simulate --model "$work/model.json" --census "$work/census.daA" --reps 100 \
+  --seed 7 --line 1 --persons SIZE --area-digits 2 --threads "$threads" --out "$work/sim"
 end=$(date +%s.%N)
 tessary_time=$(echo "$end - $start" | bc)
-numpy_time=$("$python" "$here/simulate_numpy.py" run "$work" "$households")
-
 echo "tessary simulate ($threads threads): ${tessary_time} s"
-echo "numpy:                     ${numpy_time} s"
+[ -n "$measure" ] && grep -E "Maximum resident|User time|System time" "$work/time.txt"
+echo "census on disk: $(du -ch "$work"/census_* | tail -1 | cut -f1)"
+[ "${NUMPY:-yes}" = no ] && exit 0
+numpy_time=$("$python" "$here/simulate_numpy.py" run "$work" "$households")
+echo "numpy: ${numpy_time} s"
 echo "ratio tessary/numpy: $(echo "scale=3; $tessary_time / $numpy_time" | bc)"

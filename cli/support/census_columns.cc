@@ -36,60 +36,69 @@ CensusColumns::CensusColumns(const std::string& daaPath, const std::vector<std::
     census.load();
     households_ = census.level(0).recordCount;
     if (households_ == 0) raiseFailure("the census has no households");
-    const std::uint32_t clusters = census.level(1).recordCount;
-    if (clusters == 0) raiseFailure("the census has no cluster records");
-    if (clusterIdName_.empty()) clusterIdName_ = textOf(census.level(1).headerTextA);
-    if (clusterIdName_.empty())
-      raiseFailure(
-          "the cluster level's header names no identifier variable: name one with --cluster");
-    census.cursor = 1;
-    clusterIds_.resize(clusters);
-    census.getValue(clusterIdName_, std::span<double>(clusterIds_), 1, clusters);
-
-    // The cluster record of each household: the record numbers spread like any cluster
-    // variable.
-    std::vector<double> recordNumbers(clusters);
-    std::iota(recordNumbers.begin(), recordNumbers.end(), 0.0);
-    clusterOf_.resize(static_cast<std::size_t>(households_));
-    ColumnBuffer<double> chunk(static_cast<std::size_t>(std::min(households_, kLoadChunk)));
-    forEachLoadChunk(households_, [&](std::int64_t from, std::int64_t to) {
-      const std::span<double> values(chunk.data(), static_cast<std::size_t>(to - from + 1));
-      std::fill(values.begin(), values.end(), MISSING);
-      expandThroughRef(census.clusterRef(), recordNumbers, values, from, to);
-      for (std::size_t i = 0; i < values.size(); ++i)
-        clusterOf_[from - 1 + i] =
-            values[i] == MISSING ? kNoCluster : static_cast<std::uint32_t>(values[i]);
-    });
-
-    for (const std::string& name : variables) {
-      const std::string key = upperCase(name);
-      if (columns_.count(key) != 0) continue;
-      Column& column = columns_[key];
-      census.cursor = 0;
-      double first = 0.0;
-      census.getValue(key, std::span<double>(&first, 1), 1, 1);
-      column.clusterLevel = census.foundLevel != 0;
-      if (column.clusterLevel) {
-        census.cursor = 1;
-        column.clusterValues.resize(clusters);
-        census.getValue(key, std::span<double>(column.clusterValues), 1, clusters);
-        continue;
-      }
-      const char stored = census.level(0).find(key)->encoding;
-      column.encoding = isKnownEncoding(stored) ? stored : 'D';
-      column.bytes.resize(regionBytes(column.encoding, static_cast<std::uint64_t>(households_)));
-      forEachLoadChunk(households_, [&](std::int64_t from, std::int64_t to) {
-        const auto count = static_cast<std::size_t>(to - from + 1);
-        census.getValue(key, std::span<double>(chunk.data(), count), from, to);
-        if (column.encoding != 'D') narrowInPlace(column.encoding, chunk.data(), count);
-        std::memcpy(column.bytes.data() +
-                        regionBytes(column.encoding, static_cast<std::uint64_t>(from - 1)),
-                    chunk.data(), regionBytes(column.encoding, count));
-      });
-    }
+    readClusters(census);
+    for (const std::string& name : variables)
+      readVariable(census, upperCase(name));
   } catch (const Failure& failure) {
     raiseFailure(daaPath + ": " + failure.text());
   }
+}
+
+void CensusColumns::readClusters(CDA& census) {
+  const std::uint32_t clusters = census.level(1).recordCount;
+  if (clusters == 0) raiseFailure("the census has no cluster records");
+  if (clusterIdName_.empty()) clusterIdName_ = textOf(census.level(1).headerTextA);
+  if (clusterIdName_.empty())
+    raiseFailure(
+        "the cluster level's header names no identifier variable: name one with --cluster");
+  census.cursor = 1;
+  clusterIds_.resize(clusters);
+  census.getValue(clusterIdName_, std::span<double>(clusterIds_), 1, clusters);
+
+  // The cluster record of each household: the record numbers spread like any cluster
+  // variable.
+  std::vector<double> recordNumbers(clusters);
+  std::iota(recordNumbers.begin(), recordNumbers.end(), 0.0);
+  clusterOf_.resize(static_cast<std::size_t>(households_));
+  ColumnBuffer<double> chunk(static_cast<std::size_t>(std::min(households_, kLoadChunk)));
+  forEachLoadChunk(households_, [&](std::int64_t from, std::int64_t to) {
+    const std::span<double> values(chunk.data(), static_cast<std::size_t>(to - from + 1));
+    std::fill(values.begin(), values.end(), MISSING);
+    expandThroughRef(census.clusterRef(), recordNumbers, values, from, to);
+    for (std::size_t i = 0; i < values.size(); ++i)
+      clusterOf_[from - 1 + i] =
+          values[i] == MISSING ? kNoCluster : static_cast<std::uint32_t>(values[i]);
+  });
+}
+
+// A household variable is kept in its stored encoding, narrowed back from the values
+// read; any other as one value per cluster record.
+void CensusColumns::readVariable(CDA& census, const std::string& name) {
+  if (columns_.count(name) != 0) return;
+  Column& column = columns_[name];
+  census.cursor = 0;
+  double first = 0.0;
+  census.getValue(name, std::span<double>(&first, 1), 1, 1);
+  column.clusterLevel = census.foundLevel != 0;
+  if (column.clusterLevel) {
+    census.cursor = 1;
+    column.clusterValues.resize(clusterIds_.size());
+    census.getValue(name, std::span<double>(column.clusterValues), 1,
+                    static_cast<std::int64_t>(clusterIds_.size()));
+    return;
+  }
+  const char stored = census.level(0).find(name)->encoding;
+  column.encoding = isKnownEncoding(stored) ? stored : 'D';
+  column.bytes.resize(regionBytes(column.encoding, static_cast<std::uint64_t>(households_)));
+  ColumnBuffer<double> chunk(static_cast<std::size_t>(std::min(households_, kLoadChunk)));
+  forEachLoadChunk(households_, [&](std::int64_t from, std::int64_t to) {
+    const auto count = static_cast<std::size_t>(to - from + 1);
+    census.getValue(name, std::span<double>(chunk.data(), count), from, to);
+    if (column.encoding != 'D') narrowInPlace(column.encoding, chunk.data(), count);
+    std::memcpy(
+        column.bytes.data() + regionBytes(column.encoding, static_cast<std::uint64_t>(from - 1)),
+        chunk.data(), regionBytes(column.encoding, count));
+  });
 }
 
 bool CensusColumns::holds(const std::string& variable) const {

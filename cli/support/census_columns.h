@@ -18,6 +18,10 @@
 #include "platform/column_memory.h"
 #include "regression/column_source.h"
 
+namespace tessary {
+class CDA;
+}
+
 namespace tessary::cli {
 
 inline constexpr std::uint32_t kNoCluster = 0xFFFFFFFFu;
@@ -51,6 +55,9 @@ class CensusColumns {
     ColumnBuffer<std::uint8_t> bytes;  // the household column as stored
     std::vector<double> clusterValues;
   };
+
+  void readClusters(CDA& census);
+  void readVariable(CDA& census, const std::string& name);
 
   std::string path_;
   std::int64_t households_ = 0;

@@ -56,6 +56,45 @@ std::vector<AreaEstimate> levelEstimates(const SimulationAreas& areas, std::size
   return rows;
 }
 
+SimulationRecord recordOf(const SimulateOptions& options, const FittedModel& model,
+                          const std::string& clusterId, const std::optional<Partition>& partition) {
+  SimulationRecord record;
+  record.model = options.model;
+  record.census = options.census;
+  record.clusterId = clusterId;
+  record.dependent = model.dependent;
+  record.persons = options.persons;
+  record.errors = options.errors;
+  record.replications = options.replications;
+  record.seed = options.seed;
+  record.line = options.line;
+  record.areaDigits = options.areaDigits;
+  record.partition = partition;
+  return record;
+}
+
+// Writes every level's files and returns what the summary line says of them.
+std::string writeLevels(const SimulateOptions& options, const SimulationAreas& areas,
+                        const AreaTotals& totals, SimulationRecord& record) {
+  const StagingDirectory staging(options.out, "simulate");
+  std::vector<std::string> files;
+  std::string levels;
+  for (std::size_t level = 0; level < areas.levelCount(); ++level) {
+    const std::vector<AreaEstimate> rows =
+        levelEstimates(areas, level, totals, !options.persons.empty());
+    record.digits = areas.digits(level);
+    record.areas = rows.size();
+    const std::string stem = estimatesStem(options.areaDigits, level);
+    writeAreaEstimates(staging.path(), stem, rows, recordJson(record));
+    for (const std::string& file : areaEstimateFiles(stem))
+      files.push_back(file);
+    levels += formatText("%s%zu areas (%d digit%s dropped)", level == 0 ? "" : ", ", rows.size(),
+                         record.digits, record.digits == 1 ? "" : "s");
+  }
+  staging.publishInto(options.out, files);
+  return levels;
+}
+
 }  // namespace
 
 std::string runSimulate(const SimulateOptions& options) {
@@ -85,43 +124,16 @@ std::string runSimulate(const SimulateOptions& options) {
   setup.empirical = empirical;
   const AreaTotals totals = simulateCensus(setup);
 
-  SimulationRecord record;
-  record.model = options.model;
-  record.census = options.census;
-  record.clusterId = census.clusterIdName();
-  record.dependent = model.dependent;
-  record.persons = options.persons;
-  record.errors = options.errors;
-  record.replications = options.replications;
-  record.seed = options.seed;
-  record.line = options.line;
-  record.areaDigits = options.areaDigits;
-  record.partition = partition;
+  SimulationRecord record = recordOf(options, model, census.clusterIdName(), partition);
   record.households = totals.simulated;
   record.leftOut = totals.leftOut;
   record.clusters = areas.clusters();
-
-  const StagingDirectory staging(options.out, "simulate");
-  std::vector<std::string> files;
-  std::string levels;
-  for (std::size_t level = 0; level < areas.levelCount(); ++level) {
-    const std::vector<AreaEstimate> rows =
-        levelEstimates(areas, level, totals, !options.persons.empty());
-    record.digits = areas.digits(level);
-    record.areas = rows.size();
-    const std::string stem = estimatesStem(options.areaDigits, level);
-    writeAreaEstimates(staging.path(), stem, rows, recordJson(record));
-    for (const std::string& file : areaEstimateFiles(stem))
-      files.push_back(file);
-    levels +=
-        formatText("%s%zu areas at %d digits", level == 0 ? "" : ", ", rows.size(), record.digits);
-  }
-  staging.publishInto(options.out, files);
+  const std::string levels = writeLevels(options, areas, totals, record);
   const std::string part =
       partition ? formatText(" (partition %d/%d)", partition->index, partition->count) : "";
   return formatText(
       "Simulated %d replications of %llu households in %llu clusters%s, %llu left "
-      "out: %s, written to %s",
+      "out: %s; written to %s",
       options.replications, static_cast<unsigned long long>(totals.simulated),
       static_cast<unsigned long long>(areas.clusters()), part.c_str(),
       static_cast<unsigned long long>(totals.leftOut), levels.c_str(), options.out.c_str());
