@@ -196,8 +196,8 @@ TEST(Simulate, WelfareWithoutErrorsMatchesTheCensusByHand) {
   o.replications = 2;
   o.areaDigits = {1};
   EXPECT_EQ(runSimulate(o),
-            "Simulated 2 replications of 3000 households in 24 clusters, 0 "
-            "left out: 3 areas at 1 digits, written to " +
+            "Simulated 2 replications of 3000 households in 24 clusters, 0 left out: 3 areas "
+            "(1 digit dropped); written to " +
                 o.out);
 
   std::map<std::string, std::array<double, 6>> expected;  // households, w, w y, FGT sums
