@@ -6,9 +6,9 @@
 #include <nlohmann/json.hpp>
 
 #include "frame/failure.h"
-#include "platform/file.h"
 #include "platform/paths.h"
 #include "platform/text.h"
+#include "support/json_file.h"
 
 namespace tessary::cli {
 namespace {
@@ -100,18 +100,6 @@ class Fields {
   std::string where_;
 };
 
-Json parseFile(const std::string& path) {
-  std::string content;
-  if (!readWholeFile(path, content))
-    raiseFailure(formatText("%s: can't read the file (%s)", path.c_str(),
-                            systemErrorText(lastSystemError()).c_str()));
-  try {
-    return Json::parse(content);
-  } catch (const Json::parse_error& error) {
-    raiseFailure(formatText("%s: not valid JSON (at byte %zu)", path.c_str(), error.byte));
-  }
-}
-
 Regressor readRegressor(const Fields& fields) {
   fields.onlyThese({"name", "source", "code", "label"});
   Regressor regressor;
@@ -182,7 +170,7 @@ void readEmpiricalField(const std::string& path, const Fields& top, FittedModel&
   model.empiricalFile = value.get<std::string>();
   if (model.empiricalFile.empty()) top.fail("empirical", "expected a file name or an object");
   const std::string side = resolveAgainst(directoryOf(path), model.empiricalFile);
-  const Json content = parseFile(side);
+  const Json content = readJsonFile(side);
   model.empirical = readEmpirical(Fields(side, content, ""));
 }
 
@@ -241,7 +229,7 @@ std::vector<double> transposed(const std::vector<double>& rows, std::size_t k) {
 }  // namespace
 
 FittedModel readFittedModel(const std::string& path) {
-  const Json document = parseFile(path);
+  const Json document = readJsonFile(path);
   const Fields top(path, document, "");
   top.onlyThese({"format", "version", "dependent", "survey", "welfare_model", "sigEta2",
                  "sigEta2Var", "alpha_model", "empirical"});

@@ -1,12 +1,11 @@
 #include "support/simulation_merge.h"
 
 #include <map>
-#include <set>
 
 #include "frame/failure.h"
-#include "platform/file.h"
 #include "platform/text.h"
 #include "support/area_estimates.h"
+#include "support/json_file.h"
 #include "support/simulation_record.h"
 #include "support/staging_directory.h"
 
@@ -20,16 +19,7 @@ struct PartEstimates {
 
 PartEstimates readPart(const std::string& directory, const std::string& stem) {
   const std::string file = directory + "/" + stem + ".json";
-  std::string content;
-  if (!readWholeFile(file, content))
-    raiseFailure(formatText("%s: can't read the file (%s)", file.c_str(),
-                            systemErrorText(lastSystemError()).c_str()));
-  nlohmann::json document;
-  try {
-    document = nlohmann::json::parse(content);
-  } catch (const nlohmann::json::parse_error& error) {
-    raiseFailure(formatText("%s: not valid JSON (at byte %zu)", file.c_str(), error.byte));
-  }
+  const nlohmann::json document = readJsonFile(file);
   PartEstimates part;
   part.record = recordFromJson(file, document);
   if (!part.record.partition)
