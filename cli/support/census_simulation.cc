@@ -18,9 +18,15 @@
 namespace tessary::cli {
 namespace {
 
-// Households per block: the design reader's block, so that a block's buffers for 100
-// replications stay within a few megabytes.
-constexpr std::size_t kBlockHouseholds = static_cast<std::size_t>(kDesignBlockRecords);
+// Households per block: the design reader's block, fewer with many replications, so that
+// a block's buffers (two of households x replications) stay within about 16 megabytes.
+// The size depends on the replications alone: every run of the same options cuts the
+// census into the same blocks.
+std::size_t blockHouseholds(int replications) {
+  constexpr std::size_t kCells = std::size_t{1} << 20;
+  return std::clamp<std::size_t>(kCells / static_cast<std::size_t>(replications), 512,
+                                 static_cast<std::size_t>(kDesignBlockRecords));
+}
 
 // The sums of one block for the finest areas it touches.
 struct BlockTotals {
@@ -285,7 +291,7 @@ AreaTotals CensusSimulation::run() {
   totals_.weight.assign(areas, 0.0);
   totals_.sums.assign(areas * static_cast<std::size_t>(R_) * kMeasureSums, 0.0);
   reduceBlocks(
-      static_cast<std::size_t>(s_.census->households()), kBlockHouseholds, BlockTotals{},
+      static_cast<std::size_t>(s_.census->households()), blockHouseholds(R_), BlockTotals{},
       [&](std::size_t begin, std::size_t end) {
         return simulateBlock(static_cast<std::int64_t>(begin) + 1, static_cast<std::int64_t>(end));
       },
