@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -19,88 +20,7 @@ using OrderedJson = nlohmann::ordered_json;
 constexpr const char* kFormat = "tessary fitted model";
 constexpr int kVersion = 1;
 
-// One JSON object read field by field, each failure naming the file and the field.
-class Fields {
- public:
-  Fields(const std::string& file, const Json& object, std::string where)
-      : file_(file), object_(object), where_(std::move(where)) {
-    if (!object_.is_object()) fail(where_.empty() ? "(document)" : where_, "expected an object");
-  }
-
-  [[noreturn]] void fail(const std::string& field, const std::string& problem) const {
-    raiseFailure(file_ + ": " + field + ": " + problem);
-  }
-  std::string name(const std::string& key) const {
-    return where_.empty() ? key : where_ + "." + key;
-  }
-  bool has(const char* key) const { return object_.contains(key); }
-  const Json& at(const char* key) const {
-    if (!object_.contains(key)) fail(name(key), "missing");
-    return object_.at(key);
-  }
-  Fields object(const char* key) const { return Fields(file_, at(key), name(key)); }
-  Fields element(const Json& value, const std::string& where) const {
-    return Fields(file_, value, where);
-  }
-
-  double number(const char* key) const { return numberAt(at(key), name(key)); }
-  double numberAt(const Json& value, const std::string& field) const {
-    if (!value.is_number()) fail(field, "expected a number");
-    const double v = value.get<double>();
-    if (!std::isfinite(v)) fail(field, "expected a finite number");
-    return v;
-  }
-  double notNegative(const char* key) const {
-    const double v = number(key);
-    if (v < 0) fail(name(key), "must not be negative");
-    return v;
-  }
-  std::int64_t integer(const char* key, std::int64_t low, std::int64_t high) const {
-    const Json& value = at(key);
-    if (!value.is_number_integer()) fail(name(key), "expected a whole number");
-    // An unsigned value may lie above the largest signed one: compared unsigned.
-    const bool inRange =
-        value.is_number_unsigned()
-            ? value.get<std::uint64_t>() <= static_cast<std::uint64_t>(high) &&
-                  (low <= 0 || value.get<std::uint64_t>() >= static_cast<std::uint64_t>(low))
-            : value.get<std::int64_t>() >= low && value.get<std::int64_t>() <= high;
-    if (!inRange)
-      fail(name(key), formatText("expected a whole number from %lld to %lld",
-                                 static_cast<long long>(low), static_cast<long long>(high)));
-    return value.get<std::int64_t>();
-  }
-  std::string text(const char* key) const {
-    const Json& value = at(key);
-    if (!value.is_string()) fail(name(key), "expected a string");
-    return value.get<std::string>();
-  }
-  std::vector<double> numbers(const Json& value, const std::string& field) const {
-    if (!value.is_array()) fail(field, "expected an array of numbers");
-    std::vector<double> out;
-    out.reserve(value.size());
-    for (std::size_t i = 0; i < value.size(); ++i)
-      out.push_back(numberAt(value[i], field + "[" + std::to_string(i) + "]"));
-    return out;
-  }
-  std::vector<double> numbers(const char* key) const { return numbers(at(key), name(key)); }
-
-  // Every key must be one of `known`.
-  void onlyThese(std::initializer_list<const char*> known) const {
-    for (const auto& item : object_.items()) {
-      bool found = false;
-      for (const char* k : known)
-        found = found || item.key() == k;
-      if (!found) fail(name(item.key()), "unknown field");
-    }
-  }
-
- private:
-  const std::string& file_;
-  const Json& object_;
-  std::string where_;
-};
-
-Regressor readRegressor(const Fields& fields) {
+Regressor readRegressor(const JsonFields& fields) {
   fields.onlyThese({"name", "source", "code", "label"});
   Regressor regressor;
   regressor.name = fields.text("name");
@@ -112,7 +32,7 @@ Regressor readRegressor(const Fields& fields) {
   return regressor;
 }
 
-FittedEquation readEquation(const Fields& fields, bool alpha) {
+FittedEquation readEquation(const JsonFields& fields, bool alpha) {
   if (alpha)
     fields.onlyThese({"regressors", "coefficients", "covariance_root", "A", "mse"});
   else
@@ -148,7 +68,7 @@ FittedEquation readEquation(const Fields& fields, bool alpha) {
   return equation;
 }
 
-EmpiricalErrors readEmpirical(const Fields& fields) {
+EmpiricalErrors readEmpirical(const JsonFields& fields) {
   fields.onlyThese({"cluster_effects", "standardised_residuals"});
   EmpiricalErrors errors;
   errors.clusterEffects = fields.numbers("cluster_effects");
@@ -160,7 +80,7 @@ EmpiricalErrors readEmpirical(const Fields& fields) {
   return errors;
 }
 
-void readEmpiricalField(const std::string& path, const Fields& top, FittedModel& model) {
+void readEmpiricalField(const std::string& path, const JsonFields& top, FittedModel& model) {
   if (!top.has("empirical")) return;
   const Json& value = top.at("empirical");
   if (!value.is_string()) {
@@ -171,7 +91,7 @@ void readEmpiricalField(const std::string& path, const Fields& top, FittedModel&
   if (model.empiricalFile.empty()) top.fail("empirical", "expected a file name or an object");
   const std::string side = resolveAgainst(directoryOf(path), model.empiricalFile);
   const Json content = readJsonFile(side);
-  model.empirical = readEmpirical(Fields(side, content, ""));
+  model.empirical = readEmpirical(JsonFields(side, content, ""));
 }
 
 // ---- writing ----
@@ -230,7 +150,7 @@ std::vector<double> transposed(const std::vector<double>& rows, std::size_t k) {
 
 FittedModel readFittedModel(const std::string& path) {
   const Json document = readJsonFile(path);
-  const Fields top(path, document, "");
+  const JsonFields top(path, document, "");
   top.onlyThese({"format", "version", "dependent", "survey", "welfare_model", "sigEta2",
                  "sigEta2Var", "alpha_model", "empirical"});
   if (top.text("format") != kFormat)
@@ -239,7 +159,7 @@ FittedModel readFittedModel(const std::string& path) {
     top.fail("version", formatText("this tessary reads version %d", kVersion));
   FittedModel model;
   model.dependent = top.text("dependent");
-  const Fields survey = top.object("survey");
+  const JsonFields survey = top.object("survey");
   survey.onlyThese({"households", "clusters"});
   model.surveyHouseholds = static_cast<std::uint64_t>(survey.integer("households", 1, 1LL << 53));
   model.surveyClusters = static_cast<std::uint64_t>(survey.integer("clusters", 1, 1LL << 53));

@@ -1,47 +1,15 @@
 #include "support/simulation_record.h"
 
-#include "frame/failure.h"
+#include <limits>
+
+#include "support/json_file.h"
 
 namespace tessary::cli {
 namespace {
 
-using Json = nlohmann::json;
-
 nlohmann::ordered_json textOrNull(const std::string& text) {
   return text.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(text);
 }
-
-// The run object's fields, each failure naming the file and the field.
-class RunFields {
- public:
-  RunFields(const std::string& file, const Json& run) : file_(file), run_(run) {
-    if (!run_.is_object()) fail("", "expected an object");
-  }
-  [[noreturn]] void fail(const std::string& key, const char* problem) const {
-    raiseFailure(file_ + ": run" + (key.empty() ? "" : "." + key) + ": " + problem);
-  }
-  const Json& at(const char* key) const {
-    if (!run_.contains(key)) fail(key, "missing");
-    return run_.at(key);
-  }
-  std::string text(const char* key) const {
-    if (!at(key).is_string()) fail(key, "expected a string");
-    return at(key).get<std::string>();
-  }
-  std::string textOrEmpty(const char* key) const { return at(key).is_null() ? "" : text(key); }
-  std::uint64_t count(const char* key) const {
-    if (!at(key).is_number_unsigned()) fail(key, "expected a count");
-    return at(key).get<std::uint64_t>();
-  }
-  double number(const char* key) const {
-    if (!at(key).is_number()) fail(key, "expected a number");
-    return at(key).get<double>();
-  }
-
- private:
-  const std::string& file_;
-  const Json& run_;
-};
 
 }  // namespace
 
@@ -70,32 +38,35 @@ nlohmann::ordered_json recordJson(const SimulationRecord& r) {
 }
 
 SimulationRecord recordFromJson(const std::string& file, const nlohmann::json& document) {
-  if (!document.is_object() || !document.contains("run")) raiseFailure(file + ": run: missing");
-  const RunFields f(file, document.at("run"));
-  if (f.text("command") != "simulate") f.fail("command", "not a simulation's estimates");
+  const JsonFields f = JsonFields(file, document, "").object("run");
+  if (f.text("command") != "simulate") f.fail("run.command", "not a simulation's estimates");
+  constexpr std::int64_t kMost = std::numeric_limits<std::int64_t>::max();
+  const auto count = [&](const char* key) {
+    return static_cast<std::uint64_t>(f.integer(key, 0, kMost));
+  };
   SimulationRecord r;
   r.model = f.text("model");
   r.census = f.text("census");
   r.clusterId = f.text("cluster_id");
   r.dependent = f.text("dependent");
-  r.replications = static_cast<int>(f.count("replications"));
-  r.seed = f.count("seed");
+  r.replications = static_cast<int>(f.integer("replications", 1, 1 << 30));
+  r.seed = count("seed");
   r.line = f.number("line");
-  r.persons = f.textOrEmpty("persons");
+  r.persons = f.at("persons").is_null() ? "" : f.text("persons");
   r.errors = f.text("errors");
-  const Json& digits = f.at("area_digits");
-  if (!digits.is_array() || digits.empty()) f.fail("area_digits", "expected a list of digits");
-  for (const Json& d : digits) {
+  const nlohmann::json& digits = f.at("area_digits");
+  if (!digits.is_array() || digits.empty()) f.fail("run.area_digits", "expected a list of digits");
+  for (const nlohmann::json& d : digits) {
     if (!d.is_number_unsigned() || d.get<std::uint64_t>() > kMostAreaDigits)
-      f.fail("area_digits", "expected a list of digits");
+      f.fail("run.area_digits", "expected a list of digits");
     r.areaDigits.push_back(d.get<int>());
   }
-  r.digits = static_cast<int>(f.count("level"));
+  r.digits = static_cast<int>(f.integer("level", 0, kMostAreaDigits));
   if (!f.at("partition").is_null()) r.partition = parsePartition(f.text("partition"));
-  r.households = f.count("households");
-  r.leftOut = f.count("households_left_out");
-  r.clusters = f.count("clusters");
-  r.areas = f.count("areas");
+  r.households = count("households");
+  r.leftOut = count("households_left_out");
+  r.clusters = count("clusters");
+  r.areas = count("areas");
   return r;
 }
 
