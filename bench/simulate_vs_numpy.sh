@@ -35,13 +35,21 @@ only=""
 "$tool" combine --households "$work/census_households" --clusters "$work/census_clusters" \
   --key CLUSTER --out "$work/census.daA" > /dev/null
 
+# Best of three runs, the census in the page cache; GNU time measures the last.
 measure=""
 [ -x /usr/bin/time ] && measure="/usr/bin/time -v -o $work/time.txt"
-start=$(date +%s.%N)
-$measure "$tool" simulate --model "$work/model.json" --census "$work/census.daA" --reps 100 \
-  --seed 7 --line 1 --persons SIZE --area-digits 2 --threads "$threads" --out "$work/sim"
-end=$(date +%s.%N)
-tessary_time=$(echo "$end - $start" | bc)
+tessary_time=""
+for run in 1 2 3; do
+  start=$(date +%s.%N)
+  $measure "$tool" simulate --model "$work/model.json" --census "$work/census.daA" --reps 100 \
+    --seed 7 --line 1 --persons SIZE --area-digits 2 --threads "$threads" --out "$work/sim" \
+    > "$work/summary.txt"
+  end=$(date +%s.%N)
+  t=$(echo "$end - $start" | bc)
+  if [ -z "$tessary_time" ] || [ "$(echo "$t < $tessary_time" | bc)" = 1 ]; then tessary_time=$t; fi
+  [ "${NUMPY:-yes}" = no ] && break
+done
+cat "$work/summary.txt"
 echo "tessary simulate ($threads threads): ${tessary_time} s"
 [ -n "$measure" ] && grep -E "Maximum resident|User time|System time" "$work/time.txt"
 echo "census on disk: $(du -ch "$work"/census_* | tail -1 | cut -f1)"
