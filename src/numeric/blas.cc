@@ -29,6 +29,18 @@ void multiply(int m, int n, const double* a, int lda, const double* x, double* y
   cblas_dgemv(CblasColMajor, CblasNoTrans, m, n, 1.0, a, lda, x, 1, 0.0, y, 1);
 }
 
+void multiply(int m, int n, int k, const double* a, int lda, const double* b, int ldb, double* c,
+              int ldc) {
+  if (m < 1 || n < 1) return;
+  if (k < 1) {
+    for (int j = 0; j < n; ++j)
+      for (int i = 0; i < m; ++i)
+        c[static_cast<long>(j) * ldc + i] = 0.0;
+    return;
+  }
+  cblas_dgemm(CblasColMajor, CblasNoTrans, CblasNoTrans, m, n, k, 1.0, a, lda, b, ldb, 0.0, c, ldc);
+}
+
 double dot(int n, const double* x, const double* y) {
   return n < 1 ? 0.0 : cblas_ddot(n, x, 1, y, 1);
 }

@@ -18,6 +18,10 @@ void addCrossProduct(int n, int k, const double* a, const double* b, int ld, dou
 // y (m) = A x, A m x n with leading dimension lda.
 void multiply(int m, int n, const double* a, int lda, const double* x, double* y);
 
+// C (m x n, leading dimension ldc) = A B, A m x k (leading lda), B k x n (leading ldb).
+void multiply(int m, int n, int k, const double* a, int lda, const double* b, int ldb, double* c,
+              int ldc);
+
 // The inner product of x and y (n elements each).
 double dot(int n, const double* x, const double* y);
 

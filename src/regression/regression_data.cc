@@ -9,6 +9,7 @@
 #include "frame/failure.h"
 #include "platform/column_memory.h"
 #include "platform/text.h"
+#include "regression/column_source.h"
 
 namespace tessary {
 namespace {
@@ -44,17 +45,27 @@ void RegressionData::open(const std::string& daaPath) {
   }
   data_ = owned_.get();
   data_->cursor = 0;
+  source_ = nullptr;
   name_ = daaPath;
 }
 
 void RegressionData::attach(CDA& data) {
   owned_.reset();
+  source_ = nullptr;
   data_ = &data;
   data_->cursor = 0;
   name_.clear();
 }
 
+void RegressionData::attach(ColumnSource& source) {
+  owned_.reset();
+  data_ = nullptr;
+  source_ = &source;
+  name_.clear();
+}
+
 std::int64_t RegressionData::recordCount() const {
+  if (source_ != nullptr) return source_->recordCount();
   return data_->level(0).recordCount;
 }
 
@@ -64,6 +75,7 @@ std::size_t RegressionData::maskBytes() const {
 
 void RegressionData::read(const std::string& variable, std::int64_t fromRec, std::int64_t toRec,
                           double* out) {
+  if (source_ != nullptr) return source_->read(variable, fromRec, toRec, out);
   data_->getValue(variable, std::span<double>(out, static_cast<std::size_t>(toRec - fromRec + 1)),
                   fromRec, toRec);
 }

@@ -16,6 +16,7 @@
 namespace tessary {
 
 class CDA;
+class ColumnSource;
 
 // What model building needs to know of a stored variable.
 struct VariableFacts {
@@ -41,7 +42,10 @@ class RegressionData {
   void open(const std::string& daaPath);
   // Reads through a combined data array someone else owns and has loaded.
   void attach(CDA& data);
-  bool isOpen() const { return data_ != nullptr; }
+  // Reads through a source of household columns someone else owns; only recordCount(),
+  // maskBytes(), read() and readIncluded() work on it.
+  void attach(ColumnSource& source);
+  bool isOpen() const { return data_ != nullptr || source_ != nullptr; }
   const std::string& name() const { return name_; }
 
   std::int64_t recordCount() const;
@@ -79,6 +83,7 @@ class RegressionData {
  private:
   std::unique_ptr<CDA> owned_;
   CDA* data_ = nullptr;
+  ColumnSource* source_ = nullptr;
   std::string name_;
 };
 
