@@ -22,7 +22,7 @@ PACKAGES := cmake ninja-build g++ pkg-config clang libclang-rt-14-dev \
 # that use them skip, saying so, when they are absent.
 OPTIONAL_PACKAGES := chromium r-cran-sf
 
-.PHONY: all deps deps-optional configure build test demo bench sanitize tsan fuzz fuzz-configure \
+.PHONY: all deps deps-optional configure build tool test demo bench sanitize tsan fuzz fuzz-configure \
         fuzz-seeds install clean
 
 all: build
@@ -54,10 +54,14 @@ configure: deps $(BUILD)/build.ninja
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
+# The library and the tool alone, without the tests and benchmarks.
+tool: configure
+	cmake --build $(BUILD) -j $(JOBS) --target tessary tessary_cli
+
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-demo: build
+demo: tool
 	$(BUILD)/cli/tessary demo
 
 bench: build

@@ -128,8 +128,8 @@ void describeFit(const FitPlan& plan, RegressionData& data, AlphaSample sample, 
 AlphaStage fitAlphaModel(const FitPlan& plan, const WelfareStage& welfare,
                          const LocationStage& location, std::vector<double>& variances) {
   AlphaStage stage;
-  std::vector<double> lhs(location.eps.size());
-  stage.equation.A = alphaDependent(location.eps, lhs);
+  std::vector<double> lhs(location.householdErrors.size());
+  stage.equation.A = alphaDependent(location.householdErrors, lhs);
   const auto records = static_cast<std::size_t>(welfare.records);
   RegressionData survey;
   survey.open(plan.survey);

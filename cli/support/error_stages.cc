@@ -1,5 +1,6 @@
 // The location effect and GLS stages of `tessary fit` (see fit_stages.h).
 #include <algorithm>
+#include <cmath>
 
 #include "frame/failure.h"
 #include "platform/column_memory.h"
@@ -17,8 +18,14 @@ LocationStage estimateLocationEffect(const WelfareStage& welfare) {
   stage.effect = locationEffect(welfare.residuals, welfare.weights, clusters, stage.eps);
   if (stage.effect.singletons == static_cast<std::int32_t>(clusters.size()))
     raiseFailure("no cluster has two households: the location effect can't be estimated");
-  for (const ClusterSummary& cluster : clusters)
+  std::size_t h = 0;
+  stage.householdErrors = stage.eps;
+  for (const ClusterSummary& cluster : clusters) {
     stage.clusterEffects.push_back(cluster.eta);
+    const double m = cluster.count;
+    for (std::size_t end = h + static_cast<std::size_t>(m); h < end; ++h)
+      stage.householdErrors[h] *= m > 1 ? std::sqrt(m / (m - 1)) : 0.0;
+  }
   return stage;
 }
 

@@ -121,8 +121,9 @@ FittedModel fittedModelOf(const FitOutcome& fit) {
   if (fit.alpha) model.alpha = fit.alpha->equation;
   EmpiricalErrors errors;
   errors.clusterEffects = fit.location.clusterEffects;
-  for (std::size_t h = 0; h < fit.location.eps.size(); ++h)
-    errors.standardisedResiduals.push_back(fit.location.eps[h] / std::sqrt(fit.variances[h]));
+  const std::vector<double>& e = fit.location.householdErrors;
+  for (std::size_t h = 0; h < e.size(); ++h)
+    errors.standardisedResiduals.push_back(e[h] / std::sqrt(fit.variances[h]));
   model.empirical = std::move(errors);
   model.empiricalFile = kEmpiricalFile;
   return model;
