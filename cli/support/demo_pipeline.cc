@@ -12,7 +12,7 @@ namespace {
 
 // The candidates: household variables and cluster means, the true model's and others.
 constexpr const char* kProject =
-    "[DataArray]\nSurvey=survey.daA\nCensus=census.daA\n"
+    "[PROJECT]\nMaskFile=project.gmk\n[DataArray]\nSurvey=survey.daA\nCensus=census.daA\n"
     "[SelectedVars]\nVarList=SIZE,ROOMS,EDUC,ELECTRICITY,CL_URBAN,CL_ELECTRICITY,CL_SIZE,"
     "CL_ROOMS,CL_EDUCATED\nSPosition=0,0,0,0,1,1,1,1,1\nCPosition=0,0,0,0,1,1,1,1,1\n";
 

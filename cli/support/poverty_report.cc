@@ -107,8 +107,8 @@ void addEstimatesSection(HtmlPage& page, const EstimatesFile* model, const Estim
       "simulated, survey households in the direct estimate.");
   if (!modelCv.empty())
     page.paragraph(formatText(
-        "In the %zu areas with both estimates the median CV of the "
-        "headcount is %s %% model-based and %s %% direct.",
+        "Areas with both estimates: %zu; the median CV of their headcount is %s %% "
+        "model-based and %s %% direct.",
         modelCv.size(), figure(median(modelCv), 1).c_str(), figure(median(directCv), 1).c_str()));
   page.table({"Area", "Households", "FGT0 model", "s.e.", "CV %", "Mean model", "s.e.",
               "Survey households", "FGT0 direct", "s.e.", "CV %", "Mean direct", "s.e."},

@@ -89,10 +89,19 @@ TEST(Demo, WritesBothDataSetsAndReportsWhatItRan) {
   EXPECT_NE(text.find("North"), std::string::npos) << text;
   EXPECT_NE(text.find("3000 records at level 0\ncount 3000  mean "), std::string::npos) << text;
   EXPECT_NE(text.find("      CODE      COUNT  LABEL\n         1 "), std::string::npos) << text;
-  EXPECT_NE(text.find("Tables (CrossTabulate) -> " + dir.file("demo/report.html")),
+  EXPECT_NE(text.find("Tables (CrossTabulate) -> " + dir.file("demo/tables.html")),
             std::string::npos)
       << text;
-  const std::string page = testing::readFile(dir.file("demo/report.html"));
+  for (const char* step : {"  $ tessary fit ", "  Fitted LNWELFARE on ", "  $ tessary simulate ",
+                           "  $ tessary direct ", "  $ tessary report "})
+    EXPECT_NE(text.find(step), std::string::npos) << step;
+  const std::string report = testing::readFile(dir.file("demo/report.html"));
+  for (const char* part :
+       {"<title>Poverty map of the synthetic country</title>", "<h2>Maps</h2>",
+        "Headcount ratio (FGT0), model-based", "<h2>Estimates by area</h2>",
+        "<h2>The welfare model of LNWELFARE</h2>", "<td>SIZE</td><td>Household size</td>"})
+    EXPECT_NE(report.find(part), std::string::npos) << part;
+  const std::string page = testing::readFile(dir.file("demo/tables.html"));
   EXPECT_EQ(page.rfind("<html>\n<head>\n", 0), 0u);
   EXPECT_TRUE(page.ends_with("</table>\n</body>\n</html>\n")) << page.substr(page.size() - 200);
   for (const char* table :
