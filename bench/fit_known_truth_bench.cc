@@ -22,18 +22,14 @@
 #include <cmath>
 #include <filesystem>
 
-#include "platform/file.h"
 #include "platform/paths.h"
-#include "support/fit_run.h"
+#include "support/demo_pipeline.h"
 #include "support/json_file.h"
 #include "support/known_truth.h"
-#include "support/simulation_run.h"
 #include "support/synthetic_survey.h"
 
 namespace tessary::bench {
 namespace {
-
-constexpr double kLine = 900;
 
 struct KnownTruth {
   cli::TruthCoverage coverage;
@@ -47,32 +43,18 @@ KnownTruth knownTruthRun(const std::string& dir, std::uint64_t seed) {
   data.seed = seed;
   data.censusWelfare = true;
   const cli::SyntheticReport synthetic = cli::writeSyntheticSurvey(data);
-  writeWholeFile(dir + "project.ini",
-                 "[DataArray]\nSurvey=survey.daA\n[SelectedVars]\nVarList=SIZE,ROOMS,EDUC,"
-                 "ELECTRICITY,CL_URBAN,CL_ELECTRICITY,CL_SIZE,CL_ROOMS,CL_EDUCATED\n"
-                 "SPosition=0,0,0,0,1,1,1,1,1\n");
-  cli::FitOptions fit;
-  fit.project = dir + "project.ini";
-  fit.lhs = "LNWELFARE";
-  fit.out = dir + "fit";
+  const cli::FitOptions fit = cli::demoFit(dir);
   cli::runFit(fit);
-  cli::SimulateOptions simulate;
-  simulate.model = fit.out + "/model.json";
-  simulate.census = synthetic.censusDaa;
-  simulate.seed = seed;
-  simulate.line = kLine;
-  simulate.persons = "SIZE";
-  simulate.cluster = "GEOCODE";
-  simulate.areaDigits = {2, 7};  // districts, and the whole census
-  simulate.out = dir + "simulate";
-  cli::runSimulate(simulate);
+  const cli::SimulateOptions simulate = cli::demoSimulation(
+      fit.out + "/model.json", synthetic.censusDaa, seed, {2, 7}, dir + "simulate");
+  cli::runSimulate(simulate);  // districts, and the whole census
   const auto estimates = [&](const std::string& name) {
     const std::string path = simulate.out + "/" + name;
     return cli::areaEstimatesFromJson(path, cli::readJsonFile(path));
   };
   KnownTruth out;
-  out.coverage =
-      cli::truthCoverage(synthetic.censusDaa, "GEOCODE", 2, kLine, estimates("estimates.json"));
+  out.coverage = cli::truthCoverage(synthetic.censusDaa, "GEOCODE", 2, cli::kDemoPovertyLine,
+                                    estimates("estimates.json"));
   out.wholeSe = estimates("estimates-7.json").at(0).fgt0.standardError;
   return out;
 }

@@ -32,7 +32,7 @@ Regressor candidate(const std::string& name, const std::string& source, const st
 // model for OLS.
 void writeCandidates(const FitPlan& plan, const WelfareStage& welfare, std::int32_t records) {
   Regression alpha;
-  alpha.regressors = welfare.regressors;
+  alpha.regressors = welfare.model.regressors;
   alpha.regressors.push_back(candidate(kYhatSquaredName, kYhatName, kYhatSquaredName));
   const bool all = *plan.alphaMethod == FitMethod::kOls;
   for (Regressor& r : alpha.regressors)
@@ -40,7 +40,7 @@ void writeCandidates(const FitPlan& plan, const WelfareStage& welfare, std::int3
   alpha.regressors[0].flags = kInModel | kFixed;
   alpha.numOfRgrs = static_cast<std::int16_t>(alpha.regressors.size());
   alpha.LHS = kAlphaDependent;
-  alpha.Weight = welfare.weightName;
+  alpha.Weight = welfare.model.weight;
   alpha.nRecs = records;
   alpha.yhatLevel = 2;
   alpha.slEntry = plan.entry;
@@ -58,7 +58,8 @@ struct AlphaSample {
 AlphaSample alphaSample(const WelfareStage& welfare, const std::vector<double>& lhs) {
   AlphaSample sample{welfare.sample.mask, {}};
   std::size_t next = 0;
-  for (std::size_t record = 1; record <= static_cast<std::size_t>(welfare.records); ++record) {
+  for (std::size_t record = 1; record <= static_cast<std::size_t>(welfare.model.records);
+       ++record) {
     if (isHole(sample.mask.data(), record)) continue;
     const std::size_t h = next++;
     if (std::isfinite(lhs[h]))
@@ -130,7 +131,7 @@ AlphaStage fitAlphaModel(const FitPlan& plan, const WelfareStage& welfare,
   AlphaStage stage;
   std::vector<double> lhs(location.householdErrors.size());
   stage.equation.A = alphaDependent(location.householdErrors, lhs);
-  const auto records = static_cast<std::size_t>(welfare.records);
+  const auto records = static_cast<std::size_t>(welfare.model.records);
   RegressionData survey;
   survey.open(plan.survey);
   SurveyOverlay overlay(survey);
@@ -140,7 +141,7 @@ AlphaStage fitAlphaModel(const FitPlan& plan, const WelfareStage& welfare,
   RegressionData data;
   data.attach(overlay);
 
-  writeCandidates(plan, welfare, welfare.records);
+  writeCandidates(plan, welfare, welfare.model.records);
   const AlphaSample sample = alphaSample(welfare, lhs);
   fitAlphaRegression(plan, data, sample, stage);
   describeFit(plan, data, sample, stage);
@@ -148,8 +149,8 @@ AlphaStage fitAlphaModel(const FitPlan& plan, const WelfareStage& welfare,
   const std::vector<double> z =
       alphaPredictions(data, plan.alphaModel(), welfare.sample.mask, welfare.weights);
   variances.assign(z.size(), 0.0);
-  epsilonVariances(2, z, welfare.mse, location.effect.sigEta2, stage.equation.mse, stage.equation.A,
-                   variances);
+  epsilonVariances(2, z, welfare.model.mse, location.effect.sigEta2, stage.equation.mse,
+                   stage.equation.A, variances);
   return stage;
 }
 

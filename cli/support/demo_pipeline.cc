@@ -22,28 +22,40 @@ std::string step(const std::string& command, const std::string& summary) {
 
 }  // namespace
 
-std::string runDemoPipeline(const std::string& directory, const SyntheticReport& data,
-                            std::uint64_t seed) {
-  const std::string& d = directory;
-  writeOutputFile(d + "project.ini", kProject);
-  std::string out = "\nPoverty map (project file " + d + "project.ini):\n";
-
+FitOptions demoFit(const std::string& directory) {
+  writeOutputFile(directory + "project.ini", kProject);
   FitOptions fit;
-  fit.project = d + "project.ini";
+  fit.project = directory + "project.ini";
   fit.lhs = "LNWELFARE";
-  fit.out = d + "fit";
-  out += step("fit " + fit.project + " --lhs LNWELFARE --method stepwise --out " + fit.out,
-              runFit(fit));
+  fit.out = directory + "fit";
+  return fit;
+}
 
+SimulateOptions demoSimulation(const std::string& model, const std::string& censusDaa,
+                               std::uint64_t seed, std::vector<int> areaDigits,
+                               const std::string& out) {
   SimulateOptions simulate;
-  simulate.model = fit.out + "/model.json";
-  simulate.census = data.censusDaa;
+  simulate.model = model;
+  simulate.census = censusDaa;
   simulate.seed = seed;
   simulate.line = kDemoPovertyLine;
   simulate.persons = "SIZE";
   simulate.cluster = "GEOCODE";
-  simulate.areaDigits = {2, 5};
-  simulate.out = d + "simulate";
+  simulate.areaDigits = std::move(areaDigits);
+  simulate.out = out;
+  return simulate;
+}
+
+std::string runDemoPipeline(const std::string& directory, const SyntheticReport& data,
+                            std::uint64_t seed) {
+  const std::string& d = directory;
+  const FitOptions fit = demoFit(d);
+  std::string out = "\nPoverty map (project file " + fit.project + "):\n";
+  out += step("fit " + fit.project + " --lhs LNWELFARE --method stepwise --out " + fit.out,
+              runFit(fit));
+
+  const SimulateOptions simulate =
+      demoSimulation(fit.out + "/model.json", data.censusDaa, seed, {2, 5}, d + "simulate");
   out += step(
       formatText("simulate --model %s --census %s --reps 100 --seed %llu --line %g "
                  "--persons SIZE --cluster GEOCODE --area-digits 2,5 --out %s",

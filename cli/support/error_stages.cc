@@ -32,7 +32,7 @@ LocationStage estimateLocationEffect(const WelfareStage& welfare) {
 std::vector<double> commonVariances(const WelfareStage& welfare, const LocationStage& location) {
   std::vector<double> variances(welfare.residuals.size());
   std::vector<double> unused(welfare.residuals.size(), 0.0);
-  epsilonVariances(1, unused, welfare.mse, location.effect.sigEta2, 0.0, 0.0, variances);
+  epsilonVariances(1, unused, welfare.model.mse, location.effect.sigEta2, 0.0, 0.0, variances);
   if (!variances.empty() && !(variances[0] > 0))
     raiseFailure(
         "the location effect's variance reaches the welfare model's MSE: no household error "

@@ -12,19 +12,6 @@
 namespace tessary::cli {
 namespace {
 
-ModelFileFit readModelFileFit(const std::string& path) {
-  Regression model;
-  readModelFile(model, path);
-  ModelFileFit fit;
-  fit.regressors = modelRegressors(model);
-  fit.households = model.nObs;
-  fit.r2 = model.R2;
-  fit.adjR2 = model.adjR2;
-  fit.f = model.F;
-  fit.mse = model.MSE;
-  return fit;
-}
-
 std::string figure(double value, int decimals = 5) {
   return std::isfinite(value) ? formatFixed(value, decimals, 14) : "";
 }

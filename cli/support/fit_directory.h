@@ -10,19 +10,13 @@
 #include "regression/regressor.h"
 #include "support/fitted_model.h"
 #include "support/html_page.h"
+#include "support/model_fitting.h"
 
 namespace tessary::cli {
 
 // The files a fit writes (alpha.mdl only with an alpha model).
 inline const std::vector<std::string> kFitFiles = {"model.json", "empirical.json", "welfare.mdl",
                                                    "alpha.mdl",  "report.txt",     "report.html"};
-
-// A library model file's fit: its model's regressors with their estimates.
-struct ModelFileFit {
-  std::vector<Regressor> regressors;
-  std::int32_t households = 0;
-  double r2 = 0.0, adjR2 = 0.0, f = 0.0, mse = 0.0;
-};
 
 struct FitDirectory {
   std::string path;  // ending in '/'

@@ -32,7 +32,7 @@ std::string welfareSection(const FitOutcome& fit) {
   std::string out =
       "\n1. Welfare model of " + fit.plan.lhs + " (" + fitMethodName(fit.plan.method) + ")\n";
   out += formatText("Sample: %d of the survey's %d households, in %zu clusters; total weight %s\n",
-                    w.sample.included, w.records, w.clusters.counts.size(),
+                    w.sample.included, w.model.records, w.clusters.counts.size(),
                     formatFixed(totalWeight, 2, 14).c_str());
   if (!w.baseCategories.empty())
     out += "Base categories (fixed out of the model): " + joined(w.baseCategories) + "\n";
@@ -45,8 +45,8 @@ std::string locationSection(const FitOutcome& fit) {
          formatText("Clusters: %zu; %d with one household, left out of the estimate\n",
                     fit.location.clusterEffects.size(), e.singletons) +
          "sigma2_eta " + number(e.sigEta2) + "  s.e. " + number(std::sqrt(e.variance)) + "  (" +
-         formatFixed(100 * e.sigEta2 / fit.welfare.mse, 1, 8) + " % of the welfare model's MSE " +
-         number(fit.welfare.mse) + ")\n";
+         formatFixed(100 * e.sigEta2 / fit.welfare.model.mse, 1, 8) +
+         " % of the welfare model's MSE " + number(fit.welfare.model.mse) + ")\n";
 }
 
 std::string variancesLine(const std::vector<double>& v) {
@@ -81,8 +81,8 @@ std::string glsSection(const FitOutcome& fit) {
       std::string("\n4. GLS adjustment (errors correlated within clusters") +
       (g.withLocation ? "" : "; computed without the location component") +
       "; sandwich covariance)\n  Regressor      OLS coef.  OLS s.e.  GLS coef.  GLS s.e.\n";
-  for (std::size_t i = 0; i < fit.welfare.regressors.size(); ++i) {
-    const Regressor& r = fit.welfare.regressors[i];
+  for (std::size_t i = 0; i < fit.welfare.model.regressors.size(); ++i) {
+    const Regressor& r = fit.welfare.model.regressors[i];
     const int at = static_cast<int>(i);
     out += leftAlign(r.name, 14) + column(r.coef) + column(r.stdErr) + column(g.beta[at]) +
            column(std::sqrt(g.covariance(at, at))) + "\n";
@@ -111,11 +111,11 @@ FittedModel fittedModelOf(const FitOutcome& fit) {
   model.dependent = fit.plan.lhs;
   model.surveyHouseholds = static_cast<std::uint64_t>(fit.welfare.sample.included);
   model.surveyClusters = fit.welfare.clusters.counts.size();
-  model.welfare.regressors = fit.welfare.regressors;
+  model.welfare.regressors = fit.welfare.model.regressors;
   const GlsEstimate& g = fit.gls;
   model.welfare.coefficients.assign(g.beta.data(), g.beta.data() + g.beta.count());
   model.welfare.covarianceRoot = rowMajor(g.covarianceRoot);
-  model.welfare.mse = fit.welfare.mse;
+  model.welfare.mse = fit.welfare.model.mse;
   model.sigEta2 = fit.location.effect.sigEta2;
   model.sigEta2Var = fit.location.effect.variance;
   if (fit.alpha) model.alpha = fit.alpha->equation;

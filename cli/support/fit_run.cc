@@ -120,8 +120,9 @@ std::string runFit(const FitOptions& options) {
       "Fitted %s on %d households in %zu clusters: %zu regressors (%s), R2 %s; sigEta2 %s "
       "(s.e. %s); %s; written to %s",
       fit.plan.lhs.c_str(), fit.welfare.sample.included, fit.welfare.clusters.counts.size(),
-      fit.welfare.regressors.size(), fitMethodName(fit.plan.method),
-      formatFixed(fit.welfare.r2, 4, 10).c_str(), formatFixed(location.sigEta2, 5, 12).c_str(),
+      fit.welfare.model.regressors.size(), fitMethodName(fit.plan.method),
+      formatFixed(fit.welfare.model.r2, 4, 10).c_str(),
+      formatFixed(location.sigEta2, 5, 12).c_str(),
       formatFixed(std::sqrt(location.variance), 5, 12).c_str(),
       fit.alpha ? formatText("alpha model of %zu regressors", fit.alpha->equation.regressors.size())
                       .c_str()

@@ -58,11 +58,8 @@ struct FitPlan {
 struct WelfareStage {
   ModelSample sample;           // the included households and their weights
   std::vector<double> weights;  // one per included household, 1 when unweighted
-  std::int32_t records = 0;     // of the survey
-  std::string weightName;       // "" when unweighted
+  ModelFileFit model;           // the fitted model file
   std::vector<std::string> baseCategories;
-  std::vector<Regressor> regressors;  // of the model, in model order, with their estimates
-  double mse = 0.0, r2 = 0.0, adjR2 = 0.0;
   std::vector<double> y, prediction, residuals;  // per included household
   ClusterRuns clusters;
   std::string report;  // the library's report of every step

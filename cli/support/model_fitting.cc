@@ -50,6 +50,22 @@ std::vector<Regressor> modelRegressors(Regression& model) {
   return out;
 }
 
+ModelFileFit readModelFileFit(const std::string& path) {
+  Regression model;
+  readModelFile(model, path);
+  if (model.status < 0) raiseFailure(path + " holds a failed fit");
+  ModelFileFit fit;
+  fit.regressors = modelRegressors(model);
+  fit.households = model.nObs;
+  fit.records = model.nRecs;
+  fit.weight = model.Weight;
+  fit.r2 = model.R2;
+  fit.adjR2 = model.adjR2;
+  fit.f = model.F;
+  fit.mse = model.MSE;
+  return fit;
+}
+
 void markRegressors(const std::string& path, const std::vector<std::string>& names) {
   Regression model;
   readModelFile(model, path);

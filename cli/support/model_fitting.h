@@ -3,6 +3,7 @@
 // `tessary fit`.
 #pragma once
 
+#include <cstdint>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -34,6 +35,18 @@ void writeModelFile(Regression& model, const std::string& path);
 
 // The regressors of the model (the intercept and those marked), in model order.
 std::vector<Regressor> modelRegressors(Regression& model);
+
+// A fitted model file: its model's regressors with their estimates, and its statistics.
+struct ModelFileFit {
+  std::vector<Regressor> regressors;
+  std::int32_t households = 0;  // included in the fit
+  std::int32_t records = 0;     // of the data set
+  std::string weight;           // the weight variable, "" when unweighted
+  double r2 = 0.0, adjR2 = 0.0, f = 0.0, mse = 0.0;
+};
+
+// Raises "cannot open the model file <path>", or "<path> holds a failed fit".
+ModelFileFit readModelFileFit(const std::string& path);
 
 // Marks exactly the named regressors (and the intercept) as the model.
 void markRegressors(const std::string& path, const std::vector<std::string>& names);

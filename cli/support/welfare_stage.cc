@@ -51,7 +51,7 @@ std::vector<std::string> prepareModelFile(const FitPlan& plan) {
 }
 
 void readResiduals(const FitPlan& plan, WelfareStage& stage) {
-  const auto records = static_cast<std::size_t>(stage.records);
+  const auto records = static_cast<std::size_t>(stage.model.records);
   std::vector<double> y(records), prediction(records), residuals(records);
   std::vector<std::uint8_t> mask = stage.sample.mask;
   double* weights = stage.sample.weights.empty() ? nullptr : stage.sample.weights.data();
@@ -65,7 +65,7 @@ void readResiduals(const FitPlan& plan, WelfareStage& stage) {
 }
 
 void countClusters(const FitPlan& plan, WelfareStage& stage) {
-  const auto records = static_cast<std::size_t>(std::max(stage.records, 1));
+  const auto records = static_cast<std::size_t>(std::max(stage.model.records, 1));
   std::vector<double> keys(records);
   std::vector<std::int32_t> counts(records);
   std::vector<std::uint8_t> mask = stage.sample.mask;
@@ -92,17 +92,10 @@ WelfareStage fitWelfareModel(const FitPlan& plan) {
   fitModelFile(plan.method, plan.welfareModel(), sscp, reportPath);
   readWholeFile(reportPath, stage.report);
 
-  Regression model;
-  readModelFile(model, plan.welfareModel());
-  if (model.status < 0) raiseFailure("the final fit of the welfare model failed");
-  stage.regressors = modelRegressors(model);
-  stage.mse = model.MSE;
-  stage.r2 = model.R2;
-  stage.adjR2 = model.adjR2;
-  stage.records = model.nRecs;
-  stage.weightName = model.Weight;
+  stage.model = readModelFileFit(plan.welfareModel());
   stage.weights = stage.sample.weights;
-  if (stage.weights.empty()) stage.weights.assign(static_cast<std::size_t>(model.nObs), 1.0);
+  if (stage.weights.empty())
+    stage.weights.assign(static_cast<std::size_t>(stage.model.households), 1.0);
   readResiduals(plan, stage);
   countClusters(plan, stage);
   return stage;
