@@ -59,8 +59,8 @@ FittedEquation equation(const std::vector<std::string>& names, std::mt19937_64& 
 }
 
 struct SimulationBenchData {
-  std::string dir =
-      temporaryDirectory() + "tessary-simulation-bench-" + std::to_string(::getpid()) + "/";
+  std::string dir = temporaryDirectory() + "tessary-simulation-bench-" +
+                    std::to_string(::getpid()) + "/";
   FittedModel model;
   SimulationModel parameters;
   ReplicationParameters replications;
@@ -113,8 +113,8 @@ struct SimulationBenchData {
     names.erase(names.begin());  // SIZE weighs the households
     model.welfare = equation(names, random, -0.5, 0.02, 0.002);
     model.welfare.mse = 0.3;
-    model.alpha =
-        equation({names.begin(), names.begin() + kAlphaVariables}, random, -6, 0.05, 0.01);
+    model.alpha = equation({names.begin(), names.begin() + kAlphaVariables}, random, -6, 0.05,
+                           0.01);
     model.alpha->A = 900;
     model.alpha->mse = 2;
     model.sigEta2 = 0.04;
