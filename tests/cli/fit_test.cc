@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "support/combine.h"
 #include "support/fit_run.h"
 #include "support/fitted_model.h"
 #include "support/json_file.h"
@@ -128,8 +129,24 @@ TEST(Fit, ExpressionDependentAndOptionsInsteadOfAProject) {
     EXPECT_NEAR(models[1].welfare.coefficients[i], models[0].welfare.coefficients[i], 1e-9);
 }
 
+TEST(Fit, EverySelectionMethodForBothModels) {
+  const KnownCountry country(3000, 20);
+  for (const char* method : {"forward", "backward", "ols"}) {
+    FitOptions o = country.fit(method);
+    o.method = o.alphaMethod = method;
+    EXPECT_EQ(runFit(o).rfind("Fitted LNWELFARE on 300 households in 20 clusters: ", 0), 0u);
+    const FittedModel model = readFittedModel(o.out + "/model.json");
+    EXPECT_GE(model.welfare.regressors.size(), 3u) << method;
+    ASSERT_TRUE(model.alpha) << method;
+  }
+}
+
 TEST(Fit, RefusesWithOneLineAndWritesNothing) {
   const KnownCountry country(3000, 20);
+  // Household identifiers read with the amplifier 1: every household its own cluster.
+  CombineOptions ones{country.dir.file("survey_households"), country.dir.file("survey_clusters"),
+                      "CLUSTER", country.dir.file("ones.daA")};
+  combineDataSets(ones);
   struct Case {
     std::function<void(FitOptions&)> change;
     std::string message;
@@ -150,6 +167,14 @@ TEST(Fit, RefusesWithOneLineAndWritesNothing) {
        },
        country.data.surveyDaa + ": no variable NOPE"},
       {[](FitOptions& o) { o.lhs = "LOG(NOPE)"; }, "Variable NOPE not found."},
+      {[&](FitOptions& o) {
+         o.project.clear();
+         o.survey = ones.out;
+         o.variables = {"SIZE"};
+       },
+       "every cluster has one household: the household identifier must be the cluster number "
+       "times the amplifier of the survey's data reference plus the household's number "
+       "(tessary combine --amplifier)"},
   };
   for (const Case& c : cases) {
     FitOptions o = country.fit("out");
