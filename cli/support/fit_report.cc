@@ -102,7 +102,7 @@ std::vector<double> rowMajor(const Matrix& m) {
 
 std::string fitReportText(const FitOutcome& fit) {
   return "tessary fit: " + fit.plan.lhs + " on the survey " + fit.plan.survey +
-         "\nProject: " + fit.plan.project + "\n" + welfareSection(fit) + locationSection(fit) +
+         "\nProject: " + fit.plan.projectShown + "\n" + welfareSection(fit) + locationSection(fit) +
          alphaSection(fit) + glsSection(fit);
 }
 

@@ -58,6 +58,7 @@ std::string writeProject(const FitOptions& o, const StagingDirectory& staging) {
 FitPlan planOf(const FitOptions& o, const StagingDirectory& staging) {
   FitPlan plan;
   plan.project = o.project.empty() ? writeProject(o, staging) : o.project;
+  plan.projectShown = o.project.empty() ? o.out + "/project.ini" : o.project;
   CProject project;
   project._init(plan.project);
   if (!project.projectReady()) raiseFailure("cannot read the project " + plan.project);

@@ -41,9 +41,10 @@
 namespace tessary::cli {
 
 struct FitPlan {
-  std::string project;  // the project the welfare model's candidates come from
-  std::string survey;   // its survey (.daA)
-  std::string lhs;      // log welfare: a variable or an expression
+  std::string project;       // the project the welfare model's candidates come from
+  std::string projectShown;  // where the user finds it
+  std::string survey;        // its survey (.daA)
+  std::string lhs;           // log welfare: a variable or an expression
   FitMethod method = FitMethod::kStepwise;
   std::vector<std::string> use;  // with ols, the regressors (none: every candidate)
   double entry = 0.05;

@@ -121,6 +121,8 @@ TEST(Fit, ExpressionDependentAndOptionsInsteadOfAProject) {
                              "report.html", "project.ini"})
       EXPECT_TRUE(std::filesystem::exists(o.out + "/" + file)) << file;
     EXPECT_FALSE(std::filesystem::exists(o.out + "/alpha.mdl"));
+    EXPECT_NE(testing::readFile(o.out + "/report.txt").find("Project: " + o.out + "/project.ini\n"),
+              std::string::npos);
   }
   EXPECT_EQ(models[1].dependent, "LOG(EXP(LNWELFARE))");
   EXPECT_FALSE(models[1].alpha);
@@ -144,8 +146,11 @@ TEST(Fit, EverySelectionMethodForBothModels) {
 TEST(Fit, RefusesWithOneLineAndWritesNothing) {
   const KnownCountry country(3000, 20);
   // Household identifiers read with the amplifier 1: every household its own cluster.
-  CombineOptions ones{country.dir.file("survey_households"), country.dir.file("survey_clusters"),
-                      "CLUSTER", country.dir.file("ones.daA")};
+  CombineOptions ones;
+  ones.households = country.dir.file("survey_households");
+  ones.clusters = country.dir.file("survey_clusters");
+  ones.key = "CLUSTER";
+  ones.out = country.dir.file("ones.daA");
   combineDataSets(ones);
   struct Case {
     std::function<void(FitOptions&)> change;
