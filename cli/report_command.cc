@@ -17,7 +17,7 @@ estimates of --direct area by area, with their standard errors, and the welfare 
 stage). Areas are matched by their code.
 
 Example (the pipeline of `tessary demo --dir demo`):
-  tessary report --fit demo/fit --simulate demo/simulate --direct demo/direct
+  tessary report --fit demo/fit --simulate demo/simulate --direct demo/direct \
                  --shapes demo/districts --out demo/report.html
 )help";
 
