@@ -18,11 +18,11 @@
 
 #include "data/data_array.h"
 #include "data/data_set_builder.h"
+#include "frame/trace.h"
 #include "numeric/blas.h"
 #include "platform/file.h"
 #include "platform/paths.h"
 #include "regression/regression.h"
-#include "regression/regression_trace.h"
 #include "tessary.h"
 
 namespace tessary::bench {

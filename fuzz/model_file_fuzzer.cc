@@ -10,10 +10,10 @@
 #include <string>
 
 #include "frame/failure.h"
+#include "frame/trace.h"
 #include "platform/file.h"
 #include "platform/paths.h"
 #include "regression/regression.h"
-#include "regression/regression_trace.h"
 
 namespace {
 

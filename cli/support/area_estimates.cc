@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "frame/failure.h"
+#include "frame/number_format.h"
 #include "platform/file.h"
 #include "platform/text.h"
 #include "support/csv_export.h"
@@ -47,7 +48,7 @@ std::string areaEstimatesCsv(const std::vector<AreaEstimate>& rows) {
     for (const Column& column : kColumns) {
       out += ',';
       const double v = column.get(row);
-      if (std::isfinite(v)) appendCsvNumber(out, v);
+      if (std::isfinite(v)) out += formatGeneral(v, kRoundTrip);
     }
     out += '\n';
   }

@@ -4,6 +4,7 @@
 
 #include "data/data_array.h"
 #include "frame/failure.h"
+#include "frame/number_format.h"
 #include "platform/directories.h"
 #include "platform/paths.h"
 #include "platform/text.h"
@@ -13,7 +14,7 @@ namespace tessary::cli {
 namespace {
 
 std::string key(double v) {
-  return formatText("%.15g", v);
+  return formatGeneral(v, 15);
 }
 
 void requireKeys(const std::vector<double>& keys, const std::string& file, const std::string& name,

@@ -1,7 +1,6 @@
 #include "support/csv_export.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <memory>
 #include <span>
@@ -9,6 +8,7 @@
 #include "data/cda.h"
 #include "data/data_array.h"
 #include "frame/failure.h"
+#include "frame/number_format.h"
 #include "platform/text.h"
 #include "support/data_set_path.h"
 #include "support/output_file.h"
@@ -106,12 +106,6 @@ class ExportSource {
 
 }  // namespace
 
-void appendCsvNumber(std::string& out, double v) {
-  char buffer[32];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
-  out.append(buffer, result.ptr);
-}
-
 std::string csvField(const std::string& text) {
   const bool quote = text.find_first_of(",;\t\"\r\n") != std::string::npos ||
                      (!text.empty() && (text.front() == ' ' || text.back() == ' ')) ||
@@ -167,7 +161,7 @@ std::uint64_t exportCsv(const std::string& dataSet, const std::string& outPath,
           continue;
         }
       }
-      appendCsvNumber(out, v);
+      out += formatGeneral(v, kRoundTrip);
     }
     if (out.size() == lineStart) out += "\"\"";
     out += '\n';

@@ -7,6 +7,7 @@
 #include "data/cda.h"
 #include "data/data_array.h"
 #include "frame/failure.h"
+#include "frame/number_format.h"
 #include "platform/text.h"
 #include "support/data_set_path.h"
 
@@ -14,7 +15,7 @@ namespace tessary::cli {
 namespace {
 
 std::string number(double v) {
-  return std::isfinite(v) ? formatText("%.10g", v) : ".";
+  return std::isfinite(v) ? formatGeneral(v, 10) : ".";
 }
 
 // Variables in the order they were added.

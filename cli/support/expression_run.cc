@@ -14,6 +14,7 @@
 #include "expr/postfix_view.h"
 #include "frame/failure.h"
 #include "frame/missing.h"
+#include "frame/number_format.h"
 #include "platform/text.h"
 #include "support/data_set_path.h"
 #include "tessary.h"
@@ -68,7 +69,7 @@ class EvaluationTarget {
 };
 
 std::string number(double v) {
-  return std::isfinite(v) ? formatText("%.10g", v) : ".";
+  return std::isfinite(v) ? formatGeneral(v, 10) : ".";
 }
 
 std::string numericSummary(const std::vector<double>& values) {

@@ -22,9 +22,7 @@ std::vector<std::string> splitList(const std::string& text) {
   std::size_t start = 0;
   while (start < text.size()) {
     std::size_t comma = std::min(text.find(',', start), text.size());
-    std::string entry = text.substr(start, comma - start);
-    entry.erase(0, entry.find_first_not_of(" \t"));
-    entry.erase(entry.find_last_not_of(" \t") + 1);
+    const std::string entry(trimBlanks(std::string_view(text).substr(start, comma - start)));
     if (!entry.empty()) entries.push_back(entry);
     start = comma + 1;
   }

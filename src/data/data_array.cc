@@ -14,35 +14,6 @@
 namespace tessary {
 namespace {
 
-const char* readErrorText(char code) {
-  switch (code) {
-    case '1':
-      return "Read 1-bit daD file error!";
-    case '2':
-      return "Read 2-bit daD file error!";
-    case '4':
-      return "Read half-byte daD file error!";
-    case 'B':
-      return "Read BYTE daD file error!";
-    case 'b':
-      return "Read char daD file error!";
-    case 'S':
-      return "Read USHORT daD file error!";
-    case 's':
-      return "Read short daD file error!";
-    case 'I':
-      return "Read UINT daD file error!";
-    case 'i':
-      return "Read int daD file error!";
-    case 'L':
-      return "Read __int64 daD file error!";
-    case 'F':
-      return "Read float daD file error!";
-    default:
-      return "Read double daD file error!";
-  }
-}
-
 // Opens an existing file read-write, else read-only; false when neither works.
 bool openShared(File& file, const std::string& path, bool& readOnly) {
   if (file.open(path, File::Mode::kReadWrite)) return true;
@@ -157,7 +128,8 @@ int DataArray::getValue(std::string_view name, std::span<double> out, std::int64
     raiseFailure("DataArray::getValue:Variable " + lookupKey(name) + " not found.");
   if (record->isExpression()) raiseFailure(lookupKey(name) + " is an expression.");
   const char code = record->encoding;
-  if (isKnownEncoding(code) && record->width != widthOf(code))
+  const Encoding& encoding = encodingOf(code);
+  if (isKnownEncoding(code) && record->width != encoding.width)
     raiseFailure(
         formatText("DataArray::getValue:Variable %s has width %u, which does not fit its "
                    "encoding '%c'.",
@@ -173,20 +145,20 @@ int DataArray::getValue(std::string_view name, std::span<double> out, std::int64
   if (!openValueFile())
     fail("DataArray::getValue:\nCan't open file " + filePath(".daD") + " to read.\n");
 
-  const unsigned fields = fieldsPerByte(code);
+  const unsigned fields = encoding.fieldsPerByte;
   const std::uint64_t first = static_cast<std::uint64_t>(fromRec - 1);
   std::uint64_t byteOffset, byteCount;
   if (fields != 0) {
     byteOffset = first / fields;
     byteCount = static_cast<std::uint64_t>(toRec - 1) / fields - byteOffset + 1;
   } else {
-    byteOffset = first * widthOf(code);
-    byteCount = count * widthOf(code);
+    byteOffset = first * encoding.width;
+    byteCount = count * encoding.width;
   }
   clearSystemError();
-  if (record->dataOffset < 0) fail(readErrorText(code));
+  if (record->dataOffset < 0) fail(encoding.readFailure);
   const std::uint64_t position = static_cast<std::uint64_t>(record->dataOffset) + byteOffset;
-  if (valueFile_.readAt(position, out.data(), byteCount) != byteCount) fail(readErrorText(code));
+  if (valueFile_.readAt(position, out.data(), byteCount) != byteCount) fail(encoding.readFailure);
   widenInPlace(code, static_cast<unsigned>(fields != 0 ? first % fields : 0), out.data(), count);
   return record->valueTag;
 }
@@ -255,7 +227,7 @@ void DataArray::SetValue(std::string_view name, std::span<double> values) {
   record->validCount = static_cast<std::int32_t>(summary.finiteCount);
   record->isInteger = summary.allIntegral;
   record->encoding = code;
-  record->width = static_cast<std::uint8_t>(widthOf(code));
+  record->width = static_cast<std::uint8_t>(encodingOf(code).width);
   record->dataOffset = static_cast<std::int64_t>(position);
 }
 

@@ -16,16 +16,9 @@ constexpr std::size_t kSectionBytes = 6000;
 constexpr std::uint64_t kMostLevels = 1000000;
 constexpr std::size_t kWholeSection = std::size_t{1} << 30;
 
-std::string_view trimmed(std::string_view s) {
-  const char* kBlanks = " \t";
-  const std::size_t first = s.find_first_not_of(kBlanks);
-  if (first == std::string_view::npos) return {};
-  return s.substr(first, s.find_last_not_of(kBlanks) - first + 1);
-}
-
 // A key's value as the profile reader gives it: trimmed, one pair of quotes removed.
 std::string profileValue(std::string_view value) {
-  value = trimmed(value);
+  value = trimBlanks(value);
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
       value.back() == value.front())
     value = value.substr(1, value.size() - 2);
@@ -72,7 +65,7 @@ void LabelFile::labelsOf(std::string_view variableName, LabelMap& labels) const 
     for (const std::string& line : profile_.section(section, kWholeSection)) {
       const std::size_t eq = line.find('=');
       if (eq == std::string::npos) continue;
-      const std::string key(trimmed(std::string_view(line).substr(0, eq)));
+      const std::string key(trimBlanks(std::string_view(line).substr(0, eq)));
       if (key.empty() || key.find_first_not_of("0123456789") != std::string::npos) continue;
       keyed.emplace(key, profileValue(std::string_view(line).substr(eq + 1)));
     }

@@ -25,7 +25,7 @@ void updateHouseholdVariable(const char* daaPath, const char* name, const double
   try {
     cda.load();
   } catch (const Failure&) {
-    throw "Loading CDA error";  // reported as an unexpected failure
+    raiseUnexpectedFailure("Loading CDA error");
   }
   DataArray& households = cda.level(0);
   // The caller's bitmap covers the largest level's records; a household level smaller

@@ -6,6 +6,7 @@
 
 #include "expr/evaluator.h"
 #include "frame/failure.h"
+#include "frame/number_format.h"
 #include "platform/column_memory.h"
 #include "platform/file.h"
 #include "platform/paths.h"
@@ -72,8 +73,9 @@ std::string evalResultLabelText(bool categorical, std::span<const double> values
     return text;
   for (const Category& category : categories) {
     auto label = labels.find(category.code);
-    text += formatText("%g\v%g\v%g=", static_cast<double>(category.code),
-                       static_cast<double>(category.count), category.weightTotal);
+    text += formatGeneral(category.code) + '\v' +
+            formatGeneral(static_cast<double>(category.count)) + '\v' +
+            formatGeneral(category.weightTotal) + '=';
     if (label != labels.end()) text += label->second;
     text += '\n';
   }

@@ -1,7 +1,7 @@
 // The boundary guard: every export that runs file-backed or model-level work runs its
 // body through runGuarded, which ends any failure there. A thrown Failure is shown
-// with the export's caption; anything else (another exception type, a character
-// constant, an integer, std::bad_alloc) is an "other failure" with its own fixed text.
+// with the export's caption; anything else (a Failure raised as unexpected, another
+// exception type, std::bad_alloc) is an "other failure" with its own fixed text.
 // No exception leaves a guarded export.
 #pragma once
 
@@ -46,13 +46,14 @@ GuardOutcome runGuarded(const BoundaryPolicy& policy, Body&& body, void* owner =
     body();
     return GuardOutcome::kCompleted;
   } catch (const Failure& failure) {
-    return detail::reportText(policy, owner, showMessages, failure.what());
+    if (!failure.isUnexpected())
+      return detail::reportText(policy, owner, showMessages, failure.what());
   } catch (...) {
-    try {
-      return detail::reportOther(policy, owner, showMessages);
-    } catch (...) {
-      return GuardOutcome::kOtherFailure;  // even the report failed (no memory left)
-    }
+  }
+  try {
+    return detail::reportOther(policy, owner, showMessages);
+  } catch (...) {
+    return GuardOutcome::kOtherFailure;  // even the report failed (no memory left)
   }
 }
 

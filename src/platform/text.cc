@@ -18,6 +18,12 @@ std::string upperCase(std::string_view text) {
   return out;
 }
 
+std::string_view trimBlanks(std::string_view text, std::string_view blanks) {
+  const std::size_t first = text.find_first_not_of(blanks);
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
 std::string formatText(const char* format, ...) {
   va_list args;
   va_start(args, format);

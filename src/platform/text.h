@@ -10,6 +10,9 @@ namespace tessary {
 std::string upperCase(std::string_view text);
 void upperCaseInPlace(std::string& text);
 
+// `text` without the `blanks` it begins and ends with.
+std::string_view trimBlanks(std::string_view text, std::string_view blanks = " \t");
+
 // Fills a printf-style template (%i, %d, %s, %f ...) into a string.
 [[gnu::format(printf, 1, 2)]] std::string formatText(const char* format, ...);
 

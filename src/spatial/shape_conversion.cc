@@ -1,10 +1,10 @@
 #include "spatial/shape_conversion.h"
 
 #include <cfloat>
-#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "frame/trace.h"
 #include "numeric/small_statistics.h"
 #include "spatial/attribute_table.h"
 #include "spatial/geo_id_statistics.h"
@@ -37,7 +37,8 @@ struct Conversion {
 
 void printFieldLine(const AttributeTable& table, int field, std::int32_t start,
                     std::int32_t length) {
-  std::printf("%d %d %d %d<<<<\n", field, static_cast<int>(table.fieldType(field)), start, length);
+  trace() << field << ' ' << static_cast<int>(table.fieldType(field)) << ' ' << start << ' '
+          << length << "<<<<\n";
 }
 
 // Opens and creates the files and checks the fields; standardisation also prints the

@@ -85,7 +85,4 @@ class HtmlReport {
   std::string html_;
 };
 
-// A number in the stream's default format: general notation, six significant digits.
-std::string defaultNumber(double value);
-
 }  // namespace tessary

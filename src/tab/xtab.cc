@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 #include "frame/failure.h"
+#include "frame/number_format.h"
+#include "frame/trace.h"
 #include "platform/text.h"
 #include "tab/shifted_id_summary.h"
 #include "tab/table_dimension.h"
@@ -139,10 +140,10 @@ void XTab::tabulate() {
   } else {
     evaluateSelected(analysis_, analysis, analysisLabels);
   }
-  std::printf("Row formula=%s\n", rowFormula_.c_str());
+  trace() << "Row formula=" << rowFormula_ << '\n';
   evaluateSelected(rowFormula_, rows, rowLabels);
   if (twoWay) {
-    std::printf("Col formula=%s\n", colFormula_.c_str());
+    trace() << "Col formula=" << colFormula_ << '\n';
     evaluateSelected(colFormula_, columns, columnLabels);
   }
 
@@ -162,7 +163,7 @@ void XTab::tabulate() {
     columnDimension.form(columns.data(), columns.size(), columnLabels, kColumnLimit);
     throwUnless(columnDimension.size() > 0, "No value on Col:" + colFormula_);
   }
-  std::printf("the number of groups : %zu\n", rowDimension.size());
+  trace() << "the number of groups : " << rowDimension.size() << '\n';
 
   CrossTable table;
   table.rows = rowDimension.headings();
@@ -176,25 +177,25 @@ void XTab::tabulate() {
     if (!std::isfinite(x) || !std::isfinite(w) || !std::isfinite(r) || !std::isfinite(c)) continue;
     const long long i = rowDimension.indexOf(r);
     if (i < 0 || i >= rowCount) {
-      report_.append(formatText(twoWay
-                                    ? " ****** Error: k OUT---- i=%zu j=%lld rowBuf[i]=%g<br />\n"
-                                    : " ****** Error: i=%zu j=%lld rowBuf[i]=%g<br />\n",
-                                k, i, r));
+      report_.append(formatText(twoWay ? " ****** Error: k OUT---- i=%zu j=%lld rowBuf[i]="
+                                       : " ****** Error: i=%zu j=%lld rowBuf[i]=",
+                                k, i) +
+                     formatGeneral(r) + "<br />\n");
       continue;
     }
     long long j = 0;
     if (twoWay) {
       j = columnDimension.indexOf(c);
       if (j < 0 || j >= columnCount) {
-        report_.append(
-            formatText(" ****** Error: j OUT---- i=%zu j=%lld colBuf[i]=%g<br />\n", k, j, c));
+        report_.append(formatText(" ****** Error: j OUT---- i=%zu j=%lld colBuf[i]=", k, j) +
+                       formatGeneral(c) + "<br />\n");
         continue;
       }
     }
     table.add(static_cast<std::size_t>(i), static_cast<std::size_t>(j), x, w);
   }
-  std::printf("=======nRows:%zu Min Value:%g Max Value:%g nObs:%zu\n", table.rows.size(), rowMin,
-              rowMax, selectedCount_);
+  trace() << "=======nRows:" << table.rows.size() << " Min Value:" << rowMin
+          << " Max Value:" << rowMax << " nObs:" << selectedCount_ << '\n';
   if (twoWay)
     report_.twoWayTable(rowFormula_, colFormula_, table);
   else

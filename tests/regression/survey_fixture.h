@@ -16,8 +16,8 @@
 
 #include "data/data_array.h"
 #include "data/data_set_builder.h"
+#include "frame/trace.h"
 #include "regression/regression.h"
-#include "regression/regression_trace.h"
 #include "tessary.h"
 #include "test_support.h"
 

@@ -8,6 +8,7 @@
 
 #include "frame/failure.h"
 #include "frame/missing.h"
+#include "frame/number_format.h"
 
 namespace tessary {
 namespace {
@@ -88,8 +89,8 @@ TEST(TableDimension, ContinuousValuesGoToGridCoordinates) {
   dimension.form(v.data(), v.size(), {}, 500);
   ::testing::internal::GetCapturedStdout();
   const auto& heading = dimension.headings()[dimension.indexOf(v[0])];
-  EXPECT_EQ(defaultNumber(heading.lower), "0.2");
-  EXPECT_EQ(defaultNumber(heading.upper), "0.3");
+  EXPECT_EQ(formatGeneral(heading.lower), "0.2");
+  EXPECT_EQ(formatGeneral(heading.upper), "0.3");
 }
 
 TEST(TableDimension, NoFiniteValueGivesNoCategory) {

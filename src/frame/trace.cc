@@ -1,4 +1,4 @@
-#include "regression/regression_trace.h"
+#include "frame/trace.h"
 
 #include <iostream>
 
