@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "frame/failure.h"
-#include "support/csv_reader.h"
+#include "import/csv_reader.h"
 
 namespace {
 

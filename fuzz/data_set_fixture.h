@@ -38,12 +38,12 @@ inline void addVariable(const std::string& path, const char* name, char kind,
   DataArray data;
   data.open(path);
   data.loadHeader();
-  data.addVariable(name, name, "", kind, -1, -1, -1, 0, 2);
-  data.SetValue(name, values);
+  data.addVariable(name, {.textA = name, .kind = kind, .reservedByte1 = 2});
+  data.setValue(name, values);
   std::vector<std::uint8_t> holes(data.maskBytes, 0);
   for (std::size_t i = 0; i < values.size(); ++i)
     if (values[i] == MISSING) holes[i / 8] |= static_cast<std::uint8_t>(1u << (i % 8));
-  data.SetMask(name, holes);
+  data.setMask(name, holes);
   data.saveHeader();
 }
 

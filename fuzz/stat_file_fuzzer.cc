@@ -9,8 +9,8 @@
 
 #include "frame/failure.h"
 #include "fuzz_scratch.h"
+#include "import/stat_file_reader.h"
 #include "platform/file.h"
-#include "support/stat_file_reader.h"
 
 #ifndef TESSARY_FUZZ_EXTENSION
 #error "TESSARY_FUZZ_EXTENSION names the format: dta, sav or sas7bdat"

@@ -6,8 +6,8 @@
 
 #include "frame/failure.h"
 #include "frame/number_format.h"
+#include "import/csv_reader.h"
 #include "platform/text.h"
-#include "support/csv_reader.h"
 
 namespace tessary::cli {
 namespace {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "data/staging_directory.h"
 #include "frame/failure.h"
 #include "frame/number_format.h"
 #include "platform/text.h"
@@ -12,7 +13,6 @@
 #include "support/csv_export.h"
 #include "support/direct_estimator.h"
 #include "support/direct_survey_reader.h"
-#include "support/staging_directory.h"
 
 namespace tessary::cli {
 namespace {

@@ -57,7 +57,7 @@ bool DataArray::openHoleFile() {
 }
 
 bool DataArray::loadHeader() {
-  LoadHeader(filePath(".daH"));
+  DataArrayHeader::loadHeader(filePath(".daH"));
   // Without a value file the first read reports it, before anything is allocated.
   if (openValueFile()) requireRecordCountFitsValueFile();
   return true;
@@ -65,7 +65,7 @@ bool DataArray::loadHeader() {
 
 bool DataArray::saveHeader() {
   if (readOnly_ || baseName_.empty()) return false;
-  SaveHeader(filePath(".daH"));
+  DataArrayHeader::saveHeader(filePath(".daH"));
   releasedValues_.clear();
   releasedMasks_.clear();
   return true;
@@ -88,23 +88,20 @@ std::uint64_t DataArray::freshValueRegion(std::uint64_t length) const {
                      length);
 }
 
-bool DataArray::addVariable(std::string_view textA, std::string_view name, std::string_view textB,
-                            char kind, std::int64_t dataOffset, std::int32_t maskOffset,
-                            std::int32_t validCount, std::int16_t valueTag,
-                            std::uint8_t reservedByte1) {
+bool DataArray::addVariable(std::string_view name, const VariableSpec& spec) {
   std::string key = lookupKey(name);
   if (variables_.count(key) != 0) return false;
   VariableRecord record;
   record.id = nextId++;
   record.name = makeTextField(key);
-  record.textA = makeTextField(textA);
-  record.textB = makeTextField(textB);
-  record.kind = kind;
-  record.dataOffset = dataOffset;
-  record.maskOffset = maskOffset;
-  record.validCount = validCount;
-  record.valueTag = valueTag;
-  record.reservedByte1 = reservedByte1;
+  record.textA = makeTextField(spec.textA);
+  record.textB = makeTextField(spec.textB);
+  record.kind = spec.kind;
+  record.dataOffset = spec.dataOffset;
+  record.maskOffset = spec.maskOffset;
+  record.validCount = spec.validCount;
+  record.valueTag = spec.valueTag;
+  record.reservedByte1 = spec.reservedByte1;
   record.minValue = record.maxValue = 0.0;
   record.secondWord = 0;
   record.encoding = 'D';
@@ -190,7 +187,7 @@ int DataArray::readColumn(std::string_view name, ColumnBuffer<double>& column) {
   return getValue(name, std::span<double>(column.data(), column.size()), 1, recordCount);
 }
 
-void DataArray::SetValue(std::string_view name, std::span<double> values) {
+void DataArray::setValue(std::string_view name, std::span<double> values) {
   openForWriting(valueFile_, ".daD",
                  "DA::SetValue: Can't open file " + filePath(".daD") + " to write.\n");
   VariableRecord* record = find(name);
@@ -231,7 +228,7 @@ void DataArray::SetValue(std::string_view name, std::span<double> values) {
   record->dataOffset = static_cast<std::int64_t>(position);
 }
 
-void DataArray::SetValue(std::string_view name, std::span<const double> presentValues,
+void DataArray::setValue(std::string_view name, std::span<const double> presentValues,
                          const RecordBitmap& holes) {
   if (holes.bitCount != recordCount) raiseFailure("Invalid mask length.\n");
   if (holes.bytes.size() < bitmapBytes(recordCount))
@@ -247,7 +244,7 @@ void DataArray::SetValue(std::string_view name, std::span<const double> presentV
   std::size_t next = 0;
   for (std::uint64_t record = 1; record <= recordCount; ++record)
     full[record - 1] = isHole(holes.bytes.data(), record) ? MISSING : presentValues[next++];
-  SetValue(name, std::span<double>(full.data(), full.size()));
+  setValue(name, std::span<double>(full.data(), full.size()));
 }
 
 }  // namespace tessary

@@ -82,6 +82,59 @@ void LabelFile::labelsOf(std::string_view variableName, LabelMap& labels) const 
   }
 }
 
+namespace {
+
+// A label as one line of the label file: line feeds (which no line can hold) and NULs
+// become blanks.
+std::string oneLine(std::string text) {
+  std::replace(text.begin(), text.end(), '\n', ' ');
+  std::replace(text.begin(), text.end(), '\0', ' ');
+  return text;
+}
+
+// A label of the numbered form as the reader gives it back: the profile reader trims a
+// value's outer blanks (carriage returns included) and takes off one pair of enclosing
+// quotes, so a label with either is written in quotes.
+std::string numberedFormValue(const std::string& label) {
+  if (label.empty()) return label;
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+  const bool enclosed = label.size() >= 2 && label.front() == label.back() &&
+                        (label.front() == '"' || label.front() == '\'');
+  if (blank(label.front()) || blank(label.back()) || enclosed) return '"' + label + '"';
+  return label;
+}
+
+}  // namespace
+
+std::string labelSection(std::string_view variableName, const LabelMap& labels, bool& complete) {
+  complete = true;
+  std::string out = "[" + labelSectionName(upperCase(variableName)) + "]\n";
+  if (labels.empty()) return out;
+  const int lowest = labels.begin()->first;
+  const int highest = labels.rbegin()->first;
+  const bool numbered = lowest == 1 && static_cast<std::size_t>(highest) == labels.size();
+
+  std::string pairs;
+  std::size_t budget = 2;
+  for (const auto& [code, label] : labels) {
+    const std::string line = std::to_string(code) + "=" + oneLine(label);
+    budget += line.size() + 1;
+    pairs += line + "\n";
+  }
+  const bool pairsFit = budget <= kSectionBytes;
+  if (!numbered && pairsFit) return out + pairs;
+  // The file holds at least these pairs, and a reader believes no more levels than that.
+  if (lowest >= 1 && static_cast<std::uint64_t>(highest) <= mostLabelLevels(pairs.size())) {
+    // Numbered form: read whole; codes without a label read back as "L<code>".
+    out += "nLevels=" + std::to_string(highest) + "\n";
+    for (const auto& [code, label] : labels)
+      out += std::to_string(code) + "=" + numberedFormValue(oneLine(label)) + "\n";
+    return out;
+  }
+  complete = false;
+  return out + pairs;
+}
+
 void loadLabels(const std::string& labelFile, std::string_view variableName, LabelMap& labels) {
   LabelFile(labelFile).labelsOf(variableName, labels);
 }

@@ -5,6 +5,8 @@
 // No exception leaves a guarded export.
 #pragma once
 
+#include <string>
+
 #include "frame/failure.h"
 
 namespace tessary {
@@ -72,6 +74,21 @@ Result guardExport(const BoundaryPolicy& policy, Body&& body, void* owner = null
       break;
   }
   return static_cast<Result>(policy.otherResult);
+}
+
+// A string argument of an export; NULL reads as empty.
+inline std::string argumentText(const char* text) {
+  return text != nullptr ? text : "";
+}
+
+// The policy of the library's own additions for hosts (tessaryImport ...): a failure
+// is shown with the function's name as caption, an unexpected one as "Unexpected error
+// occured", and either returns -1.
+constexpr BoundaryPolicy additionPolicy(const char* caption) {
+  return {.caption = caption,
+          .textResult = -1,
+          .otherText = "Unexpected error occured",
+          .otherResult = -1};
 }
 
 // The policy of the exports without a message of their own (matrices, distribution

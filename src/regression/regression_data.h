@@ -15,7 +15,7 @@
 
 namespace tessary {
 
-class CDA;
+class DataSet;
 
 // What model building needs to know of a stored variable.
 struct VariableFacts {
@@ -40,7 +40,7 @@ class RegressionData {
   // open data file <path>" with the cause on the next line.
   void open(const std::string& daaPath);
   // Reads through a combined data array someone else owns and has loaded.
-  void attach(CDA& data);
+  void attach(DataSet& data);
   bool isOpen() const { return data_ != nullptr; }
   const std::string& name() const { return name_; }
 
@@ -75,8 +75,8 @@ class RegressionData {
   std::string weightName();
 
  private:
-  std::unique_ptr<CDA> owned_;
-  CDA* data_ = nullptr;
+  std::unique_ptr<DataSet> owned_;
+  DataSet* data_ = nullptr;
   std::string name_;
 };
 

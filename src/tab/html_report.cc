@@ -54,20 +54,6 @@ PercentBases basesOf(const CrossTable& table, std::size_t r, std::size_t c) {
 
 }  // namespace
 
-void CrossTable::allocate() {
-  cells.assign(rows.size() * columnCount(), CellAccumulator{});
-  rowWeight.assign(rows.size(), 0.0);
-  columnWeight.assign(columnCount(), 0.0);
-  totalWeight = 0;
-}
-
-void CrossTable::add(std::size_t r, std::size_t c, double x, double w) {
-  cell(r, c).add(x, w);
-  rowWeight[r] += w;
-  columnWeight[c] += w;
-  totalWeight += w;
-}
-
 std::vector<TabStatistic> HtmlReport::enabledStatistics() const {
   std::vector<TabStatistic> shown;
   for (int i = 1; i <= kTabStatisticCount; ++i)
@@ -133,6 +119,17 @@ void HtmlReport::numericalSection(std::string_view name, const CellAccumulator& 
   html_ += "\n<tr class=\"cell1\">";
   statisticValues(cell, PercentBases{}, "<td>", "</td>");
   html_ += "</tr>\n</table></p>\n";
+}
+
+void HtmlReport::strayRecords(const CrossTable& table) {
+  const bool twoWay = !table.columns.empty();
+  for (const StrayRecord& stray : table.strays) {
+    const char* opening = stray.column ? " ****** Error: j OUT---- i=%zu j=%lld colBuf[i]="
+                          : twoWay     ? " ****** Error: k OUT---- i=%zu j=%lld rowBuf[i]="
+                                       : " ****** Error: i=%zu j=%lld rowBuf[i]=";
+    html_ +=
+        formatText(opening, stray.record, stray.index) + formatGeneral(stray.value) + "<br />\n";
+  }
 }
 
 void HtmlReport::oneWayTable(std::string_view rowFormula, const CrossTable& table) {

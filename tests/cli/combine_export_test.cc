@@ -7,13 +7,13 @@
 
 #include "cli/data_set_reading.h"
 #include "data/cda.h"
+#include "data/combine.h"
+#include "data/data_set_writer.h"
 #include "frame/failure.h"
 #include "frame/missing.h"
-#include "support/combine.h"
+#include "import/csv_reader.h"
 #include "support/csv_export.h"
-#include "support/csv_reader.h"
 #include "support/data_set_info.h"
-#include "support/data_set_writer.h"
 #include "test_support.h"
 
 namespace tessary::cli {

@@ -82,13 +82,13 @@ TEST(CommandFailures, OneLineInTheSystemsWordsNamingTheFile) {
     DataArray data;
     ASSERT_TRUE(data.open(stem + ".daH"));
     data.loadHeader();
-    data.addVariable("X", "X", "", 'N', -1, -1, -1, 0, 0);
+    data.addVariable("X", {.textA = "X"});
     Failure failure("(no failure)");
     testing::ScopedFaultHook full(testing::failing(FileOperation::kWrite, extension, ENOSPC));
     try {
       std::vector<double> values = {1, 2, 3, 4};
-      data.SetValue("X", values);
-      data.SetMask("X", std::vector<std::uint8_t>(data.maskBytes, 0));
+      data.setValue("X", values);
+      data.setMask("X", std::vector<std::uint8_t>(data.maskBytes, 0));
     } catch (const Failure& caught) {
       failure = caught;
     }

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "cli/data_set_reading.h"
+#include "data/data_set_writer.h"
 #include "frame/failure.h"
 #include "frame/missing.h"
-#include "support/csv_reader.h"
-#include "support/data_set_writer.h"
+#include "import/csv_reader.h"
 #include "test_support.h"
 
 namespace tessary::cli {

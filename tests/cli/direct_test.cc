@@ -7,9 +7,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include "data/data_set_writer.h"
+#include "import/csv_reader.h"
 #include "support/area_estimates.h"
-#include "support/csv_reader.h"
-#include "support/data_set_writer.h"
 #include "support/direct_run.h"
 #include "test_support.h"
 

@@ -5,12 +5,12 @@
 #include <vector>
 
 #include "cli/data_set_reading.h"
+#include "data/combine.h"
+#include "data/data_set_writer.h"
 #include "frame/failure.h"
 #include "frame/missing.h"
+#include "import/csv_reader.h"
 #include "small_survey.h"
-#include "support/combine.h"
-#include "support/csv_reader.h"
-#include "support/data_set_writer.h"
 #include "support/expression_run.h"
 #include "test_support.h"
 

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "support/combine.h"
-#include "support/csv_reader.h"
-#include "support/data_set_writer.h"
+#include "data/combine.h"
+#include "data/data_set_writer.h"
+#include "import/csv_reader.h"
 #include "test_support.h"
 
 namespace tessary::cli {

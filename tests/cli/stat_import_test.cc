@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "cli/data_set_reading.h"
+#include "data/data_set_writer.h"
 #include "frame/failure.h"
 #include "frame/missing.h"
-#include "support/data_set_writer.h"
-#include "support/stat_file_reader.h"
+#include "import/import_file.h"
 #include "test_support.h"
 
 namespace tessary::cli {

@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "data/combine.h"
+#include "data/data_set_writer.h"
 #include "frame/failure.h"
+#include "import/csv_reader.h"
 #include "small_survey.h"
-#include "support/combine.h"
 #include "support/cross_table_run.h"
-#include "support/csv_reader.h"
-#include "support/data_set_writer.h"
 #include "test_support.h"
 
 namespace tessary::cli {

@@ -28,8 +28,8 @@ void addVariable(const std::string& path, const char* name, char kind, std::vect
   DataArray data;
   data.open(path);
   data.loadHeader();
-  data.addVariable("", name, "", kind, -1, -1, -1, 0, 2);
-  data.SetValue(name, values);
+  data.addVariable(name, {.kind = kind, .reservedByte1 = 2});
+  data.setValue(name, values);
   data.saveHeader();
 }
 
@@ -77,9 +77,9 @@ TEST(CDA, CoarserVariablesRepeatOverTheirFinerRecords) {
   EXPECT_EQ(cda.maxRecordCount(), 10u);
 
   EXPECT_EQ(read(cda, "size", 2, 3), (std::vector<double>{2, 3}));
-  EXPECT_EQ(cda.foundLevel, 0);
+  EXPECT_EQ(cda.storedLevel("size"), 0);
   EXPECT_EQ(read(cda, "urban", 1, 10), (std::vector<double>{20, 20, 20, 30, 30, 30, 30, 30, M, M}));
-  EXPECT_EQ(cda.foundLevel, 1);
+  EXPECT_EQ(cda.storedLevel("urban"), 1);
   // Households 5-6 of the five-household cluster: exactly two values written.
   EXPECT_EQ(read(cda, "urban", 5, 6, 3), (std::vector<double>{30, 30, -1}));
   EXPECT_EQ(read(cda, "urban", 3, 4), (std::vector<double>{20, 30}));
@@ -88,7 +88,7 @@ TEST(CDA, CoarserVariablesRepeatOverTheirFinerRecords) {
 
   EXPECT_EQ(read(cda, "rain", 1, 10), (std::vector<double>{100.5, 100.5, 100.5, 200.25, 200.25,
                                                            200.25, 200.25, 200.25, M, M}));
-  EXPECT_EQ(cda.foundLevel, 2);
+  EXPECT_EQ(cda.storedLevel("rain"), 2);
   cda.cursor = 1;
   EXPECT_EQ(read(cda, "rain", 1, 3), (std::vector<double>{100.5, 100.5, 200.25}));
   EXPECT_EQ(read(cda, "urban", 2, 3), (std::vector<double>{20, 30}));

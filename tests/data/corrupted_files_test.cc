@@ -28,10 +28,10 @@ void addVariable(const std::string& path, const char* name, char kind, std::vect
   DataArray data;
   data.open(path);
   data.loadHeader();
-  data.addVariable("", name, "", kind, -1, -1, -1, 0, 2);
-  data.SetValue(name, values);
+  data.addVariable(name, {.kind = kind, .reservedByte1 = 2});
+  data.setValue(name, values);
   const std::vector<std::uint8_t> holes((values.size() + 7) / 8, 0);
-  data.SetMask(name, holes);
+  data.setMask(name, holes);
   data.saveHeader();
 }
 

@@ -77,7 +77,7 @@ TEST(DataArrayHeader, LoadsTheByteLayoutAndSavesItBackInNameOrder) {
   writeFile(path, original);
 
   DataArrayHeader header;
-  ASSERT_TRUE(header.LoadHeader(path));
+  ASSERT_TRUE(header.loadHeader(path));
   EXPECT_EQ(header.recordCount, 10u);
   EXPECT_EQ(header.variableCount, 3u);
   EXPECT_EQ(header.maskBytes, 2u);
@@ -103,7 +103,7 @@ TEST(DataArrayHeader, LoadsTheByteLayoutAndSavesItBackInNameOrder) {
 
   // Saved: the same fixed part, the records in ascending name order, nothing else.
   const std::string saved = dir.file("copy.daH");
-  ASSERT_TRUE(header.SaveHeader(saved));
+  ASSERT_TRUE(header.saveHeader(saved));
   EXPECT_EQ(readFile(saved), fixedPart(10, 3, 2) + recordBytes(9, "ALPHA", 'C', 2) +
                                  recordBytes(2, "MID", 'E', -1) +
                                  recordBytes(4, "ZETA", 'N', 1234));
@@ -117,7 +117,7 @@ TEST(DataArrayHeader, EdgeFilesAndMessages) {
 
   // Exactly the fixed part: no variables, nextId 1.
   writeFile(path, fixedPart(5, 0, 1));
-  ASSERT_TRUE(header.LoadHeader(path));
+  ASSERT_TRUE(header.loadHeader(path));
   EXPECT_TRUE(header.variables().empty());
   EXPECT_EQ(header.nextId, 1u);
 
@@ -125,40 +125,40 @@ TEST(DataArrayHeader, EdgeFilesAndMessages) {
   writeFile(path, fixedPart(5, 2, 1) + recordBytes(1, "X", 'N', 10) + recordBytes(8, "X", 'N', 20) +
                       recordBytes(3, "Y", 'N', 30).substr(0, 500));
   DataArrayHeader twice;
-  twice.LoadHeader(path);
+  twice.loadHeader(path);
   ASSERT_EQ(twice.variables().size(), 1u);
   EXPECT_EQ(twice.find("x")->dataOffset, 20);
   EXPECT_EQ(twice.nextId, 9u);
-  twice.SaveHeader(path);
+  twice.saveHeader(path);
   EXPECT_EQ(readFile(path).size(), 538u + 818u);
 
   // A file ending inside the fixed part after the record count keeps the other fields.
   DataArrayHeader shortOne;
   shortOne.maskBytes = 99;
   writeFile(path, fixedPart(6, 0, 1).substr(0, 16));
-  ASSERT_TRUE(shortOne.LoadHeader(path));
+  ASSERT_TRUE(shortOne.loadHeader(path));
   EXPECT_EQ(shortOne.recordCount, 6u);
   EXPECT_EQ(shortOne.maskBytes, 99u);
 
   std::string otherVersion = fixedPart(5, 0, 1);
   otherVersion[8] = '3';
   writeFile(path, otherVersion);
-  EXPECT_EQ(failureText([&] { header.LoadHeader(path); }),
+  EXPECT_EQ(failureText([&] { header.loadHeader(path); }),
             "DataArrayHeader::LoadHeader: Invalid DataArray!\n");
   writeFile(path, std::string("VODB 1.0"));
-  EXPECT_EQ(failureText([&] { header.LoadHeader(path); }),
+  EXPECT_EQ(failureText([&] { header.loadHeader(path); }),
             "DataArrayHeader::LoadHeader: Reading error");
   writeFile(path, fixedPart(5, 0, 1).substr(0, 12));
-  EXPECT_EQ(failureText([&] { header.LoadHeader(path); }),
+  EXPECT_EQ(failureText([&] { header.loadHeader(path); }),
             "DataArrayHeader::LoadHeader: Reading error");
   const std::string absent = dir.file("none.daH");
-  EXPECT_EQ(failureText([&] { header.LoadHeader(absent); }),
+  EXPECT_EQ(failureText([&] { header.loadHeader(absent); }),
             "DataArrayHeader::LoadHeader: \nCan't open file " + absent + " to read.\n");
   EXPECT_NE(header.lastError, 0);
   const std::string unwritable = dir.file("no/such/dir.daH");
-  EXPECT_EQ(failureText([&] { header.SaveHeader(unwritable); }),
+  EXPECT_EQ(failureText([&] { header.saveHeader(unwritable); }),
             "DataArrayHeader::SaveHeader: \nCan't open file " + unwritable + " to write.\n");
-  EXPECT_EQ(failureText([&] { header.Select("ghost"); }),
+  EXPECT_EQ(failureText([&] { header.select("ghost"); }),
             "DataArrayHeader::Select:\nVariable: ghost not found\n");
 }
 
@@ -168,17 +168,17 @@ TEST(DataArrayHeader, AFailedSaveLeavesTheOldHeaderWhole) {
   const std::string old = fixedPart(3, 1, 1) + recordBytes(1, "KEEP", 'N', 1);
   writeFile(path, old);
   DataArrayHeader header;
-  header.LoadHeader(path);
+  header.loadHeader(path);
   header.recordCount = 99;
   {
     testing::ScopedFaultHook full(testing::failing(FileOperation::kWrite, "a.daH", ENOSPC));
-    EXPECT_EQ(failureText([&] { header.SaveHeader(path); }),
+    EXPECT_EQ(failureText([&] { header.saveHeader(path); }),
               "DataArrayHeader::SaveHeader: \nCan't open file " + path + " to write.\n");
   }
   EXPECT_EQ(readFile(path), old);
   // The staging file is gone with the failed save.
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
-  EXPECT_TRUE(header.SaveHeader(path));
+  EXPECT_TRUE(header.saveHeader(path));
   EXPECT_EQ(get<std::uint32_t>(readFile(path), 10), 99u);
 }
 
@@ -188,12 +188,12 @@ TEST(DataArrayHeader, LookupIsUpperCasedAndLowerCaseStoredNamesAreUnreachable) {
   writeFile(path, fixedPart(1, 2, 1) + recordBytes(1, "INCOME", 'N', 1) +
                       recordBytes(2, "Mixed", 'N', 1));
   DataArrayHeader header;
-  header.LoadHeader(path);
+  header.loadHeader(path);
   EXPECT_NE(header.find("income"), nullptr);
   EXPECT_NE(header.find("InCoMe"), nullptr);
   EXPECT_EQ(header.find("Mixed"), nullptr);
   EXPECT_EQ(header.find("MIXED"), nullptr);
-  header.Select("income");
+  header.select("income");
   EXPECT_EQ(header.find("INCOME")->selected, 1);
 }
 
@@ -225,9 +225,9 @@ TEST(DataArray, OpenSplitsThePathAndAddsVariables) {
   EXPECT_EQ(readFile(dir.file("set.daD")), std::string(3, '\0'));
   EXPECT_EQ(readFile(dir.file("set.msk")), "");
 
-  EXPECT_TRUE(data.addVariable("t", "income", "u", 'N', -1, -1, -1, 0, 2));
-  EXPECT_FALSE(data.addVariable("t", "INCOME", "u", 'N', -1, -1, -1, 0, 2));
-  EXPECT_TRUE(data.addVariable("", "age", "", 'N', -1, -1, -1, 0, 2));
+  EXPECT_TRUE(data.addVariable("income", {.textA = "t", .textB = "u", .reservedByte1 = 2}));
+  EXPECT_FALSE(data.addVariable("INCOME", {.textA = "t", .textB = "u", .reservedByte1 = 2}));
+  EXPECT_TRUE(data.addVariable("age", {.reservedByte1 = 2}));
   EXPECT_TRUE(data.hasVariable("Income"));
   const VariableRecord& income = *data.find("INCOME");
   EXPECT_EQ(income.id, 1u);

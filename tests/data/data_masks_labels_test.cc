@@ -32,8 +32,8 @@ struct Fixture {
     data.loadHeader();
   }
   void add(const char* name, char kind, std::vector<double> values) {
-    data.addVariable("", name, "", kind, -1, -1, -1, 0, 2);
-    data.SetValue(name, values);
+    data.addVariable(name, {.kind = kind, .reservedByte1 = 2});
+    data.setValue(name, values);
   }
 };
 
@@ -49,13 +49,13 @@ TEST(DataMasks, GlobalMaskAndHoleBitmapsUseLowBitFirstOrder) {
 
   f.add("v", 'N', {1, 2, 3, 4, 5, 6, 7, 8, 9, MISSING});
   const std::vector<std::uint8_t> holes = {0x00, 0x02};  // record 10 is bit 1 of byte 1
-  f.data.SetMask("v", holes);
+  f.data.setMask("v", holes);
   EXPECT_EQ(f.data.find("V")->maskOffset, 0);
   f.add("w", 'N', {MISSING, 2, 3, 4, 5, 6, 7, 8, 9, 10});
   const std::vector<std::uint8_t> wHoles = {0x01, 0x00};
-  f.data.SetMask("w", wHoles);
+  f.data.setMask("w", wHoles);
   EXPECT_EQ(f.data.find("W")->maskOffset, 2);  // appended
-  f.data.SetMask("w", wHoles);                 // rewritten in a fresh region
+  f.data.setMask("w", wHoles);                 // rewritten in a fresh region
   EXPECT_EQ(f.data.find("W")->maskOffset, 4);
   EXPECT_EQ(readFile(f.dir.file("set.msk")), std::string("\x00\x02\x01\x00\x01\x00", 6));
 
@@ -64,13 +64,13 @@ TEST(DataMasks, GlobalMaskAndHoleBitmapsUseLowBitFirstOrder) {
   EXPECT_EQ(f.data.getMask("v", read), 1);
   EXPECT_EQ(read, holes);
   EXPECT_TRUE(recorder.messages().empty());
-  EXPECT_EQ(failureText([&] { f.data.SetMask("nope", holes); }), "Variable NOPE not found.");
+  EXPECT_EQ(failureText([&] { f.data.setMask("nope", holes); }), "Variable NOPE not found.");
 }
 
 TEST(DataMasks, HoleCountMismatchIsShownOnceAndCorrectsTheValidCount) {
   Fixture f(10);
   f.add("v", 'N', {1, 2, 3, 4, 5, 6, 7, 8, MISSING, MISSING});
-  f.data.SetMask("v", std::vector<std::uint8_t>{0x07, 0x00});  // three holes, two expected
+  f.data.setMask("v", std::vector<std::uint8_t>{0x07, 0x00});  // three holes, two expected
   MessageRecorder recorder;
   std::vector<std::uint8_t> bitmap(2);
   EXPECT_EQ(f.data.getMask("v", bitmap), 3);
@@ -87,7 +87,7 @@ TEST(DataMasks, MaskReadFailures) {
   std::vector<std::uint8_t> bitmap(2);
   EXPECT_EQ(failureText([&] { f.data.getMask("v", bitmap); }),
             "DataArray::getMask:\nVariable v not found.");
-  f.data.addVariable("", "e", "", 'E', -1, -1, 10, 0, 0);
+  f.data.addVariable("e", {.kind = 'E', .validCount = 10});
   EXPECT_EQ(failureText([&] { f.data.getMask("e", bitmap); }),
             "DataArray::getMask:\ne is an expression.");
   f.add("v", 'N', {1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
@@ -106,7 +106,7 @@ TEST(DataMasks, MaskReadFailures) {
   std::vector<std::uint8_t> tiny(1);
   EXPECT_NE(failureText([&] { f.data.getMask("v", tiny); }), "(no failure)");
   EXPECT_NE(failureText([&] { f.data.getGlobalMask(tiny); }), "(no failure)");
-  EXPECT_NE(failureText([&] { f.data.SetMask("v", tiny); }), "(no failure)");
+  EXPECT_NE(failureText([&] { f.data.setMask("v", tiny); }), "(no failure)");
   f.data.maskBytes = 50;  // beyond the value file
   std::vector<std::uint8_t> wide(50);
   EXPECT_EQ(failureText([&] { f.data.getGlobalMask(wide); }),

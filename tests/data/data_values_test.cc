@@ -35,11 +35,11 @@ struct Fixture {
     createDataArray(dir.file("set.daH"), records);
     data.open(dir.file("set.daH"));
     data.loadHeader();
-    data.addVariable("", "v", "", 'N', -1, -1, -1, 0, 2);
+    data.addVariable("v", {.reservedByte1 = 2});
   }
   // Writes values, returns the caller's array as the writer left it.
   std::vector<double> write(std::vector<double> values) {
-    data.SetValue("v", values);
+    data.setValue("v", values);
     return values;
   }
   std::vector<double> read(std::int64_t from, std::int64_t to) {
@@ -213,7 +213,7 @@ TEST(DataValues, RangesReadOnlyTheirBytesInEitherOrder) {
             "DataArray::getValue: INVALID ADDRESS");
   EXPECT_EQ(failureText([&] { f.data.getValue("w", small, 1, 2); }),
             "DataArray::getValue:Variable W not found.");
-  f.data.addVariable("", "e", "", 'E', -1, -1, 5, 0, 0);
+  f.data.addVariable("e", {.kind = 'E', .validCount = 5});
   EXPECT_EQ(failureText([&] { f.data.getValue("e", small, 1, 2); }), "E is an expression.");
   f.data.find("V")->valueTag = -4;
   EXPECT_EQ(f.data.getValue("v", small, 1, 2), 0);
@@ -253,13 +253,13 @@ TEST(DataValues, AFailedRewriteLeavesTheOldVariableReadable) {
     Fixture f(10);
     const std::vector<double> old = {1, 2, 3, 4, 5, 6, 7, 8, 9, MISSING};
     f.write(old);
-    f.data.SetMask("v", std::vector<std::uint8_t>{0x00, 0x02});
+    f.data.setMask("v", std::vector<std::uint8_t>{0x00, 0x02});
     ASSERT_TRUE(f.data.saveHeader());
     {
       testing::ScopedFaultHook full(testing::failing(FileOperation::kWrite, failing, ENOSPC));
       EXPECT_NE(failureText([&] {
                   f.write({9, 8, 7, 6, 5, 4, 3, 2, MISSING, MISSING});
-                  f.data.SetMask("v", std::vector<std::uint8_t>{0x00, 0x03});
+                  f.data.setMask("v", std::vector<std::uint8_t>{0x00, 0x03});
                   f.data.saveHeader();
                 }),
                 "(no failure)");
@@ -353,19 +353,19 @@ TEST(DataValues, HoleBitmapFormExpandsPresentValues) {
   Fixture f(10);
   const std::vector<double> present = {4, 5, 6, 7, 8, 9, 10, 11};
   const std::uint8_t holes[2] = {0x02, 0x02};  // records 2 and 10
-  f.data.SetValue("v", present, RecordBitmap{holes, 10});
+  f.data.setValue("v", present, RecordBitmap{holes, 10});
   EXPECT_EQ(f.read(1, 10), (std::vector<double>{4, MISSING, 5, 6, 7, 8, 9, 10, 11, MISSING}));
   EXPECT_EQ(f.record().validCount, 8);
   EXPECT_EQ(failureText([&] {
-              f.data.SetValue("v", present, RecordBitmap{holes, 16});
+              f.data.setValue("v", present, RecordBitmap{holes, 16});
             }),
             "Invalid mask length.\n");
   EXPECT_NE(failureText([&] {
-              f.data.SetValue("v", std::span(present).first(7), RecordBitmap{holes, 10});
+              f.data.setValue("v", std::span(present).first(7), RecordBitmap{holes, 10});
             }),
             "(no failure)");
   EXPECT_EQ(failureText([&] {
-              f.data.SetValue("w", present, RecordBitmap{holes, 10});
+              f.data.setValue("w", present, RecordBitmap{holes, 10});
             }),
             "Variable W not found.");
 }
@@ -416,9 +416,9 @@ TEST(DataValues, OpenFailuresAndReadOnlyDataArrays) {
   DataArray writer;
   writer.open(dir.file("ro.daH"));
   writer.loadHeader();
-  writer.addVariable("", "v", "", 'N', -1, -1, -1, 0, 2);
+  writer.addVariable("v", {.reservedByte1 = 2});
   std::vector<double> values = {1, 2, 3, 4};
-  writer.SetValue("v", values);
+  writer.setValue("v", values);
   writer.saveHeader();
 
   // A value file that cannot be opened at all (a directory in its place).
@@ -446,9 +446,9 @@ TEST(DataValues, OpenFailuresAndReadOnlyDataArrays) {
   reader.getValue("v", out, 1, 4);
   EXPECT_EQ(out, values);
   std::vector<double> other = {9, 9, 9, 9};
-  EXPECT_EQ(failureText([&] { reader.SetValue("v", other); }),
+  EXPECT_EQ(failureText([&] { reader.setValue("v", other); }),
             "DA::SetValue: Can't open file " + path + " to write.\n");
-  EXPECT_EQ(failureText([&] { reader.SetMask("v", std::vector<std::uint8_t>{0}); }),
+  EXPECT_EQ(failureText([&] { reader.setMask("v", std::vector<std::uint8_t>{0}); }),
             "SetMask: Can't open file " + dir.file("ro.msk") + " to write.\n");
   EXPECT_EQ(other[0], 9);
   EXPECT_FALSE(reader.saveHeader());

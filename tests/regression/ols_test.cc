@@ -6,14 +6,13 @@
 #include <numeric>
 #include <tuple>
 
+#include "data/combine.h"
 #include "data/record_bitmap.h"
+#include "import/import_file.h"
 #include "regression/least_squares_reference.h"
 #include "regression/model_sample.h"
 #include "regression/report.h"
 #include "regression/survey_fixture.h"
-#include "support/combine.h"
-#include "support/csv_reader.h"
-#include "support/data_set_writer.h"
 
 namespace tessary {
 namespace {
@@ -243,11 +242,8 @@ constexpr double kTotalWeight = 5.1286750000000002e+03;
 
 void importInto(const testing::ScratchDir& dir, const std::string& name,
                 const std::string& weight) {
-  cli::ImportedTable table = cli::readCsvFile(std::string(TESSARY_TEST_SOURCE_DIR) +
-                                              "/regression/data/apiclus2_" + name + ".csv");
-  cli::WriteOptions options;
-  options.weightVariable = weight;
-  cli::writeDataSet(table, dir.file(name), options);
+  importFile(std::string(TESSARY_TEST_SOURCE_DIR) + "/regression/data/apiclus2_" + name + ".csv",
+             dir.file(name), {.weightVariable = weight});
 }
 
 TEST(RealData, WeightedFitOfTheApiSchoolsMatchesR) {
@@ -256,12 +252,12 @@ TEST(RealData, WeightedFitOfTheApiSchoolsMatchesR) {
   std::ostream* previous = setTraceStream(nullptr);
   importInto(dir, "schools", "pw");
   importInto(dir, "districts", "");
-  cli::CombineOptions combine;
+  CombineOptions combine;
   combine.households = dir.file("schools");
   combine.clusters = dir.file("districts");
   combine.key = "dnum";
   combine.out = dir.file("api.daA");
-  cli::combineDataSets(combine);
+  combineDataSets(combine);
   testing::writeFile(dir.file("api.ini"),
                      "[DataArray]\nSurvey=api.daA\n[SelectedVars]\n"
                      "VarList=STYPE,ELL,MEALS,MOBILITY,CNUM\nSPosition=0,0,0,0,1\n");

@@ -1,7 +1,7 @@
 // The tabulation exports over a data array on disk, through the evaluator.
 #include <gtest/gtest.h>
 
-#include "../expr/eval_fixture.h"
+#include "data_fixture.h"
 #include "expr/expression_evaluation.h"
 #include "tab/html_report.h"
 #include "tessary.h"

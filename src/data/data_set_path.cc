@@ -1,4 +1,4 @@
-#include "support/data_set_path.h"
+#include "data/data_set_path.h"
 
 #include "data/data_array_replacement.h"
 #include "frame/failure.h"
@@ -6,7 +6,15 @@
 #include "platform/paths.h"
 #include "platform/text.h"
 
-namespace tessary::cli {
+namespace tessary {
+namespace {
+
+bool isDataArrayExtension(const std::string& extension) {
+  const std::string upper = upperCase(extension);
+  return upper == ".DAH" || upper == ".DAD" || upper == ".MSK" || upper == ".DAL";
+}
+
+}  // namespace
 
 DataSetPath resolveDataSet(const std::string& argument) {
   const std::string base = baseNameOf(argument);
@@ -17,8 +25,7 @@ DataSetPath resolveDataSet(const std::string& argument) {
     DataSetPath named;
     if (extension == ".DAA") {
       named = {true, argument};
-    } else if (extension == ".DAH" || extension == ".DAD" || extension == ".MSK" ||
-               extension == ".DAL") {
+    } else if (isDataArrayExtension(extension)) {
       recoverDataArray(stem);
       named = {false, stem + ".daH"};
     }
@@ -33,4 +40,11 @@ DataSetPath resolveDataSet(const std::string& argument) {
   raiseFailure(argument + ": no such data set (looked for .daA and .daH)");
 }
 
-}  // namespace tessary::cli
+std::string dataArrayStem(const std::string& path) {
+  const std::string base = baseNameOf(path);
+  const std::size_t dot = base.rfind('.');
+  if (dot == std::string::npos || !isDataArrayExtension(base.substr(dot))) return path;
+  return path.substr(0, path.size() - (base.size() - dot));
+}
+
+}  // namespace tessary

@@ -1,4 +1,4 @@
-#include "support/csv_reader.h"
+#include "import/csv_reader.h"
 
 #include <algorithm>
 #include <charconv>
@@ -12,16 +12,8 @@
 #include "platform/file.h"
 #include "platform/text.h"
 
-namespace tessary::cli {
+namespace tessary {
 namespace {
-
-std::string_view trimBlanks(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-    s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-    s.remove_suffix(1);
-  return s;
-}
 
 bool isMissingToken(std::string_view cell) {
   return cell.empty() || cell == "NA" || cell == ".";
@@ -314,4 +306,4 @@ ImportedTable readCsvFile(const std::string& path, const ProgressCallback& progr
   return parseCsv(std::string_view(content.data(), content.size()), path, progress);
 }
 
-}  // namespace tessary::cli
+}  // namespace tessary

@@ -1,12 +1,13 @@
-// A small data array on disk for evaluator tests, and helpers that evaluate an
-// expression text over it.
+// Data sets on disk for the tests of the store, the evaluator, the tabulation and the
+// tool: variables stored with their holes, and a data array to evaluate expressions
+// over.
 #pragma once
 
 #include <cmath>
 #include <string>
 #include <vector>
 
-#include "data/data_array.h"
+#include "data/data_set.h"
 #include "data/data_set_builder.h"
 #include "expr/expression_evaluation.h"
 #include "frame/failure.h"
@@ -28,40 +29,42 @@ inline bool sameValues(const std::vector<double>& a, const std::vector<double>& 
   return true;
 }
 
-// Adds a variable with its values to an open data array, missing values as holes (as
-// the store's own writers mark them), and saves the header.
-inline void storeVariable(DataArray& data, const char* name, std::vector<double> values,
-                          char kind = 'N') {
-  data.addVariable("", name, "", kind, -1, -1, -1, 0, 2);
-  data.SetValue(name, values);
-  std::vector<std::uint8_t> holes(data.maskBytes, 0);
-  for (std::size_t i = 0; i < values.size(); ++i)
-    if (!std::isfinite(values[i])) holes[i / 8] |= static_cast<std::uint8_t>(1u << (i % 8));
-  data.SetMask(name, holes);
-  data.saveHeader();
+#define EXPECT_VALUES(actual, ...)                                                     \
+  EXPECT_TRUE(::tessary::testing::sameValues(actual, std::vector<double> __VA_ARGS__)) \
+      << ::testing::PrintToString(actual)
+
+// Stores a variable with its values, missing ones as holes, in the data array `data`
+// or the one at `path`.
+inline void storeVariable(DataSet& data, const std::string& name, std::vector<double> values,
+                          char kind = 'N', const std::string& label = "") {
+  StoreOptions options;
+  options.variable = {.textB = label, .kind = kind, .reservedByte1 = 2};
+  data.storeColumn(name, values, options);
 }
-inline void storeVariable(const std::string& path, const char* name, std::vector<double> values,
-                          char kind = 'N') {
-  DataArray data;
-  data.open(path);
-  data.loadHeader();
+inline void storeVariable(const std::string& path, const std::string& name,
+                          std::vector<double> values, char kind = 'N') {
+  DataSet data;
+  data.openDataArray(path);
   storeVariable(data, name, std::move(values), kind);
 }
 
+// A data array of `n` records in a scratch directory.
 struct EvalDataSet {
   ScratchDir dir;
-  DataArray data;
+  DataSet data;
   std::uint32_t records;
 
   explicit EvalDataSet(std::uint32_t n) : records(n) {
     createDataArray(dir.file("set.daH"), n);
-    data.open(dir.file("set.daH"));
-    data.loadHeader();
+    data.openDataArray(dir.file("set.daH"));
   }
   void add(const char* name, std::vector<double> values, char kind = 'N') {
     storeVariable(data, name, std::move(values), kind);
   }
-  void labels(const std::string& sections) { writeFile(dir.file("set.daL"), sections); }
+  void labels(const std::string& sections) {
+    writeFile(dir.file("set.daL"), sections);
+    data.openDataArray(dir.file("set.daH"));
+  }
 
   // The values of records from..to (all records by default).
   std::vector<double> eval(const std::string& text, std::int64_t from = 1, std::int64_t to = 0,

@@ -1,4 +1,4 @@
-#include "support/stat_file_reader.h"
+#include "import/stat_file_reader.h"
 
 #include <readstat.h>
 
@@ -13,9 +13,8 @@
 #include "frame/missing.h"
 #include "platform/file.h"
 #include "platform/text.h"
-#include "support/message_printer.h"
 
-namespace tessary::cli {
+namespace tessary {
 namespace {
 
 constexpr const char* kTooMuchData =
@@ -239,21 +238,6 @@ void completeColumns(ReadState& state) {
 
 }  // namespace
 
-bool statFormatOf(const std::string& path, StatFormat& format) {
-  const std::size_t dot = path.rfind('.');
-  if (dot == std::string::npos) return false;
-  const std::string extension = upperCase(path.substr(dot + 1));
-  if (extension == "DTA")
-    format = StatFormat::kStata;
-  else if (extension == "SAV" || extension == "ZSAV")
-    format = StatFormat::kSpss;
-  else if (extension == "SAS7BDAT")
-    format = StatFormat::kSas;
-  else
-    return false;
-  return true;
-}
-
 ImportedTable readStatFile(const std::string& path, StatFormat format,
                            const ProgressCallback& progress) {
   ReadState state;
@@ -285,4 +269,4 @@ ImportedTable readStatFile(const std::string& path, StatFormat format,
   return std::move(state.table);
 }
 
-}  // namespace tessary::cli
+}  // namespace tessary

@@ -1,4 +1,5 @@
-// Reading Stata (.dta), SPSS (.sav) and SAS (.sas7bdat) files through ReadStat.
+// Reading Stata (.dta), SPSS (.sav) and SAS (.sas7bdat) files through ReadStat, a part
+// of the library built only when ReadStat is at hand (import_file.h says which).
 // Numeric variables keep their values; every kind of missing value of the source
 // (system, tagged and user-defined) becomes a missing value; string variables become
 // text columns; value labels and variable labels come along.
@@ -6,18 +7,14 @@
 
 #include <string>
 
-#include "support/csv_reader.h"
-#include "support/imported_table.h"
+#include "data/imported_table.h"
 
-namespace tessary::cli {
+namespace tessary {
 
 enum class StatFormat { kStata, kSpss, kSas };
-
-// The format a file name's extension announces; false for any other extension.
-bool statFormatOf(const std::string& path, StatFormat& format);
 
 // Reads the whole file; raises "<file>: <problem>" when ReadStat cannot read it.
 ImportedTable readStatFile(const std::string& path, StatFormat format,
                            const ProgressCallback& progress = {});
 
-}  // namespace tessary::cli
+}  // namespace tessary

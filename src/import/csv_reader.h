@@ -8,13 +8,12 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 
-#include "support/imported_table.h"
+#include "data/imported_table.h"
 
-namespace tessary::cli {
+namespace tessary {
 
 // The separator of the header line: whichever of ',' ';' '\t' occurs most often
 // outside quotes; ',' when none does (or on a tie with it).
@@ -24,9 +23,6 @@ char detectSeparator(std::string_view headerLine);
 // finite); false for text. With the ';' separator a decimal comma is accepted.
 bool parseNumberCell(std::string_view cell, char separator, double& value);
 
-// Called now and then with the bytes consumed so far.
-using ProgressCallback = std::function<void(std::uint64_t done, std::uint64_t total)>;
-
 // Parses CSV content; `fileName` names the source in failure messages, which read
 // "<file>, line <n>, column <c> (<name>): <problem>".
 ImportedTable parseCsv(std::string_view content, const std::string& fileName,
@@ -35,4 +31,4 @@ ImportedTable parseCsv(std::string_view content, const std::string& fileName,
 // Reads and parses a CSV file.
 ImportedTable readCsvFile(const std::string& path, const ProgressCallback& progress = {});
 
-}  // namespace tessary::cli
+}  // namespace tessary

@@ -4,11 +4,15 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
-namespace tessary::cli {
+namespace tessary {
+
+// Called now and then with the work done so far and the whole of it.
+using ProgressCallback = std::function<void(std::uint64_t done, std::uint64_t total)>;
 
 struct ImportedColumn {
   std::string name;      // as the source spells it; V<position> when it gives none
@@ -25,4 +29,4 @@ struct ImportedTable {
   std::uint64_t rowCount = 0;
 };
 
-}  // namespace tessary::cli
+}  // namespace tessary

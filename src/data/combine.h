@@ -8,7 +8,7 @@
 
 #include "data/data_set_builder.h"
 
-namespace tessary::cli {
+namespace tessary {
 
 // The entries tying a coarser level to a finer one, both sorted by key: one entry per
 // key in ascending order, pairing the coarser record of that key (none when it has no
@@ -40,4 +40,4 @@ struct CombineReport {
 
 CombineReport combineDataSets(const CombineOptions& options);
 
-}  // namespace tessary::cli
+}  // namespace tessary

@@ -1,5 +1,5 @@
-// Turning an imported table into a data array. Numeric columns are stored through the
-// library's SetValue (which picks the encoding) with their holes; text columns and
+// Turning an imported table into a data array. Numeric columns are stored through
+// DataSet::storeColumn (which picks the encoding) with their holes; text columns and
 // columns with value labels become categorical, their labels written to the .daL
 // file. The data array is built in a private directory next to its destination and
 // replaces the destination's files as one step (data/data_array_replacement.h), so a
@@ -9,10 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "support/csv_reader.h"
-#include "support/imported_table.h"
+#include "data/imported_table.h"
 
-namespace tessary::cli {
+namespace tessary {
 
 struct WriteOptions {
   std::string idVariable;      // "" when none; stored as the header's first text
@@ -25,22 +24,14 @@ struct WriteReport {
   std::vector<std::string> notes;  // things the user should know (labels dropped ...)
 };
 
-// The destination's directory + base name: `path` without a data array extension.
-std::string dataArrayStem(const std::string& path);
-
 // Codes 1..k for the distinct non-empty texts in sorted order; `labels` receives
 // code -> text, and each text's code (missing for an empty text) goes to `codes`.
 void codeTexts(const std::vector<std::string>& texts, std::vector<double>& codes,
                std::map<int, std::string>& labels);
-
-// The .daL section of a variable holding `labels`, in the form the library reads
-// back to the same codes.
-std::string labelSection(const std::string& variableName, const std::map<int, std::string>& labels,
-                         bool& complete);
 
 // Writes `table` as the data array `outPath` (directory + base name; an extension is
 // dropped). The table's columns are consumed.
 WriteReport writeDataSet(ImportedTable& table, const std::string& outPath,
                          const WriteOptions& options, const ProgressCallback& progress = {});
 
-}  // namespace tessary::cli
+}  // namespace tessary

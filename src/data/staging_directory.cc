@@ -1,11 +1,13 @@
-#include "support/staging_directory.h"
+#include "data/staging_directory.h"
+
+#include <utility>
 
 #include "frame/failure.h"
 #include "platform/directories.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 
-namespace tessary::cli {
+namespace tessary {
 namespace {
 
 std::string withoutTrailingSeparators(std::string path) {
@@ -31,7 +33,11 @@ StagingDirectory::StagingDirectory(const std::string& destination, const std::st
 }
 
 StagingDirectory::~StagingDirectory() {
-  removeDirectoryTree(path_);
+  if (!path_.empty()) removeDirectoryTree(path_);
+}
+
+std::string StagingDirectory::release() {
+  return std::exchange(path_, "");
 }
 
 void StagingDirectory::publishInto(const std::string& directory,
@@ -50,4 +56,4 @@ void moveIntoPlace(const std::string& from, const std::string& to) {
                             systemReason().c_str()));
 }
 
-}  // namespace tessary::cli
+}  // namespace tessary

@@ -1,16 +1,16 @@
-#include "support/combine.h"
+#include "data/combine.h"
 
 #include <cmath>
 
-#include "data/data_array.h"
+#include "data/data_set.h"
+#include "data/data_set_path.h"
 #include "frame/failure.h"
 #include "frame/number_format.h"
 #include "platform/directories.h"
 #include "platform/paths.h"
 #include "platform/text.h"
-#include "support/data_set_writer.h"
 
-namespace tessary::cli {
+namespace tessary {
 namespace {
 
 std::string key(double v) {
@@ -35,23 +35,21 @@ void requireKeys(const std::vector<double>& keys, const std::string& file, const
   }
 }
 
-std::vector<double> readKeys(DataArray& data, const std::string& name) {
-  const VariableRecord* record = data.find(name);
-  if (record == nullptr) raiseFailure(data.filePath(".daH") + ": no variable " + upperCase(name));
+std::vector<double> readKeys(DataSet& data, const std::string& name) {
+  const VariableRecord* record = data.header(0).find(name);
+  if (record == nullptr) raiseFailure(data.headerPath(0) + ": no variable " + upperCase(name));
   // Codes of text keys are numbered per file and mean nothing across files.
   if (record->kind == 'C')
-    raiseFailure(data.filePath(".daH") + ": the key " + upperCase(name) +
+    raiseFailure(data.headerPath(0) + ": the key " + upperCase(name) +
                  " is categorical; levels are tied by a numeric key");
-  ColumnBuffer<double> column;
-  data.readColumn(name, column);
-  return std::vector<double>(column.data(), column.data() + column.size());
+  const Column column = data.readColumn(name);
+  return std::vector<double>(column.values.begin(), column.values.end());
 }
 
-void openLevel(DataArray& data, const std::string& argument) {
+void openLevel(DataSet& data, const std::string& argument) {
   const std::string path = dataArrayStem(argument) + ".daH";
-  data.open(path);
-  data.loadHeader();
-  if (data.recordCount == 0) raiseFailure(path + ": the data array has no records");
+  data.openDataArray(path);
+  if (data.recordCount() == 0) raiseFailure(path + ": the data array has no records");
 }
 
 // How the .daA names a file: relative to its own directory when possible.
@@ -97,14 +95,14 @@ CombineReport combineDataSets(const CombineOptions& options) {
   const std::string daaDirectory = directoryOf(absolutePath(daa));
   report.daaPath = daa;
 
-  DataArray households, clusters;
+  DataSet households, clusters;
   openLevel(households, options.households);
   openLevel(clusters, options.clusters);
   const std::vector<double> clusterKeys = readKeys(clusters, options.key);
   const std::vector<double> householdKeys = readKeys(households, options.key);
   const std::vector<DataRefEntry> entries =
-      matchLevels(clusterKeys, clusters.filePath(".daH"), householdKeys,
-                  households.filePath(".daH"), upperCase(options.key));
+      matchLevels(clusterKeys, clusters.headerPath(0), householdKeys, households.headerPath(0),
+                  upperCase(options.key));
   for (const DataRefEntry& entry : entries) {
     report.clustersWithoutHouseholds += entry.childCount == 0 ? 1 : 0;
     report.householdsWithoutCluster += entry.parentCount == 0 ? entry.childCount : 0;
@@ -114,24 +112,24 @@ CombineReport combineDataSets(const CombineOptions& options) {
   std::string auxiliaryLine, auxiliaryRefLine;
   if (!options.auxiliary.empty()) {
     if (options.auxiliaryKey.empty()) raiseFailure("--aux needs --aux-key");
-    DataArray auxiliary;
+    DataSet auxiliary;
     openLevel(auxiliary, options.auxiliary);
     const std::vector<double> auxiliaryKeys = readKeys(auxiliary, options.auxiliaryKey);
     const std::vector<double> clusterAuxKeys = readKeys(clusters, options.auxiliaryKey);
     const std::vector<DataRefEntry> auxEntries =
-        matchLevels(auxiliaryKeys, auxiliary.filePath(".daH"), clusterAuxKeys,
-                    clusters.filePath(".daH"), upperCase(options.auxiliaryKey));
+        matchLevels(auxiliaryKeys, auxiliary.headerPath(0), clusterAuxKeys, clusters.headerPath(0),
+                    upperCase(options.auxiliaryKey));
     report.auxiliaryEntries = auxEntries.size();
     writeDataRef(stem + "_aux.daR", options.amplifier, auxEntries);
-    auxiliaryLine = lineFor(auxiliary.filePath(".daH"), daaDirectory);
+    auxiliaryLine = lineFor(auxiliary.headerPath(0), daaDirectory);
     auxiliaryRefLine = lineFor(stem + "_aux.daR", daaDirectory);
   }
   writeDataRef(stem + "_clusters.daR", options.amplifier, entries);
-  writeCombinedDescription(daa, lineFor(households.filePath(".daH"), daaDirectory),
-                           lineFor(clusters.filePath(".daH"), daaDirectory),
+  writeCombinedDescription(daa, lineFor(households.headerPath(0), daaDirectory),
+                           lineFor(clusters.headerPath(0), daaDirectory),
                            lineFor(stem + "_clusters.daR", daaDirectory), auxiliaryLine,
                            auxiliaryRefLine);
   return report;
 }
 
-}  // namespace tessary::cli
+}  // namespace tessary
