@@ -21,8 +21,8 @@ namespace tessary {
 
 // The record a new variable starts with (see DataArray::addVariable).
 struct VariableSpec {
-  std::string textA;
-  std::string textB;
+  std::string textA{};
+  std::string textB{};
   char kind = 'N';
   std::int64_t dataOffset = -1;
   std::int32_t maskOffset = -1;

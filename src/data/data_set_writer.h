@@ -14,8 +14,8 @@
 namespace tessary {
 
 struct WriteOptions {
-  std::string idVariable;      // "" when none; stored as the header's first text
-  std::string weightVariable;  // "" when none; stored as the header's second text
+  std::string idVariable{};      // "" when none; stored as the header's first text
+  std::string weightVariable{};  // "" when none; stored as the header's second text
 };
 
 struct WriteReport {
