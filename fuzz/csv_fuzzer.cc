@@ -20,9 +20,9 @@ void require(bool condition) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
   const std::string_view content(reinterpret_cast<const char*>(bytes), size);
   try {
-    const tessary::cli::ImportedTable table = tessary::cli::parseCsv(content, "fuzz.csv");
+    const tessary::ImportedTable table = tessary::parseCsv(content, "fuzz.csv");
     require(!table.columns.empty() && table.rowCount > 0);
-    for (const tessary::cli::ImportedColumn& column : table.columns) {
+    for (const tessary::ImportedColumn& column : table.columns) {
       require(!column.name.empty());
       require((column.isText ? column.texts.size() : column.numbers.size()) == table.rowCount);
     }

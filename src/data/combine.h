@@ -21,13 +21,13 @@ std::vector<DataRefEntry> matchLevels(const std::vector<double>& coarseKeys,
                                       const std::string& fineFile, const std::string& keyName);
 
 struct CombineOptions {
-  std::string households;
-  std::string clusters;
-  std::string key;
-  std::string out;  // the .daA
+  std::string households{};
+  std::string clusters{};
+  std::string key{};
+  std::string out{};  // the .daA
   double amplifier = 1.0;
-  std::string auxiliary;  // "" when none
-  std::string auxiliaryKey;
+  std::string auxiliary{};  // "" when none
+  std::string auxiliaryKey{};
 };
 
 struct CombineReport {
