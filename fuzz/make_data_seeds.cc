@@ -37,8 +37,7 @@ int main(int argc, char** argv) {
         "hh.daH\ncl.daH\n", "hh.daH\ncl.daH\ncl.daR\nrg.daH\n", ""}},
       {"labels",
        {file("hh.daL"), file("cl.daL"), "[R]\nnLevels=5\n2=two\n4 = \"four\"\n",
-        "[R]\r\n1=a=b\r\n-3=minus\r\n[r]\r\n9=later\r\n", "[R]\nnLevels=99999\n"}},
-  };
+        "[R]\r\n1=a=b\r\n-3=minus\r\n[r]\r\n9=later\r\n", "[R]\nnLevels=99999\n"}}};
   for (const auto& [target, contents] : seeds) {
     const std::filesystem::path directory = std::filesystem::path(argv[1]) / target;
     std::filesystem::create_directories(directory);

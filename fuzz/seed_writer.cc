@@ -33,24 +33,21 @@ const Variant kStatSeeds[] = {
     {StatFormat::kSpss, "stat_sav/no_rows", 2, READSTAT_COMPRESS_NONE, 0},
     {StatFormat::kSas, "stat_sas7bdat/plain"},
     {StatFormat::kSas, "stat_sas7bdat/rle", 0, READSTAT_COMPRESS_ROWS},
-    {StatFormat::kSas, "stat_sas7bdat/rows12", 0, READSTAT_COMPRESS_NONE, 12},
-};
+    {StatFormat::kSas, "stat_sas7bdat/rows12", 0, READSTAT_COMPRESS_NONE, 12}};
 
 const struct {
   const char* name;
   const char* content;
-} kCsvSeeds[] = {
-    {"csv/plain",
-     "hhid,cluster,size,head_educ,consumption\n101,1,4,primary,812.5\n"
-     "102,1,6,none,530\n103,2,3,secondary,\n"},
-    {"csv/quoted",
-     "id,name,note\n1,\"Smith, J.\",\"say \"\"hi\"\"\"\n2,\"two\nlines\", lead \n"
-     "3,\"\",NA\n"},
-    {"csv/semicolon", "a;b;c\n1,5;2;x\n-0,25;.;y\n"},
-    {"csv/tabs", "a\tb\n1\t2\r\n\r\n3\t\"4\"\r\n"},
-    {"csv/bom_one_column", "\xEF\xBB\xBFx\n1\n\"\"\n-0\n1e308\n"},
-    {"csv/blank_names", ",b,\n1,,3\n"},
-};
+} kCsvSeeds[] = {{"csv/plain",
+                  "hhid,cluster,size,head_educ,consumption\n101,1,4,primary,812.5\n"
+                  "102,1,6,none,530\n103,2,3,secondary,\n"},
+                 {"csv/quoted",
+                  "id,name,note\n1,\"Smith, J.\",\"say \"\"hi\"\"\"\n2,\"two\nlines\", lead \n"
+                  "3,\"\",NA\n"},
+                 {"csv/semicolon", "a;b;c\n1,5;2;x\n-0,25;.;y\n"},
+                 {"csv/tabs", "a\tb\n1\t2\r\n\r\n3\t\"4\"\r\n"},
+                 {"csv/bom_one_column", "\xEF\xBB\xBFx\n1\n\"\"\n-0\n1e308\n"},
+                 {"csv/blank_names", ",b,\n1,,3\n"}};
 
 }  // namespace
 

@@ -60,8 +60,7 @@ TEST(MessagePrinter, OneCaptionedLinePerMessage) {
        "x: Categorization failed since; a decimal found.\n"},
       {"getMask:h", "holes (3) inconsistent with \r\nthe number\n\n(nRec-nObs=2)\n",
        "getMask:h: holes (3) inconsistent with; the number; (nRec-nObs=2)\n"},
-      {nullptr, nullptr, ": \n"},
-  };
+      {nullptr, nullptr, ": \n"}};
   for (const auto& c : cases)
     EXPECT_EQ(messageLine(c.caption, c.text), c.line);
 

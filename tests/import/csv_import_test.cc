@@ -141,8 +141,7 @@ TEST(CsvImport, MalformedFilesNameFileLineAndColumnAndLeaveNothing) {
        "header"},
       {"a,A\n1,2\n", ", line 1, column 2 (A): the name is already used by column 1"},
       {"a,b\n", ": the file has no records below the header"},
-      {"\n\n", ", line 1: the file has no header row"},
-  };
+      {"\n\n", ", line 1: the file has no header row"}};
   for (const auto& c : cases) {
     writeFile(csv, c.content);
     EXPECT_EQ(failureText([&] { importCsv(csv, dir.file("out")); }), csv + c.message) << c.content;

@@ -89,11 +89,9 @@ TEST(StatImport, DamagedCountsFailNamingTheFile) {
     const char* file;
     std::string countBytes;  // the record count as the header holds it
     std::string hugeCount;
-  } cases[] = {
-      {StatFormat::kStata, "hh.dta", std::string("<N>\x04\0\0\0\0\0\0\0", 11),
-       std::string("<N>\xff\xff\xff\x7f\0\0\0\0", 11)},
-      {StatFormat::kSpss, "hh.sav", std::string("\x04\0\0\0", 4), "\xff\xff\xff\x7f"},
-  };
+  } cases[] = {{StatFormat::kStata, "hh.dta", std::string("<N>\x04\0\0\0\0\0\0\0", 11),
+                std::string("<N>\xff\xff\xff\x7f\0\0\0\0", 11)},
+               {StatFormat::kSpss, "hh.sav", std::string("\x04\0\0\0", 4), "\xff\xff\xff\x7f"}};
   for (const auto& c : cases) {
     ScratchDir dir;
     std::string bytes = writeHouseholds(c.format);

@@ -253,8 +253,7 @@ std::vector<Accuracy> accuracyTable() {
                                ref::logBeta(0.5L * a, 0.5L * b));
              });
        },
-       1e-12},
-  };
+       1e-12}};
 }
 
 TEST(SpecialFunctions, AccuracyOverTheirDomains) {
@@ -351,8 +350,7 @@ TEST(SpecialFunctions, ExactValuesAndBranchPoints) {
       {fdtr(2, 10, 0.0), 0.0, 0},
       {1.0 - fdtr(2, 10, 1.7), std::pow(1.34, -5.0), 1e-13},  // F(2, b): (1 + 2x/b)^(-b/2)
       {std::pow(1.0 + 0.2 * fdtri(2, 10, 0.0005), -5.0), 0.0005, 1e-13},
-      {std::pow(1.0 + 0.2 * fdtri(2, 10, 1.0), -5.0), 1.0, 1e-13},
-  };
+      {std::pow(1.0 + 0.2 * fdtri(2, 10, 1.0), -5.0), 1.0, 1e-13}};
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     const auto& c = cases[i];
     if (c.tolerance == 0)
@@ -429,8 +427,7 @@ TEST(SpecialFunctions, DomainErrorsTraceTheirNameAndKeepTheirCode) {
       {[] { fdtr(1, 1, -1.0); }, "fdtr", kMathDomain},
       {[] { fdtri(0, 1, 0.5); }, "fdtri", kMathDomain},
       {[] { fdtri(1, 1, 0.0); }, "fdtri", kMathDomain},
-      {[] { fdtri(1, 1, 1.5); }, "fdtri", kMathDomain},
-  };
+      {[] { fdtri(1, 1, 1.5); }, "fdtri", kMathDomain}};
   for (const auto& c : cases) {
     const Seen seen = runCapturing(c.call);
     EXPECT_EQ(seen.text, "error in mtherr") << c.name;
@@ -440,14 +437,12 @@ TEST(SpecialFunctions, DomainErrorsTraceTheirNameAndKeepTheirCode) {
   const struct {
     std::function<void()> call;
     const char* text;
-  } plain[] = {
-      {[] { incbet(0.0, 1.0, 0.5); }, "Bad parameter calling incbet"},
-      {[] { incbet(1.0, -2.0, 0.5); }, "Bad parameter calling incbet"},
-      {[] { incbet(1.0, 1.0, 1.5); }, "Bad parameter calling incbet"},
-      {[] { incbet(1.0, 1.0, -0.5); }, "Bad parameter calling incbet"},
-      {[] { stdtr(0, 1.0); }, "DF must be greater than 0"},
-      {[] { stdtr(-3, 1.0); }, "DF must be greater than 0"},
-  };
+  } plain[] = {{[] { incbet(0.0, 1.0, 0.5); }, "Bad parameter calling incbet"},
+               {[] { incbet(1.0, -2.0, 0.5); }, "Bad parameter calling incbet"},
+               {[] { incbet(1.0, 1.0, 1.5); }, "Bad parameter calling incbet"},
+               {[] { incbet(1.0, 1.0, -0.5); }, "Bad parameter calling incbet"},
+               {[] { stdtr(0, 1.0); }, "DF must be greater than 0"},
+               {[] { stdtr(-3, 1.0); }, "DF must be greater than 0"}};
   for (const auto& c : plain) {
     const Seen seen = runCapturing(c.call);
     EXPECT_EQ(seen.text, c.text);
@@ -470,18 +465,16 @@ TEST(SpecialFunctionExports, FailuresBecomeQuietNaN) {
   const struct {
     double (*call)();
     const char* trace;
-  } cases[] = {
-      {[] { return ::ndtri(0.0); }, "\nndtri"},
-      {[] { return ::lgam(-2.0); }, "\nlgam"},
-      {[] { return ::igam(1000.0, 1e-3); }, "\nigam"},
-      {[] { return ::igamc(1.0, 800.0); }, "\nigamc"},
-      {[] { return ::igami(2.0, 1.0); }, "\nndtri"},
-      {[] { return ::chi2dtri(0.5, 0.5); }, "\nchdtri"},
-      {[] { return ::FDistribution(0, 3, 1.0); }, "\nfdtr"},
-      {[] { return ::FDistribution(2, 3, -1.0); }, "\nfdtr"},
-      {[] { return ::stdtrA(0, 1.0); }, ""},
-      {[] { return ::stdtrA(-5, 1.0); }, ""},
-  };
+  } cases[] = {{[] { return ::ndtri(0.0); }, "\nndtri"},
+               {[] { return ::lgam(-2.0); }, "\nlgam"},
+               {[] { return ::igam(1000.0, 1e-3); }, "\nigam"},
+               {[] { return ::igamc(1.0, 800.0); }, "\nigamc"},
+               {[] { return ::igami(2.0, 1.0); }, "\nndtri"},
+               {[] { return ::chi2dtri(0.5, 0.5); }, "\nchdtri"},
+               {[] { return ::FDistribution(0, 3, 1.0); }, "\nfdtr"},
+               {[] { return ::FDistribution(2, 3, -1.0); }, "\nfdtr"},
+               {[] { return ::stdtrA(0, 1.0); }, ""},
+               {[] { return ::stdtrA(-5, 1.0); }, ""}};
   for (const auto& c : cases) {
     ::testing::internal::CaptureStdout();
     const double result = c.call();

@@ -60,7 +60,7 @@ TEST_F(CrossTabulateTest, TheLastFormulaEvaluatedLeavesItsLabelFile) {
       {1, "AGE<40", "INCOME", "SEX", "", categories},  // counts over every record
       {2, "", "INCOME", "SEX", "INT(AGE/10)", "0\n"},
       {2, "", "INCOME", "AGE", "SEX", categories},
-      {0, "", "INCOME,SEX", "", "", "0\n"},  // nothing evaluated
+      {0, "", "INCOME,SEX", "", "", "0\n"}  // nothing evaluated
   };
   unsigned char options[15] = {1, 1};
   for (const auto& c : cases) {
