@@ -52,6 +52,14 @@ void openLevel(DataSet& data, const std::string& argument) {
   if (data.recordCount() == 0) raiseFailure(path + ": the data array has no records");
 }
 
+// The entries tying the records of `fine` to those of `coarse` by their key variable.
+std::vector<DataRefEntry> tieLevels(DataSet& coarse, DataSet& fine, const std::string& key) {
+  const std::vector<double> coarseKeys = readKeys(coarse, key);
+  const std::vector<double> fineKeys = readKeys(fine, key);
+  return matchLevels(coarseKeys, coarse.headerPath(0), fineKeys, fine.headerPath(0),
+                     upperCase(key));
+}
+
 // How the .daA names a file: relative to its own directory when possible.
 std::string lineFor(const std::string& path, const std::string& daaDirectory) {
   return relativePath(absolutePath(path), daaDirectory);
@@ -98,11 +106,7 @@ CombineReport combineDataSets(const CombineOptions& options) {
   DataSet households, clusters;
   openLevel(households, options.households);
   openLevel(clusters, options.clusters);
-  const std::vector<double> clusterKeys = readKeys(clusters, options.key);
-  const std::vector<double> householdKeys = readKeys(households, options.key);
-  const std::vector<DataRefEntry> entries =
-      matchLevels(clusterKeys, clusters.headerPath(0), householdKeys, households.headerPath(0),
-                  upperCase(options.key));
+  const std::vector<DataRefEntry> entries = tieLevels(clusters, households, options.key);
   for (const DataRefEntry& entry : entries) {
     report.clustersWithoutHouseholds += entry.childCount == 0 ? 1 : 0;
     report.householdsWithoutCluster += entry.parentCount == 0 ? entry.childCount : 0;
@@ -114,11 +118,8 @@ CombineReport combineDataSets(const CombineOptions& options) {
     if (options.auxiliaryKey.empty()) raiseFailure("--aux needs --aux-key");
     DataSet auxiliary;
     openLevel(auxiliary, options.auxiliary);
-    const std::vector<double> auxiliaryKeys = readKeys(auxiliary, options.auxiliaryKey);
-    const std::vector<double> clusterAuxKeys = readKeys(clusters, options.auxiliaryKey);
     const std::vector<DataRefEntry> auxEntries =
-        matchLevels(auxiliaryKeys, auxiliary.headerPath(0), clusterAuxKeys, clusters.headerPath(0),
-                    upperCase(options.auxiliaryKey));
+        tieLevels(auxiliary, clusters, options.auxiliaryKey);
     report.auxiliaryEntries = auxEntries.size();
     writeDataRef(stem + "_aux.daR", options.amplifier, auxEntries);
     auxiliaryLine = lineFor(auxiliary.headerPath(0), daaDirectory);

@@ -29,14 +29,12 @@ TESSARY_EXPORT int32_t tessaryReadColumn(const char* dataSet, int32_t level, con
                                          double* values, int32_t capacity) {
   using namespace tessary;
   return guardExport<int32_t>(additionPolicy("tessaryReadColumn"), [&] {
-    DataSet data;
-    data.open(argumentText(dataSet), level);
-    const int32_t count = countForCaller(data.recordCount(), "tessaryReadColumn");
-    if (values == nullptr) return count;
-    const Column column = data.readColumn(argumentText(name));
-    copyToCaller({column.values.data(), column.values.size()}, values, capacity,
-                 "tessaryReadColumn");
-    return count;
+    Column column;
+    return columnForCaller(
+        argumentText(dataSet), level, values, capacity, "tessaryReadColumn", [&](DataSet& data) {
+          column = data.readColumn(argumentText(name));
+          return std::span<const double>(column.values.data(), column.values.size());
+        });
   });
 }
 

@@ -15,16 +15,14 @@ TESSARY_EXPORT int32_t tessaryEvaluate(const char* dataSet, int32_t level, const
                                        double* values, int32_t capacity) {
   using namespace tessary;
   return guardExport<int32_t>(additionPolicy("tessaryEvaluate"), [&] {
-    DataSet data;
-    data.open(argumentText(dataSet), level);
-    const int32_t count = countForCaller(data.recordCount(), "tessaryEvaluate");
-    if (values == nullptr || count == 0) return count;
-    // The evaluator's columns hold every record of the largest level.
-    std::vector<double> result(data.slotSize());
-    evaluateExpression(argumentText(expression), data, 1, count, result);
-    copyToCaller(std::span<const double>(result.data(), static_cast<std::size_t>(count)), values,
-                 capacity, "tessaryEvaluate");
-    return count;
+    std::vector<double> result;
+    return columnForCaller(
+        argumentText(dataSet), level, values, capacity, "tessaryEvaluate", [&](DataSet& data) {
+          // The evaluator's columns hold every record of the largest level.
+          result.resize(data.slotSize());
+          evaluateExpression(argumentText(expression), data, 1, data.recordCount(), result);
+          return std::span<const double>(result);
+        });
   });
 }
 
