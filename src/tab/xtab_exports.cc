@@ -10,20 +10,16 @@
 namespace tessary {
 namespace {
 
-constexpr const char* kLogPlace = " XTbl in Tessary.dll";
-
-constexpr BoundaryPolicy kCrossTabulatePolicy{.caption = "CrossTabulate...",
-                                              .textStyle = 0x30,
-                                              .textResult = -2,
-                                              .otherText = "ErrorCode: %i",
-                                              .otherResult = -1,
-                                              .logPlace = kLogPlace};
-constexpr BoundaryPolicy kSummaryPolicy{.caption = "Summary...",
-                                        .textStyle = 0x30,
-                                        .textResult = -2,
-                                        .otherText = "ErrorCode: %i",
-                                        .otherResult = -1,
-                                        .logPlace = kLogPlace};
+// Both tabulation exports show a thrown text with an exclamation icon, only when the
+// caller asks for messages, and log every failure.
+constexpr BoundaryPolicy tabulationPolicy(const char* caption) {
+  return {.caption = caption,
+          .textStyle = 0x30,
+          .textResult = -2,
+          .otherText = "ErrorCode: %i",
+          .otherResult = -1,
+          .logPlace = " XTbl in Tessary.dll"};
+}
 
 // The data set a tabulation reads: a combined data array at level sourceCode (0, 1, 2)
 // or, for codes of 3 and more, a data array.
@@ -58,7 +54,7 @@ TESSARY_EXPORT int32_t CrossTabulate(void* owner, const char* dataPath, int32_t 
                                      unsigned char showMessages) {
   using namespace tessary;
   return guardExport<int32_t>(
-      kCrossTabulatePolicy,
+      tabulationPolicy("CrossTabulate..."),
       [&] {
         DataSet data = openTabulated(argumentText(dataPath), sourceCode);
         XTab xtab(data);
@@ -76,7 +72,7 @@ TESSARY_EXPORT int32_t summaryByShiftedID(void* owner, const char* dataPath, int
                                           double* valuesOut) {
   using namespace tessary;
   return guardExport<int32_t>(
-      kSummaryPolicy,
+      tabulationPolicy("Summary..."),
       [&] {
         DataSet data = openTabulated(argumentText(dataPath), sourceCode);
         // Of the option bytes a summary would set, only those of statistics 1 to 5 have a
