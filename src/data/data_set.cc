@@ -128,20 +128,20 @@ char DataSet::read(std::string_view name, std::span<double> out, std::int64_t fr
   // A data array reads what its header has, expressions included, so that the store
   // names what is wrong.
   const VariableRecord* record = combined_ ? variable(name) : single_->find(name);
-  if (record != nullptr && record->kind == 'C') {
-    const int result = readCategorical(name, out, fromRec, toRec, labels);
-    if (categories != nullptr) *categories = result;
-    return 'C';
-  }
-  if (combined_)
+  const char kind = record != nullptr ? record->kind : 'N';
+  if (kind == 'C' && categories != nullptr) {
+    *categories = readCategorical(name, out, fromRec, toRec);
+  } else if (combined_) {
     combined_->getValue(name, out, fromRec, toRec);
-  else
+  } else {
     single_->getValue(name, out, fromRec, toRec);
-  return record != nullptr ? record->kind : 'N';
+  }
+  if (kind == 'C' && labels != nullptr) loadLabels(combined_ ? levelOf(name) : 0, name, *labels);
+  return kind;
 }
 
 int DataSet::readCategorical(std::string_view name, std::span<double> out, std::int64_t fromRec,
-                             std::int64_t toRec, LabelMap* labels) {
+                             std::int64_t toRec) {
   std::span<double> target = out;
   if (out.size() < slotSize()) {
     whole_.resize(slotSize());
@@ -151,7 +151,6 @@ int DataSet::readCategorical(std::string_view name, std::span<double> out, std::
   const int result = categorizeInto(name, target, fromRec, toRec, categories);
   if (target.data() != out.data())
     std::copy_n(target.data(), static_cast<std::size_t>(toRec - fromRec + 1), out.data());
-  if (labels != nullptr) loadLabels(combined_ ? levelOf(name) : 0, name, *labels);
   return result;
 }
 

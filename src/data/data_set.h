@@ -99,9 +99,10 @@ class DataSet {
 
   // Values of records fromRec..toRec of the level into the front of `out` (a
   // categorical variable's labels into `labels` when given); returns the variable's
-  // kind. A categorical variable is categorised at its own level, over all its records,
-  // and `categories` receives the result (the number of categories, or a negative
-  // categorizeColumn failure); it needs `out` to hold slotSize() values.
+  // kind. With `categories`, a categorical variable is also categorised at its own
+  // level, over all its records, and `categories` receives the result (the number of
+  // categories, or a negative categorizeColumn failure); `out` must then hold
+  // slotSize() values.
   char read(std::string_view name, std::span<double> out, std::int64_t fromRec, std::int64_t toRec,
             LabelMap* labels = nullptr, int* categories = nullptr);
   // Every record of the level.
@@ -130,7 +131,7 @@ class DataSet {
   const DataArray& levelData(int level) const;
   void requireLevel() const;
   int readCategorical(std::string_view name, std::span<double> out, std::int64_t fromRec,
-                      std::int64_t toRec, LabelMap* labels);
+                      std::int64_t toRec);
   // The store's categorisation; `out` holds slotSize() values.
   int categorizeInto(std::string_view name, std::span<double> out, std::int64_t fromRec,
                      std::int64_t toRec, std::vector<Category>& categories);
