@@ -8,14 +8,9 @@
 
 #include "frame/failure.h"
 #include "import/csv_reader.h"
+#include "fuzz_scratch.h"
 
-namespace {
-
-void require(bool condition) {
-  if (!condition) std::abort();
-}
-
-}  // namespace
+using tessary::fuzzing::require;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
   const std::string_view content(reinterpret_cast<const char*>(bytes), size);

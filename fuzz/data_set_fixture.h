@@ -24,10 +24,6 @@
 
 namespace tessary::fuzzing {
 
-inline void require(bool condition) {
-  if (!condition) std::abort();
-}
-
 inline void addVariable(const std::string& path, const char* name, char kind,
                         std::vector<double> values) {
   DataSet data;

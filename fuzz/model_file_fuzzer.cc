@@ -14,12 +14,11 @@
 #include "platform/file.h"
 #include "platform/paths.h"
 #include "regression/regression.h"
+#include "fuzz_scratch.h"
 
 namespace {
 
-void require(bool condition) {
-  if (!condition) std::abort();
-}
+using tessary::fuzzing::require;
 
 const std::string& workDirectory() {
   static const std::string directory = [] {

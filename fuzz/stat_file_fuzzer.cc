@@ -18,9 +18,7 @@
 
 namespace {
 
-void require(bool condition) {
-  if (!condition) std::abort();
-}
+using tessary::fuzzing::require;
 
 void checkTable(const tessary::ImportedTable& table) {
   require(!table.columns.empty() && table.rowCount > 0);
