@@ -113,18 +113,6 @@ TEST(CsvImport, ValuesHolesKindsLabelsAndEncodings) {
                                                            "survey.daL", "survey.msk"}));
 }
 
-TEST(CsvImport, SemicolonsWithDecimalCommasAndTabs) {
-  ScratchDir dir;
-  writeFile(dir.file("eu.csv"), "a;b;c\n1,5;x;2\n-0,25;\"y;z\";3\n");
-  importCsv(dir.file("eu.csv"), dir.file("eu"));
-  EXPECT_EQ(readStored(dir.file("eu.daH"), "A").values, (std::vector<double>{1.5, -0.25}));
-  EXPECT_EQ(readStored(dir.file("eu.daH"), "B").labels, (LabelMap{{1, "x"}, {2, "y;z"}}));
-
-  writeFile(dir.file("tabs.txt"), "a\tb\n1\t2\n3\t\n");
-  importCsv(dir.file("tabs.txt"), dir.file("tabs.daH"));
-  EXPECT_EQ(readStored(dir.file("tabs.daH"), "B").values, (std::vector<double>{2, M}));
-}
-
 TEST(CsvImport, MalformedFilesNameFileLineAndColumnAndLeaveNothing) {
   ScratchDir dir;
   const std::string csv = dir.file("bad.csv");
