@@ -8,7 +8,8 @@ PREFIX     ?= /usr/local
 CMAKE_GEN  := -G Ninja
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := parse parse_rule evaluate csv stat_dta stat_sav stat_sas7bdat shape_files \
-                linkage_file model_file project data_header data_ref combined labels
+                linkage_file model_file project data_header data_ref combined labels label_groups \
+                fitted_model
 
 # Every Debian package the build, the tests, the benchmarks and the fuzzers need.
 PACKAGES := cmake ninja-build g++ pkg-config clang libclang-rt-14-dev \

@@ -1,8 +1,11 @@
-// `tessary model build|ols|show`: regression models of a project's survey through the
-// library's exports (buildModelFromCombinedDataset, makeSSCP, OLSRegression).
+// `tessary model build|ols|forward|stepwise|backward|show`: regression models of a
+// project's survey through the library's exports (buildModelFromCombinedDataset,
+// makeSSCP, OLSRegression and the selection exports).
 #include <cstdio>
+#include <functional>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +29,7 @@ constexpr const char* kExample = R"(Example (the survey of `tessary demo --dir d
   $ printf '[DataArray]\nSurvey=survey.daA\n[SelectedVars]\nVarList=SIZE,ROOMS,EDUC,CL_ELECTRICITY\nSPosition=0,0,0,1\n' > demo/survey.ini
   $ tessary model build demo/survey.ini demo/welfare.mdl --lhs LNWELFARE
   $ tessary model ols demo/survey.ini demo/welfare.mdl --use SIZE,ROOMS,EDUC_2,EDUC_3,EDUC_4,CL_ELECTRICITY
+  $ tessary model stepwise demo/survey.ini demo/welfare.mdl --entry 0.01 --stay 0.01
   $ tessary model show demo/welfare.mdl
 )";
 
@@ -37,6 +41,9 @@ struct ModelOptions {
   std::vector<std::string> use;
   std::string report;
   bool verbose = false;
+  bool oneStep = false;
+  std::optional<double> entry;
+  std::optional<double> stay;
 };
 
 // Keeps the library's trace lines off standard output unless asked for.
@@ -80,12 +87,11 @@ void runBuild(const ModelOptions& options) {
   std::fputs(modelSummary(model).c_str(), stdout);
 }
 
-// The report of one OLS fit, written to `reportPath`.
-void fitByOls(const ModelOptions& options, const std::string& reportPath) {
+// The packed SSCP of the model's sample (makeSSCP also records the sample in the file).
+std::vector<double> sampleSscp(const ModelOptions& options) {
   CProject project;
   project._init(options.project);
   if (!project.projectReady()) raiseFailure("cannot read the project " + options.project);
-  if (!options.use.empty()) markRegressors(options.model, options.use);
   ModelSample sample = modelSample(project.surveyPath, options.model);
   Regression model;
   readModel(model, options.model);
@@ -94,6 +100,13 @@ void fitByOls(const ModelOptions& options, const std::string& reportPath) {
   if (makeSSCP(project.surveyPath.c_str(), options.model.c_str(), sample.mask.data(), weights,
                sscp.data()) < 0)
     raiseFailure("the cross-products could not be formed");
+  return sscp;
+}
+
+// The report of one OLS fit, written to `reportPath`.
+void fitByOls(const ModelOptions& options, const std::string& reportPath) {
+  if (!options.use.empty()) markRegressors(options.model, options.use);
+  std::vector<double> sscp = sampleSscp(options);
   const std::int16_t fitted = OLSRegression(options.model.c_str(), sscp.data(), reportPath.c_str());
   if (fitted == 0) raiseFailure("the model file marks no regressor; choose some with --use");
   if (fitted == -1)
@@ -101,7 +114,28 @@ void fitByOls(const ModelOptions& options, const std::string& reportPath) {
   if (fitted < 0) raiseFailure("the model file could not be read or written");
 }
 
-void runOls(const ModelOptions& options) {
+using SelectionExport = std::int16_t (*)(const char*, double*, const char*, unsigned char);
+
+// The step reports of one selection, written to `reportPath`.
+void fitBySelection(const ModelOptions& options, const std::string& reportPath,
+                    SelectionExport procedure) {
+  if (options.entry || options.stay) {
+    Regression model;
+    readModel(model, options.model);
+    model.slEntry = options.entry.value_or(model.slEntry);
+    model.slStay = options.stay.value_or(model.slStay);
+    if (!model.saving(options.model)) raiseFailure("cannot write the model file " + options.model);
+  }
+  std::vector<double> sscp = sampleSscp(options);
+  if (procedure(options.model.c_str(), sscp.data(), reportPath.c_str(), options.oneStep) != 0)
+    raiseFailure(sscp[0] > 0.0 ? "no candidate could be fitted, or the model file could not be "
+                                 "read or written"
+                               : "no record is included");
+}
+
+// Runs a fit and prints its report, kept in a scratch file unless --report names one.
+void runWithReport(const ModelOptions& options,
+                   const std::function<void(const std::string&)>& fit) {
   TraceChoice trace(options.verbose);
   std::string scratch;
   std::string reportPath = options.report;
@@ -112,7 +146,7 @@ void runOls(const ModelOptions& options) {
   }
   std::string report;
   try {
-    fitByOls(options, reportPath);
+    fit(reportPath);
     readWholeFile(reportPath, report);
   } catch (...) {
     if (!scratch.empty()) removeDirectoryTree(scratch);
@@ -133,28 +167,58 @@ void runShow(const ModelOptions& options) {
 
 void addModelCommand(CLI::App& app) {
   auto options = std::make_shared<ModelOptions>();
-  auto* model = app.add_subcommand("model", "Build, fit and show regression models");
+  auto* model = app.add_subcommand("model", "Build, fit, select and show regression models");
   model->require_subcommand(1);
   model->footer(kExample);
   auto* build = model->add_subcommand(
       "build", "Build (or refresh) a model file from the project's selected variables");
   auto* ols = model->add_subcommand("ols", "Fit a model file by weighted least squares");
+  const std::pair<const char*, SelectionExport> procedures[] = {{"forward", ForwardRegression},
+                                                                {"stepwise", StepwiseRegression},
+                                                                {"backward", BackwardRegression}};
+  std::vector<CLI::App*> fits{ols};
+  for (const auto& [name, procedure] : procedures) {
+    CLI::App* command = model->add_subcommand(
+        name, std::string("Choose the regressors of a model file by ") + name + " selection");
+    command->add_flag("--one-step", options->oneStep, "Stop after one addition or removal");
+    command
+        ->add_option("--entry", options->entry, "Significance level for entry (kept in the file)")
+        ->check(CLI::Range(1e-12, 1.0));
+    command->add_option("--stay", options->stay, "Significance level to stay (kept in the file)")
+        ->check(CLI::Range(1e-12, 1.0));
+    command->callback([options, name, procedure] {
+      runCommand((std::string("model ") + name).c_str(), [&] {
+        runWithReport(*options, [&](const std::string& report) {
+          fitBySelection(*options, report, procedure);
+        });
+      });
+    });
+    fits.push_back(command);
+  }
   auto* show = model->add_subcommand("show", "Describe a model file");
-  for (CLI::App* command : {build, ols}) {
+  std::vector<CLI::App*> withProject = fits;
+  withProject.push_back(build);
+  for (CLI::App* command : withProject) {
     command->add_option("PROJECT", options->project, "The project file (INI)")->required();
     command->add_flag("--verbose", options->verbose, "Print the library's trace lines");
     command->footer(kExample);
   }
-  for (CLI::App* command : {build, ols, show})
+  for (CLI::App* command : withProject)
     command->add_option("MODEL", options->model, "The model file")->required();
+  show->add_option("MODEL", options->model, "The model file")->required();
+  for (CLI::App* command : fits)
+    command->add_option("--report", options->report, "Also append the report to this file");
   build->add_option("--lhs", options->lhs, "The dependent variable")->required();
   build->add_option("--yhat", options->yhat, "Powers of the predicted value among the candidates")
       ->check(CLI::Range(0, 2));
   ols->add_option("--use", options->use, "The regressors of the model (default: as marked)")
       ->delimiter(',');
-  ols->add_option("--report", options->report, "Also append the report to this file");
   build->callback([options] { runCommand("model build", [&] { runBuild(*options); }); });
-  ols->callback([options] { runCommand("model ols", [&] { runOls(*options); }); });
+  ols->callback([options] {
+    runCommand("model ols", [&] {
+      runWithReport(*options, [&](const std::string& report) { fitByOls(*options, report); });
+    });
+  });
   show->callback([options] { runCommand("model show", [&] { runShow(*options); }); });
 }
 

@@ -35,6 +35,8 @@ int main(int argc, char** argv) {
       {"combined",
        {file("s.daA"), "hh.daH\ncl.daH\ncl.daR\n", "hh.daH\r\ncl.daH\r\ncl.daR\r\n",
         "hh.daH\ncl.daH\n", "hh.daH\ncl.daH\ncl.daR\nrg.daH\n", ""}},
+      {"label_groups",
+       {"0\n", "0\n1\v120\v118.5=North\n3\v7\v7=\n", "0\n-5,9\v1\v1=a=b\r\n99999999999=c\n=\n"}},
       {"labels",
        {file("hh.daL"), file("cl.daL"), "[R]\nnLevels=5\n2=two\n4 = \"four\"\n",
         "[R]\r\n1=a=b\r\n-3=minus\r\n[r]\r\n9=later\r\n", "[R]\nnLevels=99999\n"}}};

@@ -371,7 +371,8 @@ TESSARY_EXPORT int16_t OLSRegression(const char* modelFile, double* sscp, const 
 /* Builds the model file of dependent variable LHS from the variables selected in the
  * project's survey data set (every category of a categorical variable as a dummy; with
  * yhatLevel 1 or 2 the predicted value, its square and the interactions), or, when the
- * model file exists, adds newly selected variables and drops deselected ones. Returns
+ * model file exists, adds newly selected variables (those no regressor is named after,
+ * exactly: a categorical variable's dummies come again) and drops deselected ones. Returns
  * the record count; a failure shows a box captioned "Build model from CDA" and returns
  * -2 (-1 after an unexpected failure), leaving an existing model file as it was. */
 TESSARY_EXPORT int32_t buildModelFromCombinedDataset(const char* projectFile, const char* modelFile,
@@ -450,6 +451,122 @@ TESSARY_EXPORT int32_t tessaryReadColumn(const char* dataSet, int32_t level, con
  * categorical result is written as its codes. */
 TESSARY_EXPORT int32_t tessaryEvaluate(const char* dataSet, int32_t level, const char* expression,
                                        double* values, int32_t capacity);
+/* ---- Variable selection and by-group fits ------------------------------------- */
+
+/* Forward, stepwise and backward selection of the model file's regressors from the
+ * packed SSCP (as makeSSCP writes it). Each accepted step appends its report to
+ * reportFile (none when empty or NULL); the chosen model (the regressors marked in the
+ * file), its coefficients, standard errors, p-values and statistics are written back
+ * into the model file. With oneStep nonzero a call advances by one addition (forward,
+ * stepwise) or one removal (backward), so the caller can step through a selection.
+ * Significance levels are the file's (0.05 for entry and stay in a new file).
+ * Regressors marked fixed never enter or leave on their own.
+ * Returns 0; -1 without a message when sscp is NULL or sscp[0] is not above 0 (nothing
+ * touched) or when the selection fails (no trial fit possible, unreadable or unwritable
+ * model file: the file is then left as it was); -3 after an unexpected failure, shown
+ * captioned "Forward regression", "Stepwise regression" or "Backward regression". */
+TESSARY_EXPORT int16_t ForwardRegression(const char* modelFile, double* sscp,
+                                         const char* reportFile, unsigned char oneStep);
+TESSARY_EXPORT int16_t StepwiseRegression(const char* modelFile, double* sscp,
+                                          const char* reportFile, unsigned char oneStep);
+TESSARY_EXPORT int16_t BackwardRegression(const char* modelFile, double* sscp,
+                                          const char* reportFile, unsigned char oneStep);
+
+/* Refits the model of the model file directly from the data once without each category
+ * of the categorical variable byVar (in ascending code order), on the records makeSSCP
+ * would use (the global mask, no missing value, the model's condition), weighted as the
+ * model is. For every category whose fit succeeds it appends to resultsOut: the code,
+ * the included count, SSE, SSR, R2, F, MSE, adjusted R2, then for each regressor of the
+ * model (file order) its coefficient and t statistic: 8 + 2 * (regressors in the model,
+ * intercept included) doubles per category, sized by the caller. The model file is not
+ * written. Returns the number of categories fitted; a failure (NULL argument, unreadable
+ * data set or model, byVar not categorical) shows a box captioned "OLS regression" and
+ * returns -2, resultsOut then holding the blocks written so far. */
+TESSARY_EXPORT int16_t OLSbyVar(const char* cdaPath, const char* modelFile, const char* byVar,
+                                double* resultsOut);
+
+/* ---- Error components --------------------------------------------------------------- *
+ * The split of a welfare model's residual into a cluster (location) effect and a
+ * household effect, the alpha model of the household variance and the GLS re-estimate.
+ * Every function below writes its diagnostic trace to standard output. */
+
+/* Finds the clusters of the records whose bit is clear in mBuffer (a record bitmap of the
+ * household level): runs of consecutive records with the same key trunc(id / amplifier),
+ * id being the variable the household header names and amplifier the cluster
+ * reference's. Writes each run's key to clusterIdsOut and its length to countsOut (both
+ * as long as the clusters can be many) and returns the number of clusters. A data set
+ * that cannot be loaded ("Unexpected error occured\nCode (n)"), a zero amplifier or a NULL
+ * argument show a box captioned "getCountOfCluster" and return -1. */
+TESSARY_EXPORT int32_t getCountOfCluster(const char* cdaPath, unsigned char* mBuffer,
+                                         double* clusterIdsOut, int32_t* countsOut);
+
+/* Splits the n residuals u (weights w) by nClusters cluster records of 104 bytes (doubles:
+ * household count at offset 0, mean residual eta at 8, within-cluster sum at 16 with
+ * within / count the variance of the mean, total weight at 48; the other bytes are not
+ * read; households in cluster order). Writes epsOut (n: u minus its cluster's eta),
+ * etaOut and clusterWeightOut (nClusters), statsOut (6: zeros, then the sampling
+ * variance of sigma^2_eta, then sigma^2_eta) and singletonsOut (clusters of at most one
+ * household, left out of the estimate). Returns the sampling variance. Counts that run
+ * past n, or a NULL array, show a box captioned "locationalEffect" and return 0. */
+TESSARY_EXPORT double locationalEffect(const double* u, const double* w, int32_t n,
+                                       int32_t nClusters, const void* clusters, double* epsOut,
+                                       double* etaOut, double* clusterWeightOut, double* statsOut,
+                                       int32_t* singletonsOut);
+
+/* The alpha model's dependent variable: A = 1.05 times the largest squared finite residual
+ * of e (n values) goes to *Aout, ln(e^2 / (A - e^2)) to lhsOut (n; minus infinity for a
+ * zero residual). A NULL array shows a box captioned "locationalEffect" and writes
+ * nothing. */
+TESSARY_EXPORT void getAlphaLHS(double* lhsOut, const double* e, int32_t n, double* Aout);
+
+/* White's covariance of the alpha model's k coefficients, H^-1 (sum w^2 r^2 x'x) H^-1 with
+ * H = sum w x'x over the n included households of the model (weights NULL: all 1; r the
+ * alpha regression's residuals). Writes its symmetric square root to covRootOut (k x k,
+ * column by column) and returns 0. A failure (a singular H: "Matrix uninversable.", n or
+ * k not the model's) shows a box captioned "getAlphaCov" and returns -1 (-3 after an
+ * unexpected failure), covRootOut untouched. */
+TESSARY_EXPORT int16_t getAlphaCov(const char* cdaPath, const char* modelFile,
+                                   unsigned char* mBuffer, double* weights, int32_t n, int32_t k,
+                                   const double* r, double* covRootOut);
+
+/* The household error variances into varEpsOut (n): for mode > 1, with E = exp(z),
+ * A E/(1+E) + alphaMSE A E (1-E) / (2 (1+E)^3) (A/2 at z = 0); otherwise betaMSE - sigEta2
+ * for every household. Returns 0; NULL arrays show a box captioned "getVarEpsilon" and
+ * return -2. */
+TESSARY_EXPORT int16_t getVarEpsilon(int32_t n, int32_t mode, const double* z, double betaMSE,
+                                     double sigEta2, double alphaMSE, double A, double* varEpsOut);
+
+/* Re-estimates the model's k coefficients by generalised least squares over its n
+ * included households, ordered cluster by cluster (clusterSizes, nClusters of them), the
+ * errors of a cluster having covariance sigEta2 J + diag(varEps). The weights (n; NULL:
+ * all 1) are rescaled in place to sum to n. Without the location component (noLocation
+ * non-zero) the weights are w / varEps. Writes the coefficients to betaOut (k), the
+ * standard errors sqrt(inv(i,i)) MSE W / n to seOut (k; W the weights' sum as
+ * given) and the symmetric square root of
+ * inv M inv, M = T'BT with T = V diag(sqrt w) X, to covRootOut (k x k, column by column),
+ * inv being (X'BX)^-1; returns 0. A cluster of more than 5,000 households or a singular
+ * cluster matrix shows "GLS adjustment can't be performed. Fail over to no location
+ * effect." (caption "msgbox") and computes without the location component. A failure
+ * (a singular X'BX: "Matrix uninversable.", n or k not the model's, NULL arrays) shows a
+ * box captioned "Tessary.dll::GLSadjustment" and returns -1 (-2 after an unexpected
+ * failure); the outputs are then untouched. traceMode chooses trace titles only. */
+TESSARY_EXPORT int16_t GLSadjustment(const char* cdaPath, const char* modelFile,
+                                     unsigned char* mBuffer, double* weights, int32_t n, int16_t k,
+                                     int16_t traceMode, int32_t nClusters, double sigEta2,
+                                     const double* y, const double* varEps,
+                                     const int32_t* clusterSizes, unsigned char noLocation,
+                                     double* betaOut, double* seOut, double* covRootOut);
+
+/* Refits the model once for every group listed in "EvalResult.lbl" in the temporary
+ * directory (the codes of the last categorical expression evaluated), leaving out the
+ * households where byVar equals the group's code; the model file is not changed. For
+ * each refit that succeeds appends to resultsOut the code, nObs, SSE, SSR, R2, F, MSE,
+ * adjR2, then coefficient and t statistic of each regressor in the model (8 + 2 nModel
+ * doubles a group); returns how many. A refit with singular cross-products is skipped;
+ * no label file or one without groups gives 0, resultsOut untouched. A failure shows a
+ * box captioned "OLS regression" and returns -2. */
+TESSARY_EXPORT int16_t OverFittingTest(const char* cdaPath, const char* modelFile,
+                                       const char* byVar, double* resultsOut);
 
 #ifdef __cplusplus
 }

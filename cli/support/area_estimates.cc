@@ -11,24 +11,31 @@
 namespace tessary::cli {
 namespace {
 
-// The figures of a row after its area, in column order.
-struct Column {
+// The figures of a row after its households and persons, in column order.
+struct Figure {
   const char* name;
-  double (*get)(const AreaEstimate&);
+  Estimate AreaEstimate::*measure;
+  double Estimate::*part;
 };
 
-const Column kColumns[] = {
-    {"households", [](const AreaEstimate& r) { return static_cast<double>(r.households); }},
-    {"persons", [](const AreaEstimate& r) { return r.persons; }},
-    {"mean", [](const AreaEstimate& r) { return r.mean.value; }},
-    {"mean_se", [](const AreaEstimate& r) { return r.mean.standardError; }},
-    {"fgt0", [](const AreaEstimate& r) { return r.fgt0.value; }},
-    {"fgt0_se", [](const AreaEstimate& r) { return r.fgt0.standardError; }},
-    {"fgt1", [](const AreaEstimate& r) { return r.fgt1.value; }},
-    {"fgt1_se", [](const AreaEstimate& r) { return r.fgt1.standardError; }},
-    {"fgt2", [](const AreaEstimate& r) { return r.fgt2.value; }},
-    {"fgt2_se", [](const AreaEstimate& r) { return r.fgt2.standardError; }},
+const Figure kFigures[] = {
+    {"mean", &AreaEstimate::mean, &Estimate::value},
+    {"mean_se", &AreaEstimate::mean, &Estimate::standardError},
+    {"fgt0", &AreaEstimate::fgt0, &Estimate::value},
+    {"fgt0_se", &AreaEstimate::fgt0, &Estimate::standardError},
+    {"fgt1", &AreaEstimate::fgt1, &Estimate::value},
+    {"fgt1_se", &AreaEstimate::fgt1, &Estimate::standardError},
+    {"fgt2", &AreaEstimate::fgt2, &Estimate::value},
+    {"fgt2_se", &AreaEstimate::fgt2, &Estimate::standardError},
 };
+
+double figureOf(const AreaEstimate& row, const Figure& figure) {
+  return row.*figure.measure.*figure.part;
+}
+
+nlohmann::ordered_json numberOrNull(double v) {
+  return std::isfinite(v) ? nlohmann::ordered_json(v) : nlohmann::ordered_json(nullptr);
+}
 
 void writeOrRaise(const std::string& path, const std::string& content) {
   if (!writeWholeFile(path, content))
@@ -39,15 +46,16 @@ void writeOrRaise(const std::string& path, const std::string& content) {
 }  // namespace
 
 std::string areaEstimatesCsv(const std::vector<AreaEstimate>& rows) {
-  std::string out = "area";
-  for (const Column& column : kColumns)
-    out += std::string(",") + column.name;
+  std::string out = "area,households,persons";
+  for (const Figure& figure : kFigures)
+    out += std::string(",") + figure.name;
   out += '\n';
   for (const AreaEstimate& row : rows) {
-    out += csvField(row.area);
-    for (const Column& column : kColumns) {
+    out += csvField(row.area) + "," + std::to_string(row.households) + ",";
+    if (std::isfinite(row.persons)) out += formatGeneral(row.persons, kRoundTrip);
+    for (const Figure& figure : kFigures) {
       out += ',';
-      const double v = column.get(row);
+      const double v = figureOf(row, figure);
       if (std::isfinite(v)) out += formatGeneral(v, kRoundTrip);
     }
     out += '\n';
@@ -61,21 +69,61 @@ nlohmann::ordered_json areaEstimatesJson(const std::vector<AreaEstimate>& rows,
   for (const AreaEstimate& row : rows) {
     nlohmann::ordered_json area = nlohmann::ordered_json::object();
     area["area"] = row.area;
-    for (const Column& column : kColumns) {
-      const double v = column.get(row);
-      area[column.name] =
-          std::isfinite(v) ? nlohmann::ordered_json(v) : nlohmann::ordered_json(nullptr);
-    }
     area["households"] = row.households;
+    area["persons"] = numberOrNull(row.persons);
+    for (const Figure& figure : kFigures)
+      area[figure.name] = numberOrNull(figureOf(row, figure));
     areas.push_back(std::move(area));
   }
   return {{"run", run}, {"areas", std::move(areas)}};
 }
 
+std::vector<std::string> areaEstimateFiles(const std::string& stem) {
+  return {stem + ".csv", stem + ".json"};
+}
+
 void writeAreaEstimates(const std::string& directory, const std::vector<AreaEstimate>& rows,
                         const nlohmann::ordered_json& run) {
-  writeOrRaise(directory + kAreaEstimateFiles[0], areaEstimatesCsv(rows));
-  writeOrRaise(directory + kAreaEstimateFiles[1], areaEstimatesJson(rows, run).dump(2) + "\n");
+  writeAreaEstimates(directory, "estimates", rows, run);
+}
+
+void writeAreaEstimates(const std::string& directory, const std::string& stem,
+                        const std::vector<AreaEstimate>& rows, const nlohmann::ordered_json& run) {
+  const std::vector<std::string> files = areaEstimateFiles(stem);
+  writeOrRaise(directory + files[0], areaEstimatesCsv(rows));
+  writeOrRaise(directory + files[1], areaEstimatesJson(rows, run).dump(2) + "\n");
+}
+
+std::vector<AreaEstimate> areaEstimatesFromJson(const std::string& file,
+                                                const nlohmann::json& document) {
+  const auto fail = [&](const std::string& field, const char* problem) {
+    raiseFailure(file + ": " + field + ": " + problem);
+  };
+  // A figure: a number, or null for a missing one.
+  const auto numberIn = [&](const nlohmann::json& area, const char* key, const std::string& where) {
+    if (!area.contains(key) || !(area[key].is_null() || area[key].is_number()))
+      fail(where + "." + key, "expected a number or null");
+    return area[key].is_null() ? MISSING : area[key].get<double>();
+  };
+  if (!document.is_object() || !document.contains("areas") || !document["areas"].is_array())
+    fail("areas", "expected an array");
+  std::vector<AreaEstimate> rows;
+  for (std::size_t i = 0; i < document["areas"].size(); ++i) {
+    const nlohmann::json& area = document["areas"][i];
+    const std::string where = "areas[" + std::to_string(i) + "]";
+    if (!area.is_object() || !area.contains("area") || !area["area"].is_string())
+      fail(where + ".area", "expected a string");
+    AreaEstimate row;
+    row.area = area["area"].get<std::string>();
+    if (!area.contains("households") || !area["households"].is_number_unsigned())
+      fail(where + ".households", "expected a count");
+    row.households = area["households"].get<std::uint64_t>();
+    row.persons = numberIn(area, "persons", where);
+    for (const Figure& figure : kFigures)
+      row.*figure.measure.*figure.part = numberIn(area, figure.name, where);
+    rows.push_back(std::move(row));
+  }
+  return rows;
 }
 
 }  // namespace tessary::cli

@@ -32,6 +32,9 @@ struct AreaEstimate {
 
 inline const std::vector<std::string> kAreaEstimateFiles = {"estimates.csv", "estimates.json"};
 
+// The two file names for another stem than "estimates": stem.csv and stem.json.
+std::vector<std::string> areaEstimateFiles(const std::string& stem);
+
 // The CSV text of the rows, with its header line.
 std::string areaEstimatesCsv(const std::vector<AreaEstimate>& rows);
 
@@ -42,5 +45,12 @@ nlohmann::ordered_json areaEstimatesJson(const std::vector<AreaEstimate>& rows,
 // Writes both files into `directory` (ending in '/'); raises when one can't be written.
 void writeAreaEstimates(const std::string& directory, const std::vector<AreaEstimate>& rows,
                         const nlohmann::ordered_json& run);
+void writeAreaEstimates(const std::string& directory, const std::string& stem,
+                        const std::vector<AreaEstimate>& rows, const nlohmann::ordered_json& run);
+
+// The rows of an estimates.json document (the inverse of areaEstimatesJson); raises
+// "<file>: <field>: <what is wrong>" for a document that is not one.
+std::vector<AreaEstimate> areaEstimatesFromJson(const std::string& file,
+                                                const nlohmann::json& document);
 
 }  // namespace tessary::cli

@@ -211,7 +211,7 @@ SyntheticReport writeSyntheticSurvey(const SyntheticOptions& options,
   std::iota(everyCluster.begin(), everyCluster.end(), 0u);
   {
     ImportedTable census = householdTable(households, clusters, everyHousehold, nullptr, regions);
-    census.columns.pop_back();  // a census measures no welfare
+    if (!options.censusWelfare) census.columns.pop_back();  // a census measures no welfare
     writeDataSet(census, directory + "census_households", {"HHID", ""});
     ImportedTable censusClusters = clusterTable(clusters, everyCluster, regions);
     writeDataSet(censusClusters, directory + "census_clusters", {"CLUSTER", ""});

@@ -30,6 +30,9 @@ struct SyntheticOptions {
   std::uint64_t seed = 1;
   std::uint32_t surveyClusters = 500;
   std::uint32_t householdsPerCluster = 15;
+  // Keeps the drawn log welfare (LNWELFARE) in the census too, where a real census has
+  // none: the truth that known-truth checks compare model-based estimates with.
+  bool censusWelfare = false;
 };
 
 struct SyntheticReport {

@@ -4,10 +4,8 @@
 // Readings taken where the rules leave a choice:
 //  - the categories of a dummy's name are padded with zeros to the number of digits
 //    of the first (smallest) code;
-//  - when refreshing, a selected variable counts as present when a record is named
-//    after it or has it as its source, compared without regard to case, so that a
-//    categorical variable's dummies are not added a second time; new records go in
-//    after the intercept and the predicted-value terms, in the list's order.
+//  - when refreshing, new records go in after the intercept and the predicted-value
+//    terms, in the list's order.
 #include <algorithm>
 #include <map>
 
@@ -192,12 +190,12 @@ std::size_t Regression::firstCandidatePosition() const {
 void Regression::addNewVariables(unsigned levelMask) {
   std::vector<Regressor> added;
   for (const std::string& name : project_->selectedVariables) {
-    const std::string key = upperCase(name);
-    const bool present = std::any_of(regressors.begin(), regressors.end(), [&](const Regressor& r) {
-      return upperCase(r.name) == key || upperCase(r.source) == key;
-    });
+    // New unless a record bears exactly this name: a categorical variable's records are
+    // its dummies, so a refresh adds its dummies again.
+    const bool present = std::any_of(regressors.begin(), regressors.end(),
+                                     [&](const Regressor& r) { return r.name == name; });
     if (present) continue;
-    const std::optional<VariableFacts> facts = data().find(key);
+    const std::optional<VariableFacts> facts = data().find(upperCase(name));
     if (!facts || !facts->stored || ((levelMask >> facts->level) & 1u) != 0) continue;
     if (facts->minValue == facts->maxValue) continue;
     for (Regressor& record : candidateRecords(*facts))

@@ -24,6 +24,19 @@ std::set<std::string> variablesOf(const Regression& model) {
 
 }  // namespace
 
+std::vector<std::uint8_t> completeRecordsMask(RegressionData& data, const Regression& model) {
+  const auto records = static_cast<std::size_t>(data.recordCount());
+  std::vector<std::uint8_t> mask(data.maskBytes(), 0);
+  data.globalMask(mask);
+  ColumnBuffer<double> values(std::max<std::size_t>(records, 1));
+  for (const std::string& name : variablesOf(model)) {
+    data.readIncluded(name, nullptr, values.data());
+    for (std::size_t i = 0; i < records; ++i)
+      if (!std::isfinite(values[i])) setHole(mask.data(), i + 1);
+  }
+  return mask;
+}
+
 ModelSample modelSample(const std::string& daaPath, const std::string& modelFile) {
   RegressionData data;
   data.open(daaPath);
@@ -31,14 +44,7 @@ ModelSample modelSample(const std::string& daaPath, const std::string& modelFile
   model.load(data, modelFile);
   const auto records = static_cast<std::size_t>(model.nRecs);
   ModelSample sample;
-  sample.mask.assign(data.maskBytes(), 0);
-  data.globalMask(sample.mask);
-  ColumnBuffer<double> values(std::max<std::size_t>(records, 1));
-  for (const std::string& name : variablesOf(model)) {
-    data.readIncluded(name, nullptr, values.data());
-    for (std::size_t i = 0; i < records; ++i)
-      if (!std::isfinite(values[i])) setHole(sample.mask.data(), i + 1);
-  }
+  sample.mask = completeRecordsMask(data, model);
   // The condition's exclusions, before the weights are picked.
   std::vector<double> ones(records, 1.0);
   sample.included = model.init(sample.mask.data(), ones.data(), false);

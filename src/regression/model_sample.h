@@ -10,6 +10,14 @@
 
 namespace tessary {
 
+class Regression;
+class RegressionData;
+
+// The household level's global mask with every record excluded that misses the
+// dependent variable, the weight or a candidate's variable (the model's condition is
+// not applied).
+std::vector<std::uint8_t> completeRecordsMask(RegressionData& data, const Regression& model);
+
 struct ModelSample {
   std::vector<std::uint8_t> mask;
   std::vector<double> weights;  // empty when the model is unweighted

@@ -5,6 +5,7 @@
 
 #include "frame/trace.h"
 #include "numeric/blas.h"
+#include "numeric/saturating_cast.h"
 #include "numeric/special_functions.h"
 #include "regression/member_label.h"
 #include "regression/regression.h"
@@ -46,6 +47,15 @@ void Regression::prepare(const std::string& file, double* packed, const std::str
   });
 }
 
+void Regression::fillCrossProducts(int k) {
+  const int n = numOfRgrs;
+  for (int a = 0; a < k; ++a) {
+    for (int b = 0; b < k; ++b)
+      crossProducts(b, a) = S(selected[a], selected[b]);
+    xty[a] = S(selected[a], n);
+  }
+}
+
 bool Regression::estimate(int k) {
   estimationCount += 1;
   nModel = static_cast<std::int16_t>(k);
@@ -53,12 +63,7 @@ bool Regression::estimate(int k) {
   for (int a = 0; a < k; ++a)
     trace() << selected[a] << (a + 1 < k ? " " : "");
   trace() << '\n';
-  const int n = numOfRgrs;
-  for (int a = 0; a < k; ++a) {
-    for (int b = 0; b < k; ++b)
-      crossProducts(b, a) = S(selected[a], selected[b]);
-    xty[a] = S(selected[a], n);
-  }
+  fillCrossProducts(k);
   if (k < 1 || minverse(crossProducts.data(), k, inverse.data()) == 0) {
     status = -1;
     nModel = 0;
@@ -81,7 +86,8 @@ void Regression::saveResult(const std::string& file, bool refit) {
       const double se = std::sqrt(inverse(i, i) * MSE / weightScale);
       record.coef = beta[i];
       record.stdErr = se;
-      record.prob = twoSidedPValue(nObs - nModel, beta[i] / se);
+      record.prob =
+          twoSidedPValue(saturatingInt32(static_cast<double>(nObs) - nModel), beta[i] / se);
     }
     trace() << nModel << " before Saving" << '\n';
     if (!saving(file)) raiseFailure(saveFailure(file));

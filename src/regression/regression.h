@@ -87,6 +87,33 @@ class Regression {
                            const std::string& lhs, int yhatLevel, unsigned levelMask);
   int getPrediction(double* pred, double* work, double* yhatBuffer, bool compact, bool skipYhat);
 
+  // ---- variable selection and by-group fits ----
+  // Forward (no removal) and stepwise (with removal) selection from the packed SSCP,
+  // and backward elimination. Each accepted step appends its report; the chosen model
+  // is written back into modelFile. 0, or -1 after any failure (nothing is shown).
+  std::int16_t forward(const std::string& modelFile, double* sscp, const std::string& reportFile,
+                       bool oneStep);
+  std::int16_t stepwise(const std::string& modelFile, double* sscp, const std::string& reportFile,
+                        bool oneStep);
+  std::int16_t backward(const std::string& modelFile, double* sscp, const std::string& reportFile,
+                        bool oneStep);
+  // The engine of forward and stepwise selection, once prepare has run.
+  std::int16_t ForwardEstimate(const std::string& modelFile, double* sscp, bool oneStep);
+  // Fills the k x k cross-products of the first k positions and factorises them in
+  // place without exchanges (Crout); false at a pivot below 1e-12. nModel becomes k.
+  bool factorTrial(int k);
+  // The trial fit of the model whose last position (k - 1) holds a candidate, bordering
+  // the factors of the leading k - 1 positions; lastF is the candidate's partial F.
+  bool estimateWith(int k);
+  // Takes out the removable regressor (flags exactly kInModel) with the smallest F when
+  // that F is below threshold; returns its record index, or 0.
+  int removeWeakest(double threshold);
+  // The standard error of the coefficient at a model position of the current fit.
+  double standardError(int position) const;
+  // Refits the model once without each category of byVar (see by_group.cc), writing
+  // 8 + 2 * nModel doubles per fitted category; returns the categories fitted.
+  std::int32_t OLSby(const std::string& byVar, double* resultsOut);
+
   // S(i, j) of the attached SSCP, either order.
   double S(int i, int j) const;
 
@@ -143,6 +170,21 @@ class Regression {
   void removeDeselected();
   void countRegressors();
   std::string saveFailure(const std::string& file) const;
+  // Selection.
+  struct Trial {
+    int record = 0;  // 0: no candidate qualified
+    double f = 0.0;
+    double ssr = 0.0;
+  };
+  void fillCrossProducts(int k);
+  double criticalF(int modelSize, double level) const;
+  Trial bestCandidate(int modelSize, double entryF, int lastDropped);
+  void admit(int record, int modelSize);
+  int dropWeakestAfter(int added, double stayF);
+  void addCandidatesForBackward();
+  bool fitWithoutCategory(const std::string& byVar, std::int32_t code,
+                          std::span<const std::uint8_t> baseMask, std::span<std::uint8_t> mask,
+                          std::span<double> weightBuffer);
 
   RegressionData ownData_;             // the data set opened from a path
   RegressionData* data_ = nullptr;     // the data set in use

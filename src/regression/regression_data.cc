@@ -9,6 +9,7 @@
 #include "frame/failure.h"
 #include "platform/column_memory.h"
 #include "platform/text.h"
+#include "regression/column_source.h"
 
 namespace tessary {
 namespace {
@@ -43,17 +44,27 @@ void RegressionData::open(const std::string& daaPath) {
     raiseFailure("Can't open data file " + daaPath + "\n" + failure.text());
   }
   data_ = owned_.get();
+  source_ = nullptr;
   name_ = daaPath;
 }
 
 void RegressionData::attach(DataSet& data) {
   owned_.reset();
+  source_ = nullptr;
   data_ = &data;
   data_->setLevel(0);
   name_.clear();
 }
 
+void RegressionData::attach(ColumnSource& source) {
+  owned_.reset();
+  data_ = nullptr;
+  source_ = &source;
+  name_.clear();
+}
+
 std::int64_t RegressionData::recordCount() const {
+  if (source_ != nullptr) return source_->recordCount();
   return data_->header(0).recordCount;
 }
 
@@ -63,6 +74,7 @@ std::size_t RegressionData::maskBytes() const {
 
 void RegressionData::read(const std::string& variable, std::int64_t fromRec, std::int64_t toRec,
                           double* out) {
+  if (source_ != nullptr) return source_->read(variable, fromRec, toRec, out);
   data_->read(variable, std::span<double>(out, static_cast<std::size_t>(toRec - fromRec + 1)),
               fromRec, toRec);
 }
@@ -132,6 +144,11 @@ std::optional<VariableFacts> RegressionData::find(const std::string& name) {
 
 std::string RegressionData::clusterIdName() {
   return textOf(data_->header(0).headerTextA);
+}
+
+double RegressionData::clusterAmplifier() {
+  const DataRef* clusters = data_->coarserReference(0);
+  return clusters != nullptr ? clusters->amplifier() : 1.0;
 }
 
 std::string RegressionData::weightName() {

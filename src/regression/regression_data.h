@@ -16,6 +16,7 @@
 namespace tessary {
 
 class DataSet;
+class ColumnSource;
 
 // What model building needs to know of a stored variable.
 struct VariableFacts {
@@ -41,7 +42,10 @@ class RegressionData {
   void open(const std::string& daaPath);
   // Reads through a combined data array someone else owns and has loaded.
   void attach(DataSet& data);
-  bool isOpen() const { return data_ != nullptr; }
+  // Reads through a source of household columns someone else owns; only recordCount(),
+  // maskBytes(), read() and readIncluded() work on it.
+  void attach(ColumnSource& source);
+  bool isOpen() const { return data_ != nullptr || source_ != nullptr; }
   const std::string& name() const { return name_; }
 
   std::int64_t recordCount() const;
@@ -70,6 +74,8 @@ class RegressionData {
   std::optional<VariableFacts> find(const std::string& name);
   // The household level header's cluster identifier name (its first text).
   std::string clusterIdName();
+  // The amplifier of the reference from the cluster level to the households.
+  double clusterAmplifier();
   // The weight variable named by the household header's second text, else the
   // cluster header's ("" when neither names one).
   std::string weightName();
@@ -77,6 +83,7 @@ class RegressionData {
  private:
   std::unique_ptr<DataSet> owned_;
   DataSet* data_ = nullptr;
+  ColumnSource* source_ = nullptr;
   std::string name_;
 };
 

@@ -14,6 +14,7 @@
 #include "platform/error_state.h"
 #include "platform/file.h"
 #include "platform/text.h"
+#include "regression/export_call.h"
 #include "regression/regression.h"
 #include "tessary.h"
 
@@ -36,18 +37,6 @@ const BoundaryPolicy kBuildModelPolicy = {.caption = "Build model from CDA",
 const BoundaryPolicy kSimpleOlsPolicy = {
     .caption = "", .textResult = -1, .showText = false, .otherResult = -1};
 const BoundaryPolicy kFileSectionPolicy = {.caption = "msgbox", .textResult = 0, .otherResult = 0};
-
-// Runs an export's work through the guard, then flushes the trace lines it wrote.
-template <class Result, class Body>
-Result runExport(const BoundaryPolicy& policy, Body&& body) {
-  const Result result = guardExport<Result>(policy, body);
-  flushTrace();
-  return result;
-}
-
-std::string text(const char* value) {
-  return value != nullptr ? value : "";
-}
 
 // The body of the one-argument error box: "Unexpected error", a line feed, the text.
 [[noreturn]] void raiseBoxed(const std::string& message) {
@@ -91,7 +80,7 @@ TESSARY_EXPORT int32_t makeSSCP(const char* cdaPath, const char* modelFile, unsi
 }
 
 TESSARY_EXPORT int16_t OLSRegression(const char* modelFile, double* sscp, const char* reportFile) {
-  if (sscp == nullptr || !(sscp[0] > 0.0)) return -1;
+  if (!tessary::hasObservations(sscp)) return -1;
   return runExport<int16_t>(tessary::kOlsPolicy, [&]() -> int16_t {
     Regression model;
     const int16_t result = model.OLS(tessary::text(modelFile), sscp, tessary::text(reportFile));

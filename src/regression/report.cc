@@ -48,7 +48,7 @@ std::string reportPValue(double p) {
 void Regression::printReport(const std::string& title, bool withSelectionLevels) const {
   if (reportFile.empty()) return;
   const int k = nModel;
-  const int n = nObs;
+  const std::int64_t n = nObs;  // n - k cannot overflow
   auto R = reportNumber;
   const double sy = sscp != nullptr ? S(0, numOfRgrs) : std::numeric_limits<double>::quiet_NaN();
   const double mean = sy / n;

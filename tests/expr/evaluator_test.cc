@@ -217,10 +217,13 @@ TEST(CategoricalProduct, CodesLabelsAndLimits) {
   const std::pair<std::vector<double>, const char*> failures[] = {
       {{1, 20000}, "The value exceeding MAXLEVEL is found."},
       {{1, 2.5}, "A decimal found."},
-      {{-1, 2}, "Unknown error occured."}};
-  for (auto [left, reason] : failures)
-    EXPECT_EQ(failureText([&] { combineCategories(left.data(), {}, digits, {}, 2); }),
+      {{-1, 2}, "Unknown error occured."},
+  };
+  for (auto [left, reason] : failures) {
+    double* leftValues = left.data();  // clang cannot capture a structured binding
+    EXPECT_EQ(failureText([&] { combineCategories(leftValues, {}, digits, {}, 2); }),
               std::string("The result of production on two categorical variables\n") + reason);
+  }
 }
 
 TEST(Evaluator, ElementwiseExpressionsRunInBlocksWithTheSameValues) {

@@ -98,10 +98,13 @@ TEST(ModelBuilding, RefreshAddsNewAndDropsDeselectedVariables) {
   x3[5] = 2;
   s.survey.add(0, "X3", x3);
   s.survey.add(0, "K", std::vector<double>(200, 4.0));
-  const std::string project = s.survey.project("X1,Z,X3,K,D", "0,1,0,0,0");
+  const std::string project = s.survey.project("X1,Z,X3,K,D,x1", "0,1,0,0,0,0");
   ASSERT_EQ(buildModelFromCombinedDataset(project.c_str(), s.model.c_str(), "Y", 1), 200);
+  // A variable is new unless a record bears exactly its name: D (whose records are its
+  // dummies) and x1 come again; the constant K does not.
   EXPECT_EQ(names(*s.read()),
-            expectedNames({"_intercept_", "_yhat_"}, {"X3", "D_1", "D_2", "D_3", "X1", "Z"}, 1));
+            expectedNames({"_intercept_", "_yhat_"},
+                          {"X3", "D_1", "D_2", "D_3", "X1", "D_1", "D_2", "D_3", "X1", "Z"}, 1));
 }
 
 TEST(RegressionExports, FailuresShowTheirCaptionAndReturnTheirCode) {

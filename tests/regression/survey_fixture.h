@@ -23,6 +23,13 @@
 
 namespace tessary::testing {
 
+// The library's trace lines while it lives.
+struct TraceCapture {
+  std::ostringstream text;
+  std::ostream* previous = setTraceStream(&text);
+  ~TraceCapture() { setTraceStream(previous); }
+};
+
 struct SurveyFixture {
   ScratchDir dir;
   ScopedEnv temporary{"TMPDIR", dir.path().c_str()};

@@ -1,0 +1,53 @@
+#include "numeric/vector_functions.h"
+
+#include <sleef.h>
+
+#include <cstring>
+
+namespace tessary::vmath {
+namespace {
+
+constexpr std::size_t kLanes = 2;
+
+// Pairs of lanes through `fn`; a last single value padded with a zero, which every
+// function here takes without trapping.
+template <class Fn>
+void mapPairs(const double* in, std::size_t n, Fn&& fn) {
+  std::size_t i = 0;
+  for (; i + kLanes <= n; i += kLanes) {
+    __m128d v;
+    std::memcpy(&v, in + i, sizeof v);
+    fn(i, v, kLanes);
+  }
+  if (i == n) return;
+  double last[kLanes] = {in[i], 0.0};
+  __m128d v;
+  std::memcpy(&v, last, sizeof v);
+  fn(i, v, n - i);
+}
+
+}  // namespace
+
+void exp(const double* in, double* out, std::size_t n) {
+  mapPairs(in, n, [&](std::size_t i, __m128d v, std::size_t lanes) {
+    const __m128d result = Sleef_expd2_u10(v);
+    std::memcpy(out + i, &result, lanes * sizeof(double));
+  });
+}
+
+void log(const double* in, double* out, std::size_t n) {
+  mapPairs(in, n, [&](std::size_t i, __m128d v, std::size_t lanes) {
+    const __m128d result = Sleef_logd2_u10(v);
+    std::memcpy(out + i, &result, lanes * sizeof(double));
+  });
+}
+
+void sinCosPi(const double* in, double* sinOut, double* cosOut, std::size_t n) {
+  mapPairs(in, n, [&](std::size_t i, __m128d v, std::size_t lanes) {
+    const Sleef___m128d_2 result = Sleef_sincospid2_u05(v);
+    std::memcpy(sinOut + i, &result.x, lanes * sizeof(double));
+    std::memcpy(cosOut + i, &result.y, lanes * sizeof(double));
+  });
+}
+
+}  // namespace tessary::vmath
