@@ -18,11 +18,11 @@
 
 #include "data/data_array.h"
 #include "data/data_set_builder.h"
+#include "frame/trace.h"
 #include "numeric/blas.h"
 #include "platform/file.h"
 #include "platform/paths.h"
 #include "regression/regression.h"
-#include "regression/regression_trace.h"
 #include "tessary.h"
 
 namespace tessary::bench {
@@ -40,9 +40,9 @@ struct SscpBenchData {
   std::string model = dir + "y.mdl";
 
   void store(DataArray& data, const std::string& name, std::vector<double> values, char kind) {
-    data.addVariable("", name, "", kind, -1, -1, -1, 0, 2);
-    data.SetValue(name, values);
-    data.SetMask(name, std::vector<std::uint8_t>(data.maskBytes, 0));
+    data.addVariable(name, {.kind = kind, .reservedByte1 = 2});
+    data.setValue(name, values);
+    data.setMask(name, std::vector<std::uint8_t>(data.maskBytes, 0));
   }
   template <class Draw>
   std::vector<double> column(std::uint32_t count, Draw draw) {

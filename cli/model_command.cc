@@ -12,6 +12,7 @@
 #include "commands.h"
 #include "common/project.h"
 #include "frame/failure.h"
+#include "frame/trace.h"
 #include "platform/directories.h"
 #include "platform/file.h"
 #include "platform/paths.h"
@@ -19,7 +20,6 @@
 #include "regression/model_sample.h"
 #include "regression/model_summary.h"
 #include "regression/regression.h"
-#include "regression/regression_trace.h"
 #include "tessary.h"
 
 namespace tessary::cli {

@@ -14,6 +14,7 @@
 #include "platform/paths.h"
 #include "spatial/linkage_file.h"
 #include "tessary.h"
+#include "fuzz_scratch.h"
 
 namespace {
 
@@ -24,9 +25,7 @@ std::string scratchDirectory(const char* prefix) {
                       : fast;
 }
 
-void require(bool condition) {
-  if (!condition) std::abort();
-}
+using tessary::fuzzing::require;
 
 int silent(void*, const char*, const char*, unsigned int) {
   return 1;

@@ -14,16 +14,15 @@
 #include <vector>
 
 #include "frame/failure.h"
+#include "frame/trace.h"
 #include "platform/file.h"
 #include "platform/paths.h"
 #include "regression/regression.h"
-#include "regression/regression_trace.h"
+#include "fuzz_scratch.h"
 
 namespace {
 
-void require(bool condition) {
-  if (!condition) std::abort();
-}
+using tessary::fuzzing::require;
 
 const std::string& workDirectory() {
   static const std::string directory = [] {

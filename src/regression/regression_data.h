@@ -15,7 +15,7 @@
 
 namespace tessary {
 
-class CDA;
+class DataSet;
 class ColumnSource;
 
 // What model building needs to know of a stored variable.
@@ -41,7 +41,7 @@ class RegressionData {
   // open data file <path>" with the cause on the next line.
   void open(const std::string& daaPath);
   // Reads through a combined data array someone else owns and has loaded.
-  void attach(CDA& data);
+  void attach(DataSet& data);
   // Reads through a source of household columns someone else owns; only recordCount(),
   // maskBytes(), read() and readIncluded() work on it.
   void attach(ColumnSource& source);
@@ -81,8 +81,8 @@ class RegressionData {
   std::string weightName();
 
  private:
-  std::unique_ptr<CDA> owned_;
-  CDA* data_ = nullptr;
+  std::unique_ptr<DataSet> owned_;
+  DataSet* data_ = nullptr;
   ColumnSource* source_ = nullptr;
   std::string name_;
 };
