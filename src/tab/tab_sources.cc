@@ -27,7 +27,7 @@ LabelMap evaluateWithLabelFile(const std::string& text, DataSet& data, std::span
 
 void writeNumericResultLabels() {
   const std::string path = evalResultLabelPath();
-  if (!writeWholeFile(path, evalResultLabelText(false, {}, {}, nullptr)))
+  if (!writeWholeFile(path, evalResultLabelText(false, {}, {}, nullptr), Durability::kScratch))
     raiseFailure("Can't write file " + path + ".\n");
 }
 
