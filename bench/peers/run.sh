@@ -92,22 +92,25 @@ tessary_import() {
 }
 
 cat "$work"/*.csv > /dev/null  # the CSV files in the page cache for both sides
-printf '%-14s %9s %8s' "task" "peer s" "peak MB"
-for n in $threads; do printf ' | %2s thr: %8s %6s %8s' "$n" "s" "ratio" "peak MB"; done
+# Two header lines: the peer's columns, then one group per thread count.
+printf '%-15s %17s' "" "peer"
+for n in $threads; do printf ' | %-24s' "Tessary, $n thread(s)"; done
+printf ' |\n%-15s %8s %8s' "task" "seconds" "peak MB"
+for n in $threads; do printf ' | %8s %6s %8s' "seconds" "ratio" "peak MB"; done
 printf ' | speed-up\n'
 run() {  # task, then the Tessary side: bench NAME or import FILE
   task=$1 kind=$2 what=$3
   set -- $(peer "$task")
   peer_s=$1
-  printf '%-14s %9s %8s' "$task" "$1" "$2"
+  printf '%-15s %8s %8s' "$task" "$1" "$2"
   first=""
   for n in $threads; do
     if [ "$kind" = bench ]; then set -- $(tessary_bench "$what" "$n"); else set -- $(tessary_import "$what" "$n"); fi
     [ -z "$first" ] && first=$1
-    printf ' | %2s thr: %8s %6s %8s' "$n" "$1" "$(awk -v a="$1" -v b="$peer_s" 'BEGIN { printf "%.2f", a / b }')" "$2"
+    printf ' | %8s %5s× %8s' "$1" "$(awk -v a="$1" -v b="$peer_s" 'BEGIN { printf "%.2f", a / b }')" "$2"
     last=$1
   done
-  printf ' | %s\n' "$(awk -v a="$first" -v b="$last" 'BEGIN { printf "%.2f", a / b }')"
+  printf ' | %7s×\n' "$(awk -v a="$first" -v b="$last" 'BEGIN { printf "%.2f", a / b }')"
 }
 run expression bench BM_PeerExpression
 run mean_on_keys bench BM_PeerMeanOnKeys
@@ -117,3 +120,5 @@ run column_write bench BM_PeerColumnWrite
 run xtab_one_way bench BM_PeerCrossTab/1
 run xtab_two_way bench BM_PeerCrossTab/2
 run sscp bench BM_PeerSscp
+echo "ratio: Tessary seconds / peer seconds (below 1.00× Tessary is faster); speed-up: the"
+echo "first thread count's seconds / the last one's; load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
