@@ -53,7 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::int32_t kind = header[0] >= 1 && header[0] <= 3 ? header[0] : 1;
   const std::string shape = directory() + "areas";
   const std::string path = tessary::linkageFilePath(shape, kind);
-  tessary::writeWholeFile(path, std::string_view(reinterpret_cast<const char*>(data), size));
+  tessary::writeWholeFile(path, std::string_view(reinterpret_cast<const char*>(data), size),
+                          tessary::Durability::kScratch);
   try {
     const tessary::LinkageFile file(path, kind, header[1]);
     const tessary::NeighbourLists lists = file.lists();

@@ -66,7 +66,7 @@ void select(const std::string& image, int regressors, bool oneStep) {
   const std::string path = workDirectory() + "selected.mdl";
   for (auto procedure : {&tessary::Regression::forward, &tessary::Regression::stepwise,
                          &tessary::Regression::backward}) {
-    require(tessary::writeWholeFile(path, image));
+    require(tessary::writeWholeFile(path, image, tessary::Durability::kScratch));
     tessary::Regression model;
     const int result = (model.*procedure)(path, sscp.data(), "", oneStep);
     require(result == 0 || result == -1);
@@ -82,7 +82,8 @@ void select(const std::string& image, int regressors, bool oneStep) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
   const std::string& directory = workDirectory();
   const std::string input = directory + "input.mdl";
-  require(tessary::writeWholeFile(input, std::string(reinterpret_cast<const char*>(bytes), size)));
+  require(tessary::writeWholeFile(input, std::string(reinterpret_cast<const char*>(bytes), size),
+                                  tessary::Durability::kScratch));
   tessary::Regression model;
   try {
     require(model.loading(input));

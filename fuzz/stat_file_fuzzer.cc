@@ -36,8 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
       "input." TESSARY_FUZZ_EXTENSION;
   tessary::StatFormat format;
   require(tessary::statFormatOf(path, format));
-  require(
-      tessary::writeWholeFile(path, std::string_view(reinterpret_cast<const char*>(bytes), size)));
+  require(tessary::writeWholeFile(path,
+                                  std::string_view(reinterpret_cast<const char*>(bytes), size),
+                                  tessary::Durability::kScratch));
   try {
     checkTable(tessary::readStatFile(path, format));
   } catch (const tessary::Failure& failure) {

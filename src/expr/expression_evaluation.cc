@@ -73,11 +73,12 @@ int evaluateToFiles(ExpressionParser& expression, DataSet& data, std::span<doubl
   try {
     evaluate(expression, data, result, weights, fromRec, toRec, &labels, &isCategorical);
   } catch (const Failure&) {
-    writeWholeFile(path, "0\n");
+    writeWholeFile(path, "0\n", Durability::kScratch);
     throw;
   }
   const auto n = static_cast<std::size_t>(toRec - fromRec + 1);
-  if (!writeWholeFile(path, evalResultLabelText(isCategorical, result.first(n), labels, weights)))
+  if (!writeWholeFile(path, evalResultLabelText(isCategorical, result.first(n), labels, weights),
+                      Durability::kScratch))
     raiseFailure("Can't write file " + path + ".\n");
   if (categorical != nullptr) *categorical = isCategorical;
   if (labelsOut != nullptr) *labelsOut = std::move(labels);

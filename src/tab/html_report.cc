@@ -229,8 +229,9 @@ void HtmlReport::save() const {
     raiseFailure("Can't read the tabulation output file " + path + ": " +
                  systemErrorText(lastSystemError()));
   page += html_;
-  throwUnless(writeWholeFile(path, page), "Can't write the tabulation output file " + path + ": " +
-                                              systemErrorText(lastSystemError()));
+  throwUnless(
+      writeWholeFile(path, page, Durability::kScratch),
+      "Can't write the tabulation output file " + path + ": " + systemErrorText(lastSystemError()));
 }
 
 }  // namespace tessary

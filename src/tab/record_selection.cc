@@ -12,7 +12,7 @@ RecordSelection::RecordSelection(DataSet& data, const std::string& filter,
                                  const std::string& weight)
     : data_(data), records_(static_cast<std::size_t>(data.recordCount())) {
   const std::string labelFile = evalResultLabelPath();
-  if (!writeWholeFile(labelFile, evalResultLabelText(false, {}, {}, nullptr)))
+  if (!writeWholeFile(labelFile, evalResultLabelText(false, {}, {}, nullptr), Durability::kScratch))
     raiseFailure("Can't write file " + labelFile + ".\n");
   LabelMap ignored;
   allSelected_ = filter.empty();

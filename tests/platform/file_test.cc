@@ -58,24 +58,29 @@ TEST(File, PositionalAccessKeepsThePositionAndOpenModesFail) {
 TEST(File, WholeFileWritesStageUniquelyBesideTheTargetAndSyncAroundTheRename) {
   testing::ScratchDir dir;
   const std::string target = dir.file("t.txt");
-  std::vector<std::pair<FileOperation, std::string>> seen;
-  {
-    testing::ScopedFaultHook record([&](FileOperation operation, std::string_view path) {
-      seen.emplace_back(operation, std::string(path));
-      return 0;
-    });
-    ASSERT_TRUE(writeWholeFile(target, "new"));
+  // Durable writes sync the staged file and the directory; scratch writes neither.
+  for (Durability durability : {Durability::kDurable, Durability::kScratch}) {
+    std::vector<std::pair<FileOperation, std::string>> seen;
+    {
+      testing::ScopedFaultHook record([&](FileOperation operation, std::string_view path) {
+        seen.emplace_back(operation, std::string(path));
+        return 0;
+      });
+      ASSERT_TRUE(writeWholeFile(target, "new", durability));
+    }
+    ASSERT_FALSE(seen.empty());
+    const std::string staging = seen[0].second;
+    EXPECT_EQ(directoryOf(staging), dir.path() + "/");
+    std::vector<std::pair<FileOperation, std::string>> expected = {
+        {FileOperation::kOpenForWriting, staging},
+        {FileOperation::kWrite, staging},
+        {FileOperation::kSync, staging},
+        {FileOperation::kRename, target},
+        {FileOperation::kSync, dir.path() + "/"}};
+    if (durability == Durability::kScratch) expected = {expected[0], expected[1], expected[3]};
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(testing::readFile(target), "new");
   }
-  ASSERT_EQ(seen.size(), 5u);
-  const std::string staging = seen[0].second;
-  EXPECT_EQ(directoryOf(staging), dir.path() + "/");
-  const std::vector<std::pair<FileOperation, std::string>> expected = {
-      {FileOperation::kOpenForWriting, staging},
-      {FileOperation::kWrite, staging},
-      {FileOperation::kSync, staging},
-      {FileOperation::kRename, target},
-      {FileOperation::kSync, dir.path() + "/"}};
-  EXPECT_EQ(seen, expected);
 
   // Two writers of one target never get in each other's way.
   std::atomic<int> failures{0};
