@@ -17,12 +17,17 @@ PACKAGES := cmake ninja-build g++ pkg-config clang libclang-rt-14-dev \
             libshp-dev libpolyclipping-dev libreadstat-dev libtbb-dev libopenblas-dev \
             libsleef-dev librandom123-dev nlohmann-json3-dev
 
+# What the peer comparison (bench/peers/run.sh) alone needs: numpy and pandas for the
+# system's /usr/bin/python3, and GNU time for the peak memory.
+BENCH_PACKAGES := python3-numpy python3-pandas time
+
 # Optional test dependencies: a browser that checks the SVG maps (chromium) and a real
 # shape file nobody here wrote (the North Carolina counties of r-cran-sf). The tests
 # that use them skip, saying so, when they are absent.
 OPTIONAL_PACKAGES := chromium r-cran-sf
 
-.PHONY: all deps deps-optional configure build tool test demo bench sanitize tsan fuzz fuzz-configure \
+.PHONY: all deps deps-optional bench-deps configure build tool test demo bench sanitize tsan fuzz \
+        fuzz-configure \
         fuzz-seeds install clean
 
 all: build
@@ -45,6 +50,9 @@ deps:
 
 deps-optional:
 	$(call install-missing,$(OPTIONAL_PACKAGES))
+
+bench-deps:
+	$(call install-missing,$(BENCH_PACKAGES))
 
 $(BUILD)/build.ninja: | deps
 	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=$(PREFIX)

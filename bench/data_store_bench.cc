@@ -8,7 +8,7 @@
 #include <span>
 #include <string>
 
-#include "data/cda.h"
+#include "data/data_set.h"
 #include "data/data_set_builder.h"
 #include "data/encodings.h"
 #include "platform/column_memory.h"
@@ -59,20 +59,20 @@ struct BenchData {
     households.loadHeader();
     column.resize(kRecords);
     for (char code : kCodes) {
-      households.addVariable("", variableName(code), "", 'N', -1, -1, -1, 0, 2);
+      households.addVariable(variableName(code), {.reservedByte1 = 2});
       for (std::uint32_t i = 0; i < kRecords; ++i)
         column[i] = sample(code, i);
-      households.SetValue(variableName(code), std::span<double>(column.data(), kRecords));
+      households.setValue(variableName(code), std::span<double>(column.data(), kRecords));
     }
     households.saveHeader();
 
     DataArray clusters;
     clusters.open(dir + "cl.daH");
     clusters.loadHeader();
-    clusters.addVariable("", "CLVALUE", "", 'N', -1, -1, -1, 0, 2);
+    clusters.addVariable("CLVALUE", {.reservedByte1 = 2});
     for (std::uint32_t i = 0; i < kClusters; ++i)
       column[i] = i * 0.25;
-    clusters.SetValue("CLVALUE", std::span<double>(column.data(), kClusters));
+    clusters.setValue("CLVALUE", std::span<double>(column.data(), kClusters));
     clusters.saveHeader();
     writeDataRef(
         dir + "cl.daR", 1.0,
@@ -122,7 +122,7 @@ void BM_SetValue(benchmark::State& state) {
     d.column[i] = sample(code, i);
   std::span<double> values(d.column.data(), kRecords);
   for (auto _ : state)
-    d.households.SetValue(variableName(code), values);
+    d.households.setValue(variableName(code), values);
   state.SetLabel(std::string(1, code));
 }
 BENCHMARK(BM_SetValue)->DenseRange(0, 5)->Unit(benchmark::kMillisecond);
@@ -143,16 +143,16 @@ void BM_RawPwriteOfRegion(benchmark::State& state) {
 }
 BENCHMARK(BM_RawPwriteOfRegion)->DenseRange(0, 5)->Unit(benchmark::kMillisecond);
 
-// Cursor 0 of 10 million households: a household 'D' variable, then a cluster 'D'
+// A data set read at level 0 of 10 million households: a household 'D' variable, then a cluster 'D'
 // variable of 500,000 clusters spread through the reference.
 void BM_CdaRead(benchmark::State& state) {
   BenchData& d = data();
-  CDA cda(d.dir + "survey.daA");
-  cda.load();
+  DataSet survey;
+  survey.openCombined(d.dir + "survey.daA");
   const char* name = state.range(0) == 0 ? "VD" : "CLVALUE";
   std::span<double> out(d.column.data(), kRecords);
   for (auto _ : state)
-    benchmark::DoNotOptimize(cda.getValue(name, out, 1, kRecords));
+    benchmark::DoNotOptimize(survey.read(name, out, 1, kRecords));
   state.SetLabel(state.range(0) == 0 ? "household variable" : "cluster variable");
 }
 BENCHMARK(BM_CdaRead)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

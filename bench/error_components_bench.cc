@@ -51,9 +51,9 @@ struct SurveyBenchData {
   std::vector<std::uint8_t> mask = std::vector<std::uint8_t>(kHouseholds / 8, 0);
 
   static void store(DataArray& data, const std::string& name, std::vector<double>& values) {
-    data.addVariable("", name, "", 'N', -1, -1, -1, 0, 2);
-    data.SetValue(name, values);
-    data.SetMask(name, std::vector<std::uint8_t>(data.maskBytes, 0));
+    data.addVariable(name, {.reservedByte1 = 2});
+    data.setValue(name, values);
+    data.setMask(name, std::vector<std::uint8_t>(data.maskBytes, 0));
   }
 
   SurveyBenchData() {

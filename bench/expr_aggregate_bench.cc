@@ -31,7 +31,7 @@ void BM_ReadX(benchmark::State& state) {
   ExpressionParser expression;
   expression.parse("X");
   for (auto _ : state)
-    evaluate(expression, std::span<double>(result.data(), kRecords), nullptr, *data.combined, 1,
+    evaluate(expression, data.combined, std::span<double>(result.data(), kRecords), nullptr, 1,
              kRecords, nullptr);
   state.SetItemsProcessed(state.iterations() * kRecords);
 }
@@ -43,7 +43,7 @@ void BM_ClusterMean(benchmark::State& state) {
   ExpressionParser expression;
   expression.parse("CMEAN(X)");
   for (auto _ : state)
-    evaluate(expression, std::span<double>(result.data(), kRecords), nullptr, *data.combined, 1,
+    evaluate(expression, data.combined, std::span<double>(result.data(), kRecords), nullptr, 1,
              kRecords, nullptr);
   state.SetItemsProcessed(state.iterations() * kRecords);
 }
@@ -55,7 +55,7 @@ void BM_MeanOnKeys(benchmark::State& state) {
   ExpressionParser expression;
   expression.parse("CMEANON(X,B,0)");
   for (auto _ : state)
-    evaluate(expression, std::span<double>(result.data(), kRecords), nullptr, data.households, 1,
+    evaluate(expression, data.households, std::span<double>(result.data(), kRecords), nullptr, 1,
              kRecords, nullptr);
   state.SetItemsProcessed(state.iterations() * kRecords);
 }

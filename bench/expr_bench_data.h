@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "data/cda.h"
+#include "data/data_set.h"
 #include "data/data_set_builder.h"
 #include "frame/missing.h"
 #include "platform/column_memory.h"
@@ -25,8 +25,8 @@ constexpr std::uint32_t kKeys = 1'000;
 
 struct ExpressionBenchData {
   std::string dir;
-  DataArray households;
-  std::unique_ptr<CDA> combined;
+  DataSet households;
+  DataSet combined;
   std::vector<double> x;  // the columns as the fused loops see them
   std::vector<double> y;
 
@@ -37,8 +37,8 @@ struct ExpressionBenchData {
     createDataArray(dir + "cl.daH", kClusters);
     std::vector<DataRefEntry> entries(kClusters, DataRefEntry{1, kRecords / kClusters, false, 0});
     writeDataRef(dir + "cl.daR", 1.0, entries);
-    households.open(dir + "hh.daH");
-    households.loadHeader();
+    writer.open(dir + "hh.daH");
+    writer.loadHeader();
     x.resize(kRecords);
     y.resize(kRecords);
     std::vector<double> keys(kRecords);
@@ -50,13 +50,14 @@ struct ExpressionBenchData {
     store("X", x);
     store("Y", y);
     store("B", keys);
-    households.saveHeader();
+    writer.saveHeader();
+    households.openDataArray(dir + "hh.daH");
     writeWholeFile(dir + "s.daA", "hh.daH\ncl.daH\ncl.daR\n");
-    combined = std::make_unique<CDA>(dir + "s.daA");
-    combined->load();
+    combined.openCombined(dir + "s.daA");
   }
   ~ExpressionBenchData() {
-    combined.reset();
+    combined = DataSet();
+    households = DataSet();
     std::error_code ignored;
     std::filesystem::remove_all(dir, ignored);
   }
@@ -68,9 +69,11 @@ struct ExpressionBenchData {
 
  private:
   void store(const char* name, std::vector<double> values) {
-    households.addVariable("", name, "", 'N', -1, -1, -1, 0, 2);
-    households.SetValue(name, values);
+    writer.addVariable(name, {.reservedByte1 = 2});
+    writer.setValue(name, values);
   }
+
+  DataArray writer;
 };
 
 }  // namespace tessary::bench

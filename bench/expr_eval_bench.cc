@@ -19,7 +19,7 @@ void BM_EvaluateLogIif(benchmark::State& state) {
   ExpressionParser expression;
   expression.parse("LOG(X)*2+IIF(Y>3,1,0)");
   for (auto _ : state) {
-    evaluate(expression, std::span<double>(result.data(), kRecords), nullptr, data.households, 1,
+    evaluate(expression, data.households, std::span<double>(result.data(), kRecords), nullptr, 1,
              kRecords, nullptr);
     benchmark::DoNotOptimize(result.data());
   }

@@ -3,9 +3,10 @@
 //
 //   BM_MakeSscp      makeSSCP: 1,000,000 households in 10,000 clusters, 60 candidates
 //                    (26 household and 2 cluster doubles, 12 small integers, 4
-//                    categoricals of 5 codes as 20 dummies), weights and a condition
+//                    categoricals of 5 codes as 20 dummies), weights and a condition,
+//                    on 1 and 2 threads (the argument)
 //   BM_DenseSyrk     the baseline: dsyrk of the same weighted 1,000,000 x 62 design,
-//                    already in memory
+//                    already in memory, OpenBLAS on 1 and 2 threads
 //   BM_OlsRegression OLSRegression of a model with 200 candidates from its SSCP
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -18,11 +19,12 @@
 
 #include "data/data_array.h"
 #include "data/data_set_builder.h"
+#include "frame/trace.h"
 #include "numeric/blas.h"
 #include "platform/file.h"
+#include "platform/parallel_threads.h"
 #include "platform/paths.h"
 #include "regression/regression.h"
-#include "regression/regression_trace.h"
 #include "tessary.h"
 
 namespace tessary::bench {
@@ -40,9 +42,9 @@ struct SscpBenchData {
   std::string model = dir + "y.mdl";
 
   void store(DataArray& data, const std::string& name, std::vector<double> values, char kind) {
-    data.addVariable("", name, "", kind, -1, -1, -1, 0, 2);
-    data.SetValue(name, values);
-    data.SetMask(name, std::vector<std::uint8_t>(data.maskBytes, 0));
+    data.addVariable(name, {.kind = kind, .reservedByte1 = 2});
+    data.setValue(name, values);
+    data.setMask(name, std::vector<std::uint8_t>(data.maskBytes, 0));
   }
   template <class Draw>
   std::vector<double> column(std::uint32_t count, Draw draw) {
@@ -118,6 +120,7 @@ SscpBenchData& sscpData() {
 
 void BM_MakeSscp(benchmark::State& state) {
   SscpBenchData& data = sscpData();
+  setThreadCount(static_cast<int>(state.range(0)));
   std::vector<double> sscp(static_cast<std::size_t>(packedSize(kColumns - 1)));
   for (auto _ : state) {
     std::vector<std::uint8_t> mask = data.mask;
@@ -127,7 +130,12 @@ void BM_MakeSscp(benchmark::State& state) {
     benchmark::DoNotOptimize(sscp.data());
   }
 }
-BENCHMARK(BM_MakeSscp)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_MakeSscp)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10)
+    ->UseRealTime();
 
 void BM_DenseSyrk(benchmark::State& state) {
   SscpBenchData& data = sscpData();
@@ -141,6 +149,8 @@ void BM_DenseSyrk(benchmark::State& state) {
     for (std::size_t r = 0; r < kHouseholds; ++r)
       design[c * std::size_t{kHouseholds} + r] *= std::sqrt(data.weights[r]);
   std::vector<double> product(kColumns * kColumns);
+  setThreadCount(static_cast<int>(state.range(0)));
+  ThreadedBlas lend;
   for (auto _ : state) {
     std::fill(product.begin(), product.end(), 0.0);
     blas::addGram(kColumns, static_cast<int>(kHouseholds), design.data(), kHouseholds,
@@ -148,7 +158,12 @@ void BM_DenseSyrk(benchmark::State& state) {
     benchmark::DoNotOptimize(product.data());
   }
 }
-BENCHMARK(BM_DenseSyrk)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_DenseSyrk)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5)
+    ->UseRealTime();
 
 void BM_OlsRegression(benchmark::State& state) {
   constexpr int kCandidates = 200, kRows = 4000;

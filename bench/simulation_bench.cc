@@ -59,8 +59,8 @@ FittedEquation equation(const std::vector<std::string>& names, std::mt19937_64& 
 }
 
 struct SimulationBenchData {
-  std::string dir = temporaryDirectory() + "tessary-simulation-bench-" +
-                    std::to_string(::getpid()) + "/";
+  std::string dir =
+      temporaryDirectory() + "tessary-simulation-bench-" + std::to_string(::getpid()) + "/";
   FittedModel model;
   SimulationModel parameters;
   ReplicationParameters replications;
@@ -68,9 +68,9 @@ struct SimulationBenchData {
   std::unique_ptr<cli::SimulationAreas> areas;
 
   void store(DataArray& data, const std::string& name, std::vector<double> values) {
-    data.addVariable("", name, "", 'N', -1, -1, -1, 0, 2);
-    data.SetValue(name, values);
-    data.SetMask(name, std::vector<std::uint8_t>(data.maskBytes, 0));
+    data.addVariable(name, {.reservedByte1 = 2});
+    data.setValue(name, values);
+    data.setMask(name, std::vector<std::uint8_t>(data.maskBytes, 0));
   }
 
   SimulationBenchData() {
@@ -113,8 +113,8 @@ struct SimulationBenchData {
     names.erase(names.begin());  // SIZE weighs the households
     model.welfare = equation(names, random, -0.5, 0.02, 0.002);
     model.welfare.mse = 0.3;
-    model.alpha = equation({names.begin(), names.begin() + kAlphaVariables}, random, -6, 0.05,
-                           0.01);
+    model.alpha =
+        equation({names.begin(), names.begin() + kAlphaVariables}, random, -6, 0.05, 0.01);
     model.alpha->A = 900;
     model.alpha->mse = 2;
     model.sigEta2 = 0.04;

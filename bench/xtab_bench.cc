@@ -44,8 +44,8 @@ struct TabData {
     }
     for (auto [name, values] :
          {std::pair{"ROW", &row}, {"COL", &col}, {"X", &x}, {"W", &w}, {"F", &f}}) {
-      data.addVariable("", name, "", 'N', -1, -1, -1, 0, 2);
-      data.SetValue(name, *values);
+      data.addVariable(name, {.reservedByte1 = 2});
+      data.setValue(name, *values);
     }
     data.saveHeader();
   }

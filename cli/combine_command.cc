@@ -3,7 +3,7 @@
 #include <string>
 
 #include "commands.h"
-#include "support/combine.h"
+#include "data/combine.h"
 
 namespace tessary::cli {
 

@@ -3,10 +3,9 @@
 #include <string>
 
 #include "commands.h"
-#include "support/csv_reader.h"
-#include "support/data_set_writer.h"
+#include "data/data_set_path.h"
+#include "import/import_file.h"
 #include "support/progress_bar.h"
-#include "support/stat_file_reader.h"
 
 namespace tessary::cli {
 namespace {
@@ -23,11 +22,7 @@ void runImport(const ImportArguments& arguments) {
   const ProgressCallback readProgress = [&](std::uint64_t done, std::uint64_t total) {
     reading->update(total == 0 ? 1000 : done * 1000 / total);
   };
-  StatFormat format;
-  if (statFormatOf(arguments.file, format))
-    table = readStatFile(arguments.file, format, readProgress);
-  else
-    table = readCsvFile(arguments.file, readProgress);
+  table = readImportFile(arguments.file, readProgress);
   reading.reset();
 
   ProgressBar writing("Writing " + arguments.out, table.columns.size());

@@ -11,6 +11,7 @@
 #include "commands.h"
 #include "common/project.h"
 #include "frame/failure.h"
+#include "frame/trace.h"
 #include "platform/directories.h"
 #include "platform/file.h"
 #include "platform/paths.h"

@@ -21,19 +21,30 @@ target_include_directories(Random123 SYSTEM INTERFACE ${RANDOM123_INCLUDE_DIR})
 set(TESSARY_THIRD_PARTY Threads::Threads TBB::tbb PkgConfig::OPENBLAS PkgConfig::SLEEF
     PkgConfig::SHAPELIB PkgConfig::POLYCLIPPING Random123)
 
-# ReadStat (Stata, SPSS and SAS files) serves the command-line tool only. Its Debian
-# package ships no pkg-config file, so the header and library are looked up directly
-# when pkg-config does not know it.
-pkg_check_modules(READSTAT QUIET IMPORTED_TARGET readstat)
-if(READSTAT_FOUND)
-  set(TESSARY_READSTAT PkgConfig::READSTAT)
-else()
-  find_path(READSTAT_INCLUDE_DIR readstat.h REQUIRED)
-  find_library(READSTAT_LIBRARY readstat REQUIRED)
-  add_library(ReadStat::ReadStat UNKNOWN IMPORTED)
-  set_target_properties(ReadStat::ReadStat PROPERTIES
-    IMPORTED_LOCATION ${READSTAT_LIBRARY}
-    INTERFACE_INCLUDE_DIRECTORIES ${READSTAT_INCLUDE_DIR})
-  set(TESSARY_READSTAT ReadStat::ReadStat)
+# ReadStat (Stata, SPSS and SAS files) is an optional part of the library's import:
+# without it the library imports CSV files only. Its Debian package ships no pkg-config
+# file, so the header and library are looked up directly when pkg-config does not know
+# it.
+option(TESSARY_WITH_READSTAT "Import Stata, SPSS and SAS files through ReadStat" ON)
+set(TESSARY_READSTAT "")
+if(TESSARY_WITH_READSTAT)
+  pkg_check_modules(READSTAT QUIET IMPORTED_TARGET readstat)
+  if(READSTAT_FOUND)
+    set(TESSARY_READSTAT PkgConfig::READSTAT)
+  else()
+    find_path(READSTAT_INCLUDE_DIR readstat.h)
+    find_library(READSTAT_LIBRARY readstat)
+    if(READSTAT_INCLUDE_DIR AND READSTAT_LIBRARY)
+      add_library(ReadStat::ReadStat UNKNOWN IMPORTED)
+      set_target_properties(ReadStat::ReadStat PROPERTIES
+        IMPORTED_LOCATION ${READSTAT_LIBRARY}
+        INTERFACE_INCLUDE_DIRECTORIES ${READSTAT_INCLUDE_DIR})
+      set(TESSARY_READSTAT ReadStat::ReadStat)
+    else()
+      message(STATUS "ReadStat not found: the library imports CSV files only")
+      set(TESSARY_WITH_READSTAT OFF)
+    endif()
+  endif()
 endif()
+list(APPEND TESSARY_THIRD_PARTY ${TESSARY_READSTAT})
 find_package(CLI11 CONFIG REQUIRED)

@@ -10,9 +10,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   static const fuzzing::Fixture fixture("combined");
   fixture.write("fz.daA", bytes, size);
   fuzzing::expectValueOrMessage([&] {
-    CDA cda(fixture.file("fz.daA"));
-    cda.load();
-    fuzzing::readCombined(cda);
+    DataSet data;
+    data.openCombined(fixture.file("fz.daA"));
+    fuzzing::readDataSet(data);
   });
   return 0;
 }

@@ -7,22 +7,17 @@
 #include <string_view>
 
 #include "frame/failure.h"
-#include "support/csv_reader.h"
+#include "import/csv_reader.h"
+#include "fuzz_scratch.h"
 
-namespace {
-
-void require(bool condition) {
-  if (!condition) std::abort();
-}
-
-}  // namespace
+using tessary::fuzzing::require;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
   const std::string_view content(reinterpret_cast<const char*>(bytes), size);
   try {
-    const tessary::cli::ImportedTable table = tessary::cli::parseCsv(content, "fuzz.csv");
+    const tessary::ImportedTable table = tessary::parseCsv(content, "fuzz.csv");
     require(!table.columns.empty() && table.rowCount > 0);
-    for (const tessary::cli::ImportedColumn& column : table.columns) {
+    for (const tessary::ImportedColumn& column : table.columns) {
       require(!column.name.empty());
       require((column.isText ? column.texts.size() : column.numbers.size()) == table.rowCount);
     }

@@ -8,11 +8,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   static const bool copied = fixture.copyDataArray("hh", "fz");
   fuzzing::require(copied);
   fixture.write("fz.daH", bytes, size);
-  DataArray data;
-  data.open(fixture.file("fz.daH"));
   fuzzing::expectValueOrMessage([&] {
-    data.loadHeader();
-    fuzzing::readDataArray(data);
+    DataSet data;
+    data.openDataArray(fixture.file("fz.daH"));
+    fuzzing::readDataSet(data);
   });
   return 0;
 }

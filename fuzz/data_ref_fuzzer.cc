@@ -11,9 +11,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   fuzzing::require(described);
   fixture.write("fz.daR", bytes, size);
   fuzzing::expectValueOrMessage([&] {
-    CDA cda(fixture.file("fz.daA"));
-    cda.load();
-    fuzzing::readCombined(cda);
+    DataSet data;
+    data.openCombined(fixture.file("fz.daA"));
+    fuzzing::readDataSet(data);
   });
   return 0;
 }

@@ -35,7 +35,8 @@ const std::string& workDirectory() {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
   const std::string& directory = workDirectory();
   const std::string input = directory + "model.json";
-  require(tessary::writeWholeFile(input, std::string(reinterpret_cast<const char*>(bytes), size)));
+  require(tessary::writeWholeFile(input, std::string(reinterpret_cast<const char*>(bytes), size),
+                                  tessary::Durability::kScratch));
   tessary::cli::FittedModel model;
   try {
     model = tessary::cli::readFittedModel(input);
@@ -44,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     return 0;
   }
   const std::string first = tessary::cli::fittedModelJson(model);
-  require(tessary::writeWholeFile(directory + "again.json", first));
+  require(tessary::writeWholeFile(directory + "again.json", first, tessary::Durability::kScratch));
   require(tessary::cli::fittedModelJson(tessary::cli::readFittedModel(directory + "again.json")) ==
           first);
   return 0;

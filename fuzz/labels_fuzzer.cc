@@ -8,14 +8,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   using namespace tessary;
   static const fuzzing::Fixture fixture("labels");
   fixture.write("hh.daL", bytes, size);
-  DataArray data;
-  data.open(fixture.file("hh.daH"));
-  data.loadHeader();
-  fuzzing::readDataArray(data);
+  DataSet data;
+  data.openDataArray(fixture.file("hh.daH"));
+  fuzzing::readDataSet(data);
   for (const char* name : {"Q[1] a", "NLEVELS", "1"}) {
     fuzzing::expectValueOrMessage([&] {
       LabelMap labels;
-      data.loadLabels(name, labels);
+      data.loadLabels(0, name, labels);
       fuzzing::require(labels.size() <= size);
     });
   }

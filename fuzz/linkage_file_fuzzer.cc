@@ -14,6 +14,7 @@
 #include "platform/paths.h"
 #include "spatial/linkage_file.h"
 #include "tessary.h"
+#include "fuzz_scratch.h"
 
 namespace {
 
@@ -24,9 +25,7 @@ std::string scratchDirectory(const char* prefix) {
                       : fast;
 }
 
-void require(bool condition) {
-  if (!condition) std::abort();
-}
+using tessary::fuzzing::require;
 
 int silent(void*, const char*, const char*, unsigned int) {
   return 1;
@@ -54,7 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::int32_t kind = header[0] >= 1 && header[0] <= 3 ? header[0] : 1;
   const std::string shape = directory() + "areas";
   const std::string path = tessary::linkageFilePath(shape, kind);
-  tessary::writeWholeFile(path, std::string_view(reinterpret_cast<const char*>(data), size));
+  tessary::writeWholeFile(path, std::string_view(reinterpret_cast<const char*>(data), size),
+                          tessary::Durability::kScratch);
   try {
     const tessary::LinkageFile file(path, kind, header[1]);
     const tessary::NeighbourLists lists = file.lists();

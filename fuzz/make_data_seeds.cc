@@ -39,8 +39,7 @@ int main(int argc, char** argv) {
        {"0\n", "0\n1\v120\v118.5=North\n3\v7\v7=\n", "0\n-5,9\v1\v1=a=b\r\n99999999999=c\n=\n"}},
       {"labels",
        {file("hh.daL"), file("cl.daL"), "[R]\nnLevels=5\n2=two\n4 = \"four\"\n",
-        "[R]\r\n1=a=b\r\n-3=minus\r\n[r]\r\n9=later\r\n", "[R]\nnLevels=99999\n"}},
-  };
+        "[R]\r\n1=a=b\r\n-3=minus\r\n[r]\r\n9=later\r\n", "[R]\nnLevels=99999\n"}}};
   for (const auto& [target, contents] : seeds) {
     const std::filesystem::path directory = std::filesystem::path(argv[1]) / target;
     std::filesystem::create_directories(directory);

@@ -14,16 +14,15 @@
 #include <vector>
 
 #include "frame/failure.h"
+#include "frame/trace.h"
 #include "platform/file.h"
 #include "platform/paths.h"
 #include "regression/regression.h"
-#include "regression/regression_trace.h"
+#include "fuzz_scratch.h"
 
 namespace {
 
-void require(bool condition) {
-  if (!condition) std::abort();
-}
+using tessary::fuzzing::require;
 
 const std::string& workDirectory() {
   static const std::string directory = [] {
@@ -67,7 +66,7 @@ void select(const std::string& image, int regressors, bool oneStep) {
   const std::string path = workDirectory() + "selected.mdl";
   for (auto procedure : {&tessary::Regression::forward, &tessary::Regression::stepwise,
                          &tessary::Regression::backward}) {
-    require(tessary::writeWholeFile(path, image));
+    require(tessary::writeWholeFile(path, image, tessary::Durability::kScratch));
     tessary::Regression model;
     const int result = (model.*procedure)(path, sscp.data(), "", oneStep);
     require(result == 0 || result == -1);
@@ -83,7 +82,8 @@ void select(const std::string& image, int regressors, bool oneStep) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
   const std::string& directory = workDirectory();
   const std::string input = directory + "input.mdl";
-  require(tessary::writeWholeFile(input, std::string(reinterpret_cast<const char*>(bytes), size)));
+  require(tessary::writeWholeFile(input, std::string(reinterpret_cast<const char*>(bytes), size),
+                                  tessary::Durability::kScratch));
   tessary::Regression model;
   try {
     require(model.loading(input));

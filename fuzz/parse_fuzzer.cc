@@ -11,12 +11,11 @@
 #include "expr/postfix_view.h"
 #include "frame/failure.h"
 #include "frame/missing.h"
+#include "fuzz_scratch.h"
 
 namespace {
 
-void require(bool condition) {
-  if (!condition) std::abort();
-}
+using tessary::fuzzing::require;
 
 void checkPostfix(tessary::ExpressionParser& parser) {
   using tessary::StepKind;

@@ -10,12 +10,11 @@
 #include "expr/invalid_conversion.h"
 #include "expr/recode_rule.h"
 #include "frame/missing.h"
+#include "fuzz_scratch.h"
 
 namespace {
 
-void require(bool condition) {
-  if (!condition) std::abort();
-}
+using tessary::fuzzing::require;
 
 constexpr double kProbes[] = {-3e9, -2147483648.0,
                               -1e6, -100.5,

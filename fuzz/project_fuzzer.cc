@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   tessary::setMessageHandler(ignoreMessage);
   const std::string directory = freshDirectory();
   const std::string path = directory + "project.ini";
-  tessary::writeWholeFile(path, text);
+  tessary::writeWholeFile(path, text, tessary::Durability::kScratch);
   tessary::CProject project;
   project._init(path);
   try {

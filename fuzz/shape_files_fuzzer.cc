@@ -90,9 +90,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Workspace& w = Workspace::workspace();
   const auto input = tessary::fuzzing::splitShapeInput(
       std::string_view(reinterpret_cast<const char*>(data), size));
-  tessary::writeWholeFile(w.input + ".shp", input.shp);
-  tessary::writeWholeFile(w.input + ".shx", input.shx);
-  tessary::writeWholeFile(w.input + ".dbf", input.dbf);
+  tessary::writeWholeFile(w.input + ".shp", input.shp, tessary::Durability::kScratch);
+  tessary::writeWholeFile(w.input + ".shx", input.shx, tessary::Durability::kScratch);
+  tessary::writeWholeFile(w.input + ".dbf", input.dbf, tessary::Durability::kScratch);
 
   std::int32_t sizes[4];
   getSizes(w.input.c_str(), &sizes[0], &sizes[1], &sizes[2], &sizes[3]);

@@ -9,8 +9,8 @@
 
 #include "frame/failure.h"
 #include "fuzz_scratch.h"
+#include "import/import_file.h"
 #include "platform/file.h"
-#include "support/stat_file_reader.h"
 
 #ifndef TESSARY_FUZZ_EXTENSION
 #error "TESSARY_FUZZ_EXTENSION names the format: dta, sav or sas7bdat"
@@ -18,13 +18,11 @@
 
 namespace {
 
-void require(bool condition) {
-  if (!condition) std::abort();
-}
+using tessary::fuzzing::require;
 
-void checkTable(const tessary::cli::ImportedTable& table) {
+void checkTable(const tessary::ImportedTable& table) {
   require(!table.columns.empty() && table.rowCount > 0);
-  for (const tessary::cli::ImportedColumn& column : table.columns) {
+  for (const tessary::ImportedColumn& column : table.columns) {
     require(!column.name.empty());
     require((column.isText ? column.texts.size() : column.numbers.size()) == table.rowCount);
   }
@@ -36,12 +34,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   static const std::string path =
       tessary::fuzzing::scratchDirectory("stat_" TESSARY_FUZZ_EXTENSION) +
       "input." TESSARY_FUZZ_EXTENSION;
-  tessary::cli::StatFormat format;
-  require(tessary::cli::statFormatOf(path, format));
-  require(
-      tessary::writeWholeFile(path, std::string_view(reinterpret_cast<const char*>(bytes), size)));
+  tessary::StatFormat format;
+  require(tessary::statFormatOf(path, format));
+  require(tessary::writeWholeFile(path,
+                                  std::string_view(reinterpret_cast<const char*>(bytes), size),
+                                  tessary::Durability::kScratch));
   try {
-    checkTable(tessary::cli::readStatFile(path, format));
+    checkTable(tessary::readStatFile(path, format));
   } catch (const tessary::Failure& failure) {
     require(failure.text().rfind(path + ": ", 0) == 0);
     require(failure.text().find('\n') == std::string::npos);

@@ -275,15 +275,14 @@ TESSARY_EXPORT int32_t getSizes(const char* path, int32_t* totalVertices, int32_
  * Failures (nothing written): -1, -2, -5 no GID, -6 no Label, -7 no centerX, centerY,
  * Area, XMin, YMin, XMax or YMax, -8 a mode-3 list that is not ascending, -11, -12. */
 TESSARY_EXPORT int32_t getShapes(const char* path, int32_t* records, int32_t* coords, char* labels,
-                                 double* bounds, double* filter, int32_t filterCount,
-                                 int32_t mode);
+                                 double* bounds, double* filter, int32_t filterCount, int32_t mode);
 
 /* The position (0-based) in records of the first of nShapes shapes, as getShapes
  * wrote them, that holds the point (x, y) in micro-units by the even-odd rule over all
  * its rings (lower and left edges inside, upper and right edges outside; holes
  * excluded); -1 when none does or nShapes < 1. */
-TESSARY_EXPORT int32_t getShapeNo(double x, double y, const int32_t* records,
-                                  const int32_t* coords, int32_t nShapes);
+TESSARY_EXPORT int32_t getShapeNo(double x, double y, const int32_t* records, const int32_t* coords,
+                                  int32_t nShapes);
 
 /* Reads idField of every record of path.dbf as a number (a string field as the
  * number opening its substring [start, start + length), the whole text when start
@@ -304,9 +303,8 @@ TESSARY_EXPORT int32_t getGeoIDStats(const char* path, const char* idField, cons
  * not created, -5 no idField, -6 no labelField, -9 start or length positive for a
  * numeric idField, -10 labelField not a string field, -11, -12. Target files already
  * created stay when a later step fails; the source is never changed. */
-TESSARY_EXPORT int32_t shapeStandardize(const char* source, const char* target,
-                                        const char* idField, const char* labelField,
-                                        int32_t start, int32_t length);
+TESSARY_EXPORT int32_t shapeStandardize(const char* source, const char* target, const char* idField,
+                                        const char* labelField, int32_t start, int32_t length);
 
 /* Writes the standard shape file target from the standard shape file source, whose
  * idField values must ascend strictly: the polygons whose identifiers agree after the
@@ -315,9 +313,8 @@ TESSARY_EXPORT int32_t shapeStandardize(const char* source, const char* target,
  * writes target.LMX as buildLinkageMatrix(target, 1, 1) does. Returns the number of
  * groups minus one; -1 .. -6 as shapeStandardize, -8 when the identifiers do not
  * ascend strictly, -11, -12. */
-TESSARY_EXPORT int32_t shapeAggregation(const char* source, const char* target,
-                                        const char* idField, const char* labelField,
-                                        int32_t shiftDigits);
+TESSARY_EXPORT int32_t shapeAggregation(const char* source, const char* target, const char* idField,
+                                        const char* labelField, int32_t shiftDigits);
 
 /* Writes the linkage file of a standard shape file: kind 1 path.LMX (contiguity: a
  * pair of areas i < j is linked when some vertex of i lies inside the first ring of j
@@ -411,6 +408,49 @@ TESSARY_EXPORT int32_t getCleanVector(const double* values, const unsigned char*
 TESSARY_EXPORT int32_t readFileSection(const char* fileName, int32_t from, int32_t to,
                                        void* buffer);
 
+/* ---- Data sets for hosts: additions of this library, beyond the catalogue ---------- */
+
+/* Each of these reports a failure through the message handler, captioned with its own
+ * name, and returns -1; an unexpected failure (memory exhausted included) shows
+ * "Unexpected error occured". NULL strings read as empty. A data set is named as the
+ * command-line tool takes it: a combined data array (.daA), a data array (.daH, or the
+ * path of any of its files), or a path without an extension, the .daA taken first
+ * when both exist. Levels are 0 households, 1 clusters, 2 auxiliary; a data array has
+ * level 0 only. */
+
+/* Imports file as the data array dataArray (directory + base name; a data array
+ * extension is dropped): a CSV file (header row, separator ',' ';' or tab), or a Stata
+ * (.dta), SPSS (.sav, .zsav) or SAS (.sas7bdat) file when the library is built with
+ * ReadStat. Text columns and integer columns with value labels become categorical
+ * variables with their labels; idVariable and weightVariable ("" for none) are
+ * recorded in the header. The new data array replaces any old one of that name as one
+ * step, so a failure leaves the old one as it was. Returns the number of records. */
+TESSARY_EXPORT int32_t tessaryImport(const char* file, const char* dataArray,
+                                     const char* idVariable, const char* weightVariable);
+
+/* Ties the household data array households to the cluster data array clusters by their
+ * numeric variable key (each sorted by it) and writes the combined data array daaPath
+ * (".daA" added when absent), with the reference daaPath's stem + "_clusters.daR".
+ * auxiliary ("" for none) adds a coarser level tied to the clusters by auxiliaryKey
+ * (reference stem + "_aux.daR"); amplifier is recorded in the references. Returns the
+ * number of cluster entries; a failure writes no .daA. */
+TESSARY_EXPORT int32_t tessaryCombine(const char* households, const char* clusters, const char* key,
+                                      const char* daaPath, double amplifier, const char* auxiliary,
+                                      const char* auxiliaryKey);
+
+/* Reads the variable name of dataSet at level: one value per record of that level (a
+ * coarser level's value repeated over its records), a missing value as positive
+ * infinity, a categorical variable as its codes. Returns the record count n of the
+ * level and writes the n values to values, which holds capacity values; NULL values
+ * writes nothing and returns n. capacity below n is a failure that writes nothing. */
+TESSARY_EXPORT int32_t tessaryReadColumn(const char* dataSet, int32_t level, const char* name,
+                                         double* values, int32_t capacity);
+
+/* Evaluates expression (the expression language of the filters and formulas) over every
+ * record of dataSet at level into values, as tessaryReadColumn reads a variable; a
+ * categorical result is written as its codes. */
+TESSARY_EXPORT int32_t tessaryEvaluate(const char* dataSet, int32_t level, const char* expression,
+                                       double* values, int32_t capacity);
 /* ---- Variable selection and by-group fits ------------------------------------- */
 
 /* Forward, stepwise and backward selection of the model file's regressors from the

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "frame/failure.h"
+#include "frame/number_format.h"
 #include "platform/file.h"
 #include "platform/text.h"
 #include "support/csv_export.h"
@@ -51,11 +52,11 @@ std::string areaEstimatesCsv(const std::vector<AreaEstimate>& rows) {
   out += '\n';
   for (const AreaEstimate& row : rows) {
     out += csvField(row.area) + "," + std::to_string(row.households) + ",";
-    if (std::isfinite(row.persons)) appendCsvNumber(out, row.persons);
+    if (std::isfinite(row.persons)) out += formatGeneral(row.persons, kRoundTrip);
     for (const Figure& figure : kFigures) {
       out += ',';
       const double v = figureOf(row, figure);
-      if (std::isfinite(v)) appendCsvNumber(out, v);
+      if (std::isfinite(v)) out += formatGeneral(v, kRoundTrip);
     }
     out += '\n';
   }

@@ -4,8 +4,9 @@
 #include <limits>
 
 #include "frame/failure.h"
+#include "frame/number_format.h"
+#include "import/csv_reader.h"
 #include "platform/text.h"
-#include "support/csv_reader.h"
 
 namespace tessary::cli {
 namespace {
@@ -31,7 +32,7 @@ AreaValues valuesByArea(const AreaShapes& shapes, const std::string& csvPath,
   for (std::size_t row = 0; row < table.rowCount; ++row) {
     if (!std::isfinite(ids.numbers[row])) continue;
     if (!byId.emplace(ids.numbers[row], values.numbers[row]).second)
-      raiseFailure(csvPath + ": identifier " + formatText("%.15g", ids.numbers[row]) +
+      raiseFailure(csvPath + ": identifier " + formatGeneral(ids.numbers[row], 15) +
                    " appears twice");
   }
   AreaValues out = valuesForShapes(shapes, byId);

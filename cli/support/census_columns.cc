@@ -5,6 +5,7 @@
 #include <numeric>
 
 #include "data/cda.h"
+#include "data/data_set.h"
 #include "data/encodings.h"
 #include "frame/failure.h"
 #include "frame/missing.h"
@@ -32,9 +33,9 @@ CensusColumns::CensusColumns(const std::string& daaPath, const std::vector<std::
     : path_(daaPath), clusterIdName_(upperCase(clusterId)) {
   if (!fileExists(daaPath)) raiseFailure(daaPath + ": no such census (.daA)");
   try {
-    CDA census(daaPath);
-    census.load();
-    households_ = census.level(0).recordCount;
+    DataSet census;
+    census.openCombined(daaPath);
+    households_ = census.header(0).recordCount;
     if (households_ == 0) raiseFailure("the census has no households");
     readClusters(census);
     for (const std::string& name : variables)
@@ -44,16 +45,17 @@ CensusColumns::CensusColumns(const std::string& daaPath, const std::vector<std::
   }
 }
 
-void CensusColumns::readClusters(CDA& census) {
-  const std::uint32_t clusters = census.level(1).recordCount;
+void CensusColumns::readClusters(DataSet& census) {
+  if (census.levelCount() < 2) raiseFailure("the census has no cluster level");
+  const std::uint32_t clusters = census.header(1).recordCount;
   if (clusters == 0) raiseFailure("the census has no cluster records");
-  if (clusterIdName_.empty()) clusterIdName_ = textOf(census.level(1).headerTextA);
+  if (clusterIdName_.empty()) clusterIdName_ = textOf(census.header(1).headerTextA);
   if (clusterIdName_.empty())
     raiseFailure(
         "the cluster level's header names no identifier variable: name one with --cluster");
-  census.cursor = 1;
+  census.setLevel(1);
   clusterIds_.resize(clusters);
-  census.getValue(clusterIdName_, std::span<double>(clusterIds_), 1, clusters);
+  census.read(clusterIdName_, std::span<double>(clusterIds_), 1, clusters);
 
   // The cluster record of each household: the record numbers spread like any cluster
   // variable.
@@ -64,7 +66,7 @@ void CensusColumns::readClusters(CDA& census) {
   forEachLoadChunk(households_, [&](std::int64_t from, std::int64_t to) {
     const std::span<double> values(chunk.data(), static_cast<std::size_t>(to - from + 1));
     std::fill(values.begin(), values.end(), MISSING);
-    expandThroughRef(census.clusterRef(), recordNumbers, values, from, to);
+    expandThroughRef(*census.coarserReference(0), recordNumbers, values, from, to);
     for (std::size_t i = 0; i < values.size(); ++i)
       clusterOf_[from - 1 + i] =
           values[i] == MISSING ? kNoCluster : static_cast<std::uint32_t>(values[i]);
@@ -73,27 +75,27 @@ void CensusColumns::readClusters(CDA& census) {
 
 // A household variable is kept in its stored encoding, narrowed back from the values
 // read; any other as one value per cluster record.
-void CensusColumns::readVariable(CDA& census, const std::string& name) {
+void CensusColumns::readVariable(DataSet& census, const std::string& name) {
   if (columns_.count(name) != 0) return;
+  census.setLevel(0);
+  const int level = census.levelOf(name);
+  if (level < 0) raiseFailure("Variable: " + name + " not found.");
   Column& column = columns_[name];
-  census.cursor = 0;
-  double first = 0.0;
-  census.getValue(name, std::span<double>(&first, 1), 1, 1);
-  column.clusterLevel = census.foundLevel != 0;
+  column.clusterLevel = level != 0;
   if (column.clusterLevel) {
-    census.cursor = 1;
+    census.setLevel(1);
     column.clusterValues.resize(clusterIds_.size());
-    census.getValue(name, std::span<double>(column.clusterValues), 1,
-                    static_cast<std::int64_t>(clusterIds_.size()));
+    census.read(name, std::span<double>(column.clusterValues), 1,
+                static_cast<std::int64_t>(clusterIds_.size()));
     return;
   }
-  const char stored = census.level(0).find(name)->encoding;
+  const char stored = census.variable(name)->encoding;
   column.encoding = isKnownEncoding(stored) ? stored : 'D';
   column.bytes.resize(regionBytes(column.encoding, static_cast<std::uint64_t>(households_)));
   ColumnBuffer<double> chunk(static_cast<std::size_t>(std::min(households_, kLoadChunk)));
   forEachLoadChunk(households_, [&](std::int64_t from, std::int64_t to) {
     const auto count = static_cast<std::size_t>(to - from + 1);
-    census.getValue(name, std::span<double>(chunk.data(), count), from, to);
+    census.read(name, std::span<double>(chunk.data(), count), from, to);
     if (column.encoding != 'D') narrowInPlace(column.encoding, chunk.data(), count);
     std::memcpy(
         column.bytes.data() + regionBytes(column.encoding, static_cast<std::uint64_t>(from - 1)),
@@ -120,10 +122,11 @@ void CensusColumns::read(const std::string& variable, std::int64_t fromRec, std:
     return;
   }
   // The bytes that hold the records, decoded in place as the data array decodes them.
-  const unsigned fields = fieldsPerByte(column.encoding);
-  const std::uint64_t firstByte = fields != 0 ? first / fields : first * widthOf(column.encoding);
+  const Encoding& encoding = encodingOf(column.encoding);
+  const unsigned fields = encoding.fieldsPerByte;
+  const std::uint64_t firstByte = fields != 0 ? first / fields : first * encoding.width;
   const std::uint64_t endByte =
-      fields != 0 ? (first + count - 1) / fields + 1 : (first + count) * widthOf(column.encoding);
+      fields != 0 ? (first + count - 1) / fields + 1 : (first + count) * encoding.width;
   std::memcpy(out, column.bytes.data() + firstByte, endByte - firstByte);
   widenInPlace(column.encoding, fields != 0 ? static_cast<unsigned>(first % fields) : 0, out,
                count);

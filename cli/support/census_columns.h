@@ -19,7 +19,7 @@
 #include "regression/column_source.h"
 
 namespace tessary {
-class CDA;
+class DataSet;
 }
 
 namespace tessary::cli {
@@ -56,8 +56,8 @@ class CensusColumns {
     std::vector<double> clusterValues;
   };
 
-  void readClusters(CDA& census);
-  void readVariable(CDA& census, const std::string& name);
+  void readClusters(DataSet& census);
+  void readVariable(DataSet& census, const std::string& name);
 
   std::string path_;
   std::int64_t households_ = 0;

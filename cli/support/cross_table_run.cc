@@ -1,10 +1,10 @@
 #include "support/cross_table_run.h"
 
+#include "data/data_set_path.h"
 #include "frame/failure.h"
 #include "platform/file.h"
 #include "platform/paths.h"
 #include "platform/text.h"
-#include "support/data_set_path.h"
 #include "support/output_file.h"
 #include "tessary.h"
 

@@ -20,9 +20,6 @@ struct ExportOptions {
 // exactly this text.
 std::string csvField(const std::string& text);
 
-// Appends a number in its shortest form that reads back exactly.
-void appendCsvNumber(std::string& out, double v);
-
 // Writes the CSV file ("-": standard output); returns the number of records written.
 std::uint64_t exportCsv(const std::string& dataSet, const std::string& outPath,
                         const ExportOptions& options);

@@ -4,21 +4,20 @@
 #include <cmath>
 #include <vector>
 
-#include "data/cda.h"
-#include "data/data_array.h"
+#include "data/data_set.h"
 #include "frame/failure.h"
+#include "frame/number_format.h"
 #include "platform/text.h"
-#include "support/data_set_path.h"
 
 namespace tessary::cli {
 namespace {
 
 std::string number(double v) {
-  return std::isfinite(v) ? formatText("%.10g", v) : ".";
+  return std::isfinite(v) ? formatGeneral(v, 10) : ".";
 }
 
 // Variables in the order they were added.
-std::vector<const VariableRecord*> inAddedOrder(const DataArray& data) {
+std::vector<const VariableRecord*> inAddedOrder(const DataArrayHeader& data) {
   std::vector<const VariableRecord*> records;
   for (const auto& [name, record] : data.variables())
     records.push_back(&record);
@@ -27,7 +26,8 @@ std::vector<const VariableRecord*> inAddedOrder(const DataArray& data) {
   return records;
 }
 
-std::string describeLevel(const DataArray& data, const std::string& title) {
+std::string describeLevel(const DataSet& set, int level, const std::string& title) {
+  const DataArrayHeader& data = set.header(level);
   std::string out = formatText("%s: %u records, %zu variables\n", title.c_str(), data.recordCount,
                                data.variables().size());
   const std::string id = textOf(data.headerTextA), weight = textOf(data.headerTextB);
@@ -39,7 +39,7 @@ std::string describeLevel(const DataArray& data, const std::string& title) {
   for (const VariableRecord* record : inAddedOrder(data)) {
     const std::string name = textOf(record->name);
     LabelMap labels;
-    if (record->kind == 'C') data.loadLabels(name, labels);
+    if (record->kind == 'C') set.loadLabels(level, name, labels);
     if (record->isExpression()) {
       out += formatText("  %-20s %-4c (expression)\n", name.c_str(), record->kind);
       continue;
@@ -55,28 +55,21 @@ std::string describeLevel(const DataArray& data, const std::string& title) {
 }  // namespace
 
 std::string describeDataSet(const std::string& path) {
-  const DataSetPath resolved = resolveDataSet(path);
-  if (!resolved.combined) {
-    DataArray data;
-    data.open(resolved.path);
-    data.loadHeader();
-    return describeLevel(data, data.filePath(".daH"));
-  }
-  CDA cda(resolved.path);
-  cda.load();
+  DataSet data;
+  data.open(path);
+  if (!data.combined()) return describeLevel(data, 0, data.headerPath(0));
   const char* titles[] = {"households", "clusters", "auxiliary"};
-  std::string out = resolved.path + ": combined data array\n";
-  const int levels = cda.auxPresent() ? 3 : 2;
-  for (int level = 0; level < levels; ++level) {
-    DataArray& data = cda.level(level);
+  std::string out = data.path() + ": combined data array\n";
+  for (int level = 0; level < data.levelCount(); ++level)
     out += describeLevel(
-        data, formatText("level %d (%s) %s", level, titles[level], data.filePath(".daH").c_str()));
+        data, level,
+        formatText("level %d (%s) %s", level, titles[level], data.headerPath(level).c_str()));
+  const char* references[] = {"cluster", "auxiliary"};
+  for (int level = 0; level + 1 < data.levelCount(); ++level) {
+    const DataRef& ref = *data.coarserReference(level);
+    out += formatText("%s reference %s: %zu entries\n", references[level], ref.path().c_str(),
+                      ref.entryCount());
   }
-  out += formatText("cluster reference %s: %zu entries\n", cda.clusterRef().path().c_str(),
-                    cda.clusterRef().entryCount());
-  if (cda.auxPresent())
-    out += formatText("auxiliary reference %s: %zu entries\n", cda.auxRef().path().c_str(),
-                      cda.auxRef().entryCount());
   return out;
 }
 

@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "data/cda.h"
+#include "data/data_set.h"
 #include "frame/failure.h"
 #include "platform/file.h"
 #include "platform/text.h"
@@ -31,23 +31,22 @@ std::map<int, DistrictMean> districtMeans(const std::string& censusDaa,
                                           const std::string& surveyDaa) {
   std::map<int, DistrictMean> means;
   for (const std::string* daa : {&censusDaa, &surveyDaa}) {
-    CDA cda(*daa);
-    cda.load();
-    const auto n = cda.level(0).recordCount;
-    std::vector<double> columns[4];
+    DataSet data;
+    data.openCombined(*daa);
+    const std::int64_t n = data.recordCount();
+    Column columns[4];
     const char* names[] = {"DISTRICT", "REGION", "LNWELFARE", "WEIGHT"};
     const int used = daa == &censusDaa ? 2 : 4;
-    for (int c = 0; c < used; ++c) {
-      columns[c].resize(cda.maxRecordCount());
-      cda.getValue(names[c], columns[c], 1, n);
-    }
+    for (int c = 0; c < used; ++c)
+      columns[c] = data.readColumn(names[c]);
+    const auto column = [&](int c) { return columns[c].values.data(); };
     for (std::int64_t i = 0; i < n; ++i) {
-      if (!std::isfinite(columns[0][i])) continue;
-      DistrictMean& m = means[static_cast<int>(columns[0][i])];
-      m.region = columns[1][i];
-      if (used < 4 || !std::isfinite(columns[2][i]) || !std::isfinite(columns[3][i])) continue;
-      m.sum += columns[3][i] * columns[2][i];
-      m.weight += columns[3][i];
+      if (!std::isfinite(column(0)[i])) continue;
+      DistrictMean& m = means[static_cast<int>(column(0)[i])];
+      m.region = column(1)[i];
+      if (used < 4 || !std::isfinite(column(2)[i]) || !std::isfinite(column(3)[i])) continue;
+      m.sum += column(3)[i] * column(2)[i];
+      m.weight += column(3)[i];
       ++m.households;
     }
   }

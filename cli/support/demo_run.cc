@@ -3,7 +3,7 @@
 #include <cmath>
 #include <vector>
 
-#include "data/cda.h"
+#include "data/data_set.h"
 #include "frame/failure.h"
 #include "platform/directories.h"
 #include "platform/paths.h"
@@ -28,23 +28,16 @@ std::string chooseDirectory(const std::string& requested) {
   return requested.back() == '/' ? requested : requested + "/";
 }
 
-std::vector<double> column(CDA& cda, const char* name) {
-  std::vector<double> values(cda.maxRecordCount());
-  cda.getValue(name, values, 1, cda.level(cda.cursor).recordCount);
-  values.resize(cda.level(cda.cursor).recordCount);
-  return values;
-}
-
 // Weighted log welfare by region through the library's Univariate: the survey's
 // households are sorted by cluster and clusters by region, so regions are consecutive.
 std::string welfareByRegion(const std::string& surveyDaa) {
-  CDA cda(surveyDaa);
-  cda.load();
-  std::vector<double> welfare = column(cda, "LNWELFARE");
-  std::vector<double> weights = column(cda, "WEIGHT");
-  const std::vector<double> region = column(cda, "REGION");
-  LabelMap labels;
-  cda.level(0).loadLabels("REGION", labels);
+  DataSet survey;
+  survey.openCombined(surveyDaa);
+  Column welfare = survey.readColumn("LNWELFARE");
+  Column weights = survey.readColumn("WEIGHT");
+  const Column regionColumn = survey.readColumn("REGION");
+  const ColumnBuffer<double>& region = regionColumn.values;
+  const LabelMap& labels = regionColumn.labels;
   std::vector<std::int32_t> groups;
   std::vector<double> codes;
   for (std::size_t i = 0; i < region.size(); ++i) {
@@ -55,8 +48,9 @@ std::string welfareByRegion(const std::string& surveyDaa) {
     ++groups.back();
   }
   std::vector<double> out(groups.size() * 13);
-  Univariate(welfare.data(), weights.data(), static_cast<std::int32_t>(welfare.size()),
-             groups.data(), static_cast<std::int32_t>(groups.size()), out.data());
+  Univariate(welfare.values.data(), weights.values.data(),
+             static_cast<std::int32_t>(welfare.values.size()), groups.data(),
+             static_cast<std::int32_t>(groups.size()), out.data());
   std::string text = formatText("%-10s %8s %12s %10s %10s %10s %10s\n", "REGION", "COUNT",
                                 "POPULATION", "MEAN", "P10", "MEDIAN", "P90");
   for (std::size_t g = 0; g < groups.size(); ++g) {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "support/csv_reader.h"
+#include "import/csv_reader.h"
 
 namespace tessary::cli {
 

@@ -5,13 +5,14 @@
 #include <optional>
 #include <vector>
 
+#include "data/staging_directory.h"
 #include "frame/failure.h"
+#include "frame/number_format.h"
 #include "platform/text.h"
 #include "support/area_estimates.h"
 #include "support/csv_export.h"
 #include "support/direct_estimator.h"
 #include "support/direct_survey_reader.h"
-#include "support/staging_directory.h"
 
 namespace tessary::cli {
 namespace {
@@ -49,9 +50,9 @@ class AreaKeys {
     const double id = cluster_.values[household];
     if (!(id >= 0 && id == std::trunc(id) && id <= kLargestExactWhole))
       raiseFailure(
-          formatText("%s: the identifier of household %zu (%.17g) is not a whole number "
+          formatText("%s: the identifier of household %zu (%s) is not a whole number "
                      "from 0 to 2^53, so --area-digits can't shorten it",
-                     options_.cluster.c_str(), household + 1, id));
+                     options_.cluster.c_str(), household + 1, formatGeneral(id, 17).c_str()));
     return std::floor(id / divisor_);
   }
 
@@ -62,7 +63,7 @@ class AreaKeys {
       if (label != by_->labels.end()) return label->second;
     }
     std::string text;
-    appendCsvNumber(text, key);
+    text += formatGeneral(key, kRoundTrip);
     return text;
   }
 
@@ -105,8 +106,8 @@ void requireIdentifier(const std::string& name, double v, std::size_t household)
 
 void requireNotNegative(const std::string& name, double v, std::size_t household) {
   if (v < 0)
-    raiseFailure(
-        formatText("%s is negative (%.17g) for household %zu", name.c_str(), v, household + 1));
+    raiseFailure(formatText("%s is negative (%s) for household %zu", name.c_str(),
+                            formatGeneral(v, 17).c_str(), household + 1));
 }
 
 struct PreparedSample {

@@ -1,53 +1,31 @@
 #include "support/direct_survey_reader.h"
 
-#include "data/cda.h"
-#include "data/data_array.h"
+#include "data/data_set.h"
 #include "expr/expression_evaluation.h"
 #include "frame/failure.h"
 #include "frame/missing.h"
-#include "support/data_set_path.h"
 
 namespace tessary::cli {
 
-// Exactly one of the two is open.
-struct SurveyReader::Source {
-  std::unique_ptr<DataArray> data;
-  std::unique_ptr<CDA> combined;
-
-  DataArray& households() { return combined ? combined->level(0) : *data; }
-};
-
-SurveyReader::SurveyReader(const std::string& argument) : source_(std::make_unique<Source>()) {
-  const DataSetPath resolved = resolveDataSet(argument);
-  path_ = resolved.path;
-  if (resolved.combined) {
-    source_->combined = std::make_unique<CDA>(path_);
-    source_->combined->load();
-    source_->combined->cursor = 0;
-  } else {
-    source_->data = std::make_unique<DataArray>();
-    source_->data->open(path_);
-    source_->data->loadHeader();
-  }
-  households_ = source_->households().recordCount;
+SurveyReader::SurveyReader(const std::string& argument) : data_(std::make_unique<DataSet>()) {
+  data_->open(argument);
+  path_ = data_->path();
+  households_ = static_cast<std::uint32_t>(data_->recordCount());
   if (households_ == 0) raiseFailure(path_ + ": no households");
 }
 
 SurveyReader::~SurveyReader() = default;
 
 std::string SurveyReader::storedWeight() const {
-  return textOf(source_->households().headerTextB);
+  return textOf(data_->header(0).headerTextB);
 }
 
 SurveyColumn SurveyReader::column(const std::string& expression) {
   SurveyColumn column;
   // A combined data array evaluates into a buffer as long as its longest level.
-  const std::size_t slot = source_->combined ? source_->combined->maxRecordCount() : households_;
-  column.values.assign(slot, MISSING);
+  column.values.assign(data_->slotSize(), MISSING);
   const ExpressionValues result =
-      source_->combined
-          ? evaluateExpression(expression, *source_->combined, 1, households_, column.values)
-          : evaluateExpression(expression, *source_->data, 1, households_, column.values);
+      evaluateExpression(expression, *data_, 1, households_, column.values);
   column.values.resize(households_);
   column.categorical = result.categorical;
   column.labels = result.labels;

@@ -9,6 +9,10 @@
 #include <string>
 #include <vector>
 
+namespace tessary {
+class DataSet;
+}
+
 namespace tessary::cli {
 
 struct SurveyColumn {
@@ -30,8 +34,7 @@ class SurveyReader {
   SurveyColumn column(const std::string& expression);
 
  private:
-  struct Source;
-  std::unique_ptr<Source> source_;
+  std::unique_ptr<DataSet> data_;
   std::string path_;
   std::uint32_t households_ = 0;
 };

@@ -1,74 +1,39 @@
 #include "support/expression_run.h"
 
 #include <cmath>
-#include <memory>
 #include <span>
 #include <vector>
 
 #include "data/categorize.h"
-#include "data/cda.h"
-#include "data/data_array.h"
+#include "data/data_set.h"
 #include "data/record_bitmap.h"
 #include "expr/expression_evaluation.h"
 #include "expr/expression_parser.h"
 #include "expr/postfix_view.h"
 #include "frame/failure.h"
 #include "frame/missing.h"
+#include "frame/number_format.h"
 #include "platform/text.h"
-#include "support/data_set_path.h"
 #include "tessary.h"
 
 namespace tessary::cli {
 namespace {
 
-// The data set opened at the requested level.
-class EvaluationTarget {
- public:
-  EvaluationTarget(const std::string& argument, int level) {
-    const DataSetPath resolved = resolveDataSet(argument);
-    path_ = resolved.path;
-    if (resolved.combined) {
-      cda_ = std::make_unique<CDA>(resolved.path);
-      cda_->load();
-      const int levels = cda_->auxPresent() ? 3 : 2;
-      if (level < 0 || level >= levels)
-        raiseFailure(
-            formatText("%s: no level %d (levels 0 to %d)", path_.c_str(), level, levels - 1));
-      cda_->cursor = level;
-      records_ = cda_->level(level).recordCount;
-      slot_ = cda_->maxRecordCount();
-    } else {
-      if (level != 0) raiseFailure(path_ + ": a data array has only level 0; levels need a .daA");
-      data_ = std::make_unique<DataArray>();
-      data_->open(resolved.path);
-      data_->loadHeader();
-      records_ = data_->recordCount;
-      slot_ = records_;
-    }
-    if (records_ == 0) raiseFailure(path_ + ": no records at that level");
-  }
+// The data set opened at the requested level, with at least one record there.
+DataSet openTarget(const std::string& argument, int level) {
+  DataSet data;
+  data.open(argument, level);
+  if (data.recordCount() == 0) raiseFailure(data.path() + ": no records at that level");
+  return data;
+}
 
-  ExpressionValues evaluate(const std::string& text, std::vector<double>& out) {
-    out.assign(slot_, MISSING);
-    if (cda_) return evaluateExpression(text, *cda_, 1, records_, out);
-    return evaluateExpression(text, *data_, 1, records_, out);
-  }
-
-  bool combined() const { return cda_ != nullptr; }
-  std::uint32_t records() const { return records_; }
-  std::uint32_t householdRecords() const { return cda_ ? cda_->level(0).recordCount : records_; }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-  std::unique_ptr<DataArray> data_;
-  std::unique_ptr<CDA> cda_;
-  std::uint32_t records_ = 0;
-  std::size_t slot_ = 0;
-};
+ExpressionValues evaluateOver(DataSet& data, const std::string& text, std::vector<double>& out) {
+  out.assign(data.slotSize(), MISSING);
+  return evaluateExpression(text, data, 1, data.recordCount(), out);
+}
 
 std::string number(double v) {
-  return std::isfinite(v) ? formatText("%.10g", v) : ".";
+  return std::isfinite(v) ? formatGeneral(v, 10) : ".";
 }
 
 std::string numericSummary(const std::vector<double>& values) {
@@ -98,11 +63,10 @@ std::string categoryTable(std::vector<double> values, const LabelMap& labels) {
   return out;
 }
 
-void saveResult(const EvaluationTarget& target, const std::string& name,
-                const std::vector<double>& values) {
-  if (!target.combined() || target.records() != target.householdRecords())
+void saveResult(const DataSet& target, const std::string& name, const std::vector<double>& values) {
+  if (!target.combined() || target.recordCount() != target.header(0).recordCount)
     raiseFailure("--save writes a household variable: give a .daA at level 0");
-  const std::uint32_t records = target.records();
+  const auto records = static_cast<std::uint32_t>(target.recordCount());
   std::vector<std::uint8_t> holes(bitmapBytes(records));
   std::vector<double> present;
   present.reserve(records);
@@ -127,24 +91,25 @@ std::string runEval(const EvalOptions& options) {
     out += "postfix: " + postfixText(parser.postfix()) + "\n";
     out += explainPostfix(parser.postfix());
   }
-  EvaluationTarget target(options.data, options.level);
+  DataSet target = openTarget(options.data, options.level);
+  const auto records = static_cast<std::uint32_t>(target.recordCount());
   std::vector<double> values;
-  const ExpressionValues result = target.evaluate(options.expression, values);
-  values.resize(target.records());
+  const ExpressionValues result = evaluateOver(target, options.expression, values);
+  values.resize(records);
 
-  std::uint32_t kept = target.records();
+  std::uint32_t kept = records;
   if (!options.filter.empty()) {
     std::vector<double> filter;
-    target.evaluate(options.filter, filter);
+    evaluateOver(target, options.filter, filter);
     kept = 0;
-    for (std::uint32_t r = 0; r < target.records(); ++r) {
+    for (std::uint32_t r = 0; r < records; ++r) {
       if (std::isfinite(filter[r]) && filter[r] != 0.0)
         ++kept;
       else
         values[r] = MISSING;
     }
   }
-  out += formatText("%u records at level %d", target.records(), options.level);
+  out += formatText("%u records at level %d", records, options.level);
   if (!options.filter.empty()) out += formatText(", %u pass the filter", kept);
   out += "\n";
   out += result.categorical ? categoryTable(values, result.labels) : numericSummary(values);

@@ -12,7 +12,7 @@
 #include "support/fit_directory.h"
 #include "support/fit_report.h"
 #include "support/output_file.h"
-#include "support/staging_directory.h"
+#include "data/staging_directory.h"
 
 namespace tessary::cli {
 namespace {

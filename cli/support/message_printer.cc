@@ -19,21 +19,6 @@ int printMessage(void*, const char* text, const char* caption, unsigned int styl
 
 }  // namespace
 
-std::string joinLines(std::string_view text) {
-  std::string joined;
-  while (!text.empty()) {
-    const std::size_t end = std::min(text.find('\n'), text.size());
-    std::string_view line = text.substr(0, end);
-    text.remove_prefix(std::min(end + 1, text.size()));
-    while (!line.empty() && (line.back() == ' ' || line.back() == '\t' || line.back() == '\r'))
-      line.remove_suffix(1);
-    if (line.empty()) continue;
-    if (!joined.empty()) joined += "; ";
-    joined += line;
-  }
-  return joined;
-}
-
 std::string describeFailure(const Failure& failure) {
   if (failure.systemError() == 0 || failure.path().empty()) return failure.text();
   return failure.path() + ": " + systemErrorText(failure.systemError());

@@ -9,10 +9,6 @@
 
 namespace tessary::cli {
 
-// A text of several lines as one: its lines, without their trailing blanks and with
-// blank lines left out, joined by "; ".
-std::string joinLines(std::string_view text);
-
 // What a person reads for a failure: for one the system reported on a file, the file
 // and the system's words ("x.daD: No space left on device"), else its text.
 std::string describeFailure(const Failure& failure);

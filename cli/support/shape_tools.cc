@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "frame/failure.h"
+#include "frame/number_format.h"
 #include "platform/file.h"
 #include "platform/text.h"
 #include "spatial/attribute_table.h"
@@ -62,11 +63,11 @@ std::string describeStandard(const std::string& stem) {
   double low = 0, high = 0;
   const std::int32_t distinct = getGeoIDStats(stem.c_str(), "GID", "Label", 0, 0, 0, &low, &high);
   std::string text = formatText(
-      "standard: %d areas, %d vertices in %d rings; GID %.15g to %.15g, %d distinct\n"
+      "standard: %d areas, %d vertices in %d rings; GID %s to %s, %d distinct\n"
       "bounds: %.6f %.6f %.6f %.6f\n",
-      shapes.count, sizes.totalVertices, sizes.totalParts, low, high, distinct,
-      shapes.bounds[0] / 1e6, shapes.bounds[1] / 1e6, shapes.bounds[2] / 1e6,
-      shapes.bounds[3] / 1e6);
+      shapes.count, sizes.totalVertices, sizes.totalParts, formatGeneral(low, 15).c_str(),
+      formatGeneral(high, 15).c_str(), distinct, shapes.bounds[0] / 1e6, shapes.bounds[1] / 1e6,
+      shapes.bounds[2] / 1e6, shapes.bounds[3] / 1e6);
   for (std::int32_t kind = kContiguity; kind <= kNearest; ++kind)
     if (fileExists(linkageFilePath(stem, kind)))
       text += "linkage file: " + linkageFilePath(stem, kind) + "\n";
@@ -74,7 +75,7 @@ std::string describeStandard(const std::string& stem) {
 }
 
 std::string number(double value) {
-  return std::isfinite(value) ? formatText("%.15g", value) : std::string();
+  return std::isfinite(value) ? formatGeneral(value, 15) : std::string();
 }
 
 std::string csvText(const std::string& text) {

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "frame/failure.h"
+#include "frame/number_format.h"
 #include "platform/text.h"
 #include "support/csv_export.h"
 
@@ -103,7 +104,7 @@ SimulationAreas::SimulationAreas(const CensusColumns& census, const std::vector<
     for (auto& [key, index] : keys[l]) {
       index = static_cast<std::uint32_t>(levels_[l].names.size());
       std::string name;
-      appendCsvNumber(name, key);
+      name += formatGeneral(key, kRoundTrip);
       levels_[l].names.push_back(name);
     }
   }

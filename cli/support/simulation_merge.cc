@@ -7,7 +7,7 @@
 #include "support/area_estimates.h"
 #include "support/json_file.h"
 #include "support/simulation_record.h"
-#include "support/staging_directory.h"
+#include "data/staging_directory.h"
 
 namespace tessary::cli {
 namespace {

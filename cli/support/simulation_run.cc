@@ -9,7 +9,7 @@
 #include "support/area_estimates.h"
 #include "support/census_simulation.h"
 #include "support/simulation_record.h"
-#include "support/staging_directory.h"
+#include "data/staging_directory.h"
 
 namespace tessary::cli {
 namespace {

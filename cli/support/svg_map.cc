@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "frame/number_format.h"
 #include "platform/text.h"
 #include "support/html_page.h"
 
@@ -14,7 +15,7 @@ constexpr double kMapWidth = 720, kMapHeight = 640, kLegendX = 760, kTop = 56, k
 constexpr const char* kNoDataColour = "#d9d9d9";
 
 std::string number(double value) {
-  return formatText("%.4g", value);
+  return formatGeneral(value, 4);
 }
 
 // Map units (micro-units / 1e6) to page coordinates; longitude is shrunk by the
@@ -141,7 +142,7 @@ std::string choroplethSvg(const AreaShapes& shapes, const std::vector<double>& v
     svg +=
         formatText("<path fill=\"%s\" d=\"%s\"><title>%s (%s): %s</title></path>\n", colour.c_str(),
                    pathData(shapes, k, projection).c_str(), escapeMarkup(shapes.label(k)).c_str(),
-                   formatText("%.15g", shapes.gid(k)).c_str(), shown.c_str());
+                   formatGeneral(shapes.gid(k), 15).c_str(), shown.c_str());
   }
   svg += "</g>\n" + legend(breaks, lowest, counts, missing, options) + "</svg>\n";
   return svg;

@@ -5,9 +5,9 @@
 #include <numeric>
 #include <random>
 
+#include "data/combine.h"
+#include "data/data_set_writer.h"
 #include "frame/failure.h"
-#include "support/combine.h"
-#include "support/data_set_writer.h"
 
 namespace tessary::cli {
 namespace {

@@ -22,9 +22,7 @@ std::vector<std::string> splitList(const std::string& text) {
   std::size_t start = 0;
   while (start < text.size()) {
     std::size_t comma = std::min(text.find(',', start), text.size());
-    std::string entry = text.substr(start, comma - start);
-    entry.erase(0, entry.find_first_not_of(" \t"));
-    entry.erase(entry.find_last_not_of(" \t") + 1);
+    const std::string entry(trimBlanks(std::string_view(text).substr(start, comma - start)));
     if (!entry.empty()) entries.push_back(entry);
     start = comma + 1;
   }
@@ -70,11 +68,11 @@ void CProject::readKeys(int& marker) {
   marker = 129;
   if (!surveyPath.empty()) surveyPath = absolute(surveyPath);
   marker = 136;
-  survey_ = std::make_unique<CDA>(surveyPath);
+  survey_.bindCombined(surveyPath);
   marker = 139;
   censusPath = readKey("DataArray", "Census");
   if (!censusPath.empty()) censusPath = absolute(censusPath);
-  census_ = std::make_unique<CDA>(censusPath);
+  census_.bindCombined(censusPath);
   betaModelName = readKey("Session", "betaModelName");
   alphaModelName = readKey("Session", "alphaModelName");
   for (int i = 0; i < 2; ++i) {
@@ -142,27 +140,27 @@ CProject::InitReport CProject::describeInitFailure(std::exception_ptr failure, i
 }
 
 void CProject::loadSurveyCDA() {
-  loadData(survey_.get(), "CProject::loadSurveyCDA: loading error.\n");
+  loadData(survey_, "CProject::loadSurveyCDA: loading error.\n");
   surveyReady_ = true;
 }
 
 void CProject::loadCensusCDA() {
-  loadData(census_.get(), "CProject::loadCensusCDA: loading error.\n");
+  loadData(census_, "CProject::loadCensusCDA: loading error.\n");
   censusReady_ = true;
 }
 
-void CProject::loadData(CDA* data, const char* failure) {
+void CProject::loadData(DataSet& data, const char* failure) {
   try {
-    if (data == nullptr) raiseFailure(failure);
-    data->load();
+    if (!data.combined()) raiseFailure(failure);
+    data.load();
   } catch (const Failure&) {
     raiseFailure(failure);
   }
 }
 
-void CProject::selectIn(CDA& data, const std::vector<int>& levels, unsigned levelMask) {
+void CProject::selectIn(DataSet& data, const std::vector<int>& levels, unsigned levelMask) {
   for (int level = 0; level < 3; ++level)
-    for (auto& [name, record] : data.level(level).variables())
+    for (auto& [name, record] : data.header(level).variables())
       record.selected = 0;
   for (std::size_t i = 0; i < selectedVariables.size(); ++i) {
     const int level = i < levels.size() ? levels[i] : 0;
@@ -170,7 +168,7 @@ void CProject::selectIn(CDA& data, const std::vector<int>& levels, unsigned leve
       raiseFailure(formatText("Variable %s: level %d is not 0, 1 or 2.\n",
                               selectedVariables[i].c_str(), level));
     if ((levelMask >> level) & 1u) continue;
-    data.level(level).Select(selectedVariables[i]);
+    data.header(level).select(selectedVariables[i]);
   }
 }
 
@@ -180,8 +178,8 @@ void CProject::setSelectedVars(unsigned levelMask) {
   throwUnless(surveyReady_,
               "Survey object is not ready. \nPlease call its loadSurveyCDA(...) method first.");
   try {
-    selectIn(*survey_, surveyLevels, levelMask);
-    if ((type == 0 || type == 2) && censusReady_) selectIn(*census_, censusLevels, levelMask);
+    selectIn(survey_, surveyLevels, levelMask);
+    if ((type == 0 || type == 2) && censusReady_) selectIn(census_, censusLevels, levelMask);
   } catch (const Failure& failure) {
     raiseFailure("CProject::setSelectedVars()::\n" + failure.text());
   } catch (...) {

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "data/cda.h"
+#include "data/data_set.h"
 
 namespace tessary {
 
@@ -48,8 +48,8 @@ class CProject {
   bool projectReady() const { return projectReady_; }
   bool surveyReady() const { return surveyReady_; }
   bool censusReady() const { return censusReady_; }
-  CDA& survey() { return *survey_; }
-  CDA& census() { return *census_; }
+  DataSet& survey() { return survey_; }
+  DataSet& census() { return census_; }
 
   // The text shown when _init fails with `failure` after reaching `marker`.
   struct InitReport {
@@ -81,11 +81,11 @@ class CProject {
   void readKeys(int& marker);
   std::string readKey(const char* section, const char* key, const char* fallback = "") const;
   std::string absolute(const std::string& file) const;
-  static void loadData(CDA* data, const char* failure);
-  void selectIn(CDA& data, const std::vector<int>& levels, unsigned levelMask);
+  static void loadData(DataSet& data, const char* failure);
+  void selectIn(DataSet& data, const std::vector<int>& levels, unsigned levelMask);
 
-  std::unique_ptr<CDA> survey_;
-  std::unique_ptr<CDA> census_;
+  DataSet survey_;
+  DataSet census_;
   bool projectReady_ = false;
   bool surveyReady_ = false;
   bool censusReady_ = false;

@@ -98,12 +98,17 @@ bool CDA::presentAt(int level, std::string_view name) const {
   return record != nullptr && record->kind != 'E' && record->validCount >= 0;
 }
 
-int CDA::sourceLevel(std::string_view name) {
+int CDA::storedLevel(std::string_view name) const {
+  for (int level = std::max(cursor, 0); level <= 2; ++level)
+    if (presentAt(level, name)) return level;
+  return -1;
+}
+
+int CDA::sourceLevel(std::string_view name) const {
   if (cursor < 0 || cursor > 2) raiseFailure("Invalid cursor.\n");
-  for (int level = cursor; level <= 2; ++level) {
-    if (presentAt(level, name)) return foundLevel = level;
-  }
-  raiseFailure("Variable: " + std::string(name) + " not found.");
+  const int level = storedLevel(name);
+  if (level < 0) raiseFailure("Variable: " + std::string(name) + " not found.");
+  return level;
 }
 
 std::size_t expandThroughRef(const DataRef& ref, std::span<const double> coarse,

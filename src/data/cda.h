@@ -39,14 +39,18 @@ class CDA {
   int getValueWhere(std::string_view name, std::span<double> out, const double* weights,
                     std::int64_t& count, std::int64_t fromRec, std::int64_t toRec);
 
+  // The level a read at the cursor takes a variable from: the first level from the
+  // cursor up that stores it (an expression does not count); -1 when none does.
+  int storedLevel(std::string_view name) const;
+
   std::uint32_t maxRecordCount() const { return maxRecordCount_; }
   bool auxPresent() const { return auxPresent_; }
+  int levelCount() const { return auxPresent_ ? 3 : 2; }
   DataArray& level(int index) { return levels_[index]; }
   DataRef& clusterRef() { return clusterRef_; }
   DataRef& auxRef() { return auxRef_; }
 
   int cursor = 0;
-  int foundLevel = -1;
 
  private:
   struct RefPath {
@@ -55,8 +59,8 @@ class CDA {
   };
 
   bool presentAt(int level, std::string_view name) const;
-  // The level the variable is read from at the cursor; raises when there is none.
-  int sourceLevel(std::string_view name);
+  // storedLevel, raising when the cursor is invalid or the variable is not there.
+  int sourceLevel(std::string_view name) const;
   // Spreads coarse_, the values of `level`, over records fromRec..toRec of the cursor's
   // level.
   void spreadCoarse(int level, std::span<double> out, std::int64_t fromRec, std::int64_t toRec);

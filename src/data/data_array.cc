@@ -14,35 +14,6 @@
 namespace tessary {
 namespace {
 
-const char* readErrorText(char code) {
-  switch (code) {
-    case '1':
-      return "Read 1-bit daD file error!";
-    case '2':
-      return "Read 2-bit daD file error!";
-    case '4':
-      return "Read half-byte daD file error!";
-    case 'B':
-      return "Read BYTE daD file error!";
-    case 'b':
-      return "Read char daD file error!";
-    case 'S':
-      return "Read USHORT daD file error!";
-    case 's':
-      return "Read short daD file error!";
-    case 'I':
-      return "Read UINT daD file error!";
-    case 'i':
-      return "Read int daD file error!";
-    case 'L':
-      return "Read __int64 daD file error!";
-    case 'F':
-      return "Read float daD file error!";
-    default:
-      return "Read double daD file error!";
-  }
-}
-
 // Opens an existing file read-write, else read-only; false when neither works.
 bool openShared(File& file, const std::string& path, bool& readOnly) {
   if (file.open(path, File::Mode::kReadWrite)) return true;
@@ -86,7 +57,7 @@ bool DataArray::openHoleFile() {
 }
 
 bool DataArray::loadHeader() {
-  LoadHeader(filePath(".daH"));
+  DataArrayHeader::loadHeader(filePath(".daH"));
   // Without a value file the first read reports it, before anything is allocated.
   if (openValueFile()) requireRecordCountFitsValueFile();
   return true;
@@ -94,7 +65,7 @@ bool DataArray::loadHeader() {
 
 bool DataArray::saveHeader() {
   if (readOnly_ || baseName_.empty()) return false;
-  SaveHeader(filePath(".daH"));
+  DataArrayHeader::saveHeader(filePath(".daH"));
   releasedValues_.clear();
   releasedMasks_.clear();
   return true;
@@ -117,23 +88,20 @@ std::uint64_t DataArray::freshValueRegion(std::uint64_t length) const {
                      length);
 }
 
-bool DataArray::addVariable(std::string_view textA, std::string_view name, std::string_view textB,
-                            char kind, std::int64_t dataOffset, std::int32_t maskOffset,
-                            std::int32_t validCount, std::int16_t valueTag,
-                            std::uint8_t reservedByte1) {
+bool DataArray::addVariable(std::string_view name, const VariableSpec& spec) {
   std::string key = lookupKey(name);
   if (variables_.count(key) != 0) return false;
   VariableRecord record;
   record.id = nextId++;
   record.name = makeTextField(key);
-  record.textA = makeTextField(textA);
-  record.textB = makeTextField(textB);
-  record.kind = kind;
-  record.dataOffset = dataOffset;
-  record.maskOffset = maskOffset;
-  record.validCount = validCount;
-  record.valueTag = valueTag;
-  record.reservedByte1 = reservedByte1;
+  record.textA = makeTextField(spec.textA);
+  record.textB = makeTextField(spec.textB);
+  record.kind = spec.kind;
+  record.dataOffset = spec.dataOffset;
+  record.maskOffset = spec.maskOffset;
+  record.validCount = spec.validCount;
+  record.valueTag = spec.valueTag;
+  record.reservedByte1 = spec.reservedByte1;
   record.minValue = record.maxValue = 0.0;
   record.secondWord = 0;
   record.encoding = 'D';
@@ -157,7 +125,8 @@ int DataArray::getValue(std::string_view name, std::span<double> out, std::int64
     raiseFailure("DataArray::getValue:Variable " + lookupKey(name) + " not found.");
   if (record->isExpression()) raiseFailure(lookupKey(name) + " is an expression.");
   const char code = record->encoding;
-  if (isKnownEncoding(code) && record->width != widthOf(code))
+  const Encoding& encoding = encodingOf(code);
+  if (isKnownEncoding(code) && record->width != encoding.width)
     raiseFailure(
         formatText("DataArray::getValue:Variable %s has width %u, which does not fit its "
                    "encoding '%c'.",
@@ -173,20 +142,20 @@ int DataArray::getValue(std::string_view name, std::span<double> out, std::int64
   if (!openValueFile())
     fail("DataArray::getValue:\nCan't open file " + filePath(".daD") + " to read.\n");
 
-  const unsigned fields = fieldsPerByte(code);
+  const unsigned fields = encoding.fieldsPerByte;
   const std::uint64_t first = static_cast<std::uint64_t>(fromRec - 1);
   std::uint64_t byteOffset, byteCount;
   if (fields != 0) {
     byteOffset = first / fields;
     byteCount = static_cast<std::uint64_t>(toRec - 1) / fields - byteOffset + 1;
   } else {
-    byteOffset = first * widthOf(code);
-    byteCount = count * widthOf(code);
+    byteOffset = first * encoding.width;
+    byteCount = count * encoding.width;
   }
   clearSystemError();
-  if (record->dataOffset < 0) fail(readErrorText(code));
+  if (record->dataOffset < 0) fail(encoding.readFailure);
   const std::uint64_t position = static_cast<std::uint64_t>(record->dataOffset) + byteOffset;
-  if (valueFile_.readAt(position, out.data(), byteCount) != byteCount) fail(readErrorText(code));
+  if (valueFile_.readAt(position, out.data(), byteCount) != byteCount) fail(encoding.readFailure);
   widenInPlace(code, static_cast<unsigned>(fields != 0 ? first % fields : 0), out.data(), count);
   return record->valueTag;
 }
@@ -218,7 +187,7 @@ int DataArray::readColumn(std::string_view name, ColumnBuffer<double>& column) {
   return getValue(name, std::span<double>(column.data(), column.size()), 1, recordCount);
 }
 
-void DataArray::SetValue(std::string_view name, std::span<double> values) {
+void DataArray::setValue(std::string_view name, std::span<double> values) {
   openForWriting(valueFile_, ".daD",
                  "DA::SetValue: Can't open file " + filePath(".daD") + " to write.\n");
   VariableRecord* record = find(name);
@@ -255,11 +224,11 @@ void DataArray::SetValue(std::string_view name, std::span<double> values) {
   record->validCount = static_cast<std::int32_t>(summary.finiteCount);
   record->isInteger = summary.allIntegral;
   record->encoding = code;
-  record->width = static_cast<std::uint8_t>(widthOf(code));
+  record->width = static_cast<std::uint8_t>(encodingOf(code).width);
   record->dataOffset = static_cast<std::int64_t>(position);
 }
 
-void DataArray::SetValue(std::string_view name, std::span<const double> presentValues,
+void DataArray::setValue(std::string_view name, std::span<const double> presentValues,
                          const RecordBitmap& holes) {
   if (holes.bitCount != recordCount) raiseFailure("Invalid mask length.\n");
   if (holes.bytes.size() < bitmapBytes(recordCount))
@@ -275,7 +244,7 @@ void DataArray::SetValue(std::string_view name, std::span<const double> presentV
   std::size_t next = 0;
   for (std::uint64_t record = 1; record <= recordCount; ++record)
     full[record - 1] = isHole(holes.bytes.data(), record) ? MISSING : presentValues[next++];
-  SetValue(name, std::span<double>(full.data(), full.size()));
+  setValue(name, std::span<double>(full.data(), full.size()));
 }
 
 }  // namespace tessary

@@ -19,6 +19,18 @@
 
 namespace tessary {
 
+// The record a new variable starts with (see DataArray::addVariable).
+struct VariableSpec {
+  std::string textA{};
+  std::string textB{};
+  char kind = 'N';
+  std::int64_t dataOffset = -1;
+  std::int32_t maskOffset = -1;
+  std::int32_t validCount = -1;
+  std::int16_t valueTag = 0;
+  std::uint8_t reservedByte1 = 0;
+};
+
 class DataArray : public DataArrayHeader {
  public:
   // Binds the data array to a path (its extension is dropped) and opens the value and
@@ -32,12 +44,13 @@ class DataArray : public DataArrayHeader {
   // Saves the header unless the data array is read-only or unbound; false then. Regions
   // given up by rewritten variables become free for reuse once the save succeeds.
   bool saveHeader();
+  using DataArrayHeader::loadHeader;
+  using DataArrayHeader::saveHeader;
 
   bool hasVariable(std::string_view name) const { return find(name) != nullptr; }
-  // Adds a numeric-layout record; false when the name is taken.
-  bool addVariable(std::string_view textA, std::string_view name, std::string_view textB, char kind,
-                   std::int64_t dataOffset, std::int32_t maskOffset, std::int32_t validCount,
-                   std::int16_t valueTag, std::uint8_t reservedByte1);
+  // Adds a record under the upper-cased name, stored as 'D' with minimum and maximum 0;
+  // false when the name is taken. The header's variableCount is the caller's to keep.
+  bool addVariable(std::string_view name, const VariableSpec& spec);
 
   // Values of records fromRec..toRec (either order) into out; returns the valueTag.
   int getValue(std::string_view name, std::span<double> out, std::int64_t fromRec,
@@ -48,9 +61,9 @@ class DataArray : public DataArrayHeader {
   // Writes a whole variable (recordCount values) and rewrites `values` as stored. A
   // variable that has values gets a fresh region (see region_placement.h). Raises when
   // the data array is read-only.
-  void SetValue(std::string_view name, std::span<double> values);
+  void setValue(std::string_view name, std::span<double> values);
   // Writes a whole variable from the values of the present records and a hole bitmap.
-  void SetValue(std::string_view name, std::span<const double> presentValues,
+  void setValue(std::string_view name, std::span<const double> presentValues,
                 const RecordBitmap& holes);
 
   // Record bitmaps (maskBytes bytes): the global mask and a variable's holes.
@@ -58,11 +71,12 @@ class DataArray : public DataArrayHeader {
   std::int64_t getMask(std::string_view name, std::span<std::uint8_t> bitmap);
   // Writes a variable's hole bitmap, in a fresh region when it has one; raises when the
   // data array is read-only.
-  void SetMask(std::string_view name, std::span<const std::uint8_t> bitmap);
+  void setMask(std::string_view name, std::span<const std::uint8_t> bitmap);
 
   // The variable's value labels from the data array's .daL file (empty when none). The
-  // file is read once, at the first call after open().
+  // file is read once, at the first call after open() or forgetLabels().
   void loadLabels(std::string_view name, LabelMap& labels) const;
+  void forgetLabels() { labels_.reset(); }
 
   // Categorises a 'C' variable: all values into out (recordCount entries), then records
   // fromRec..toRec moved to its front. `weights`, when given, holds recordCount

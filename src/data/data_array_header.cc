@@ -35,14 +35,14 @@ const VariableRecord* DataArrayHeader::find(std::string_view name) const {
   return it == variables_.end() ? nullptr : &it->second;
 }
 
-void DataArrayHeader::Select(std::string_view name) {
+void DataArrayHeader::select(std::string_view name) {
   VariableRecord* record = find(name);
   if (record == nullptr)
     raiseFailure("DataArrayHeader::Select:\nVariable: " + std::string(name) + " not found\n");
   record->selected = 1;
 }
 
-bool DataArrayHeader::LoadHeader(const std::string& path) {
+bool DataArrayHeader::loadHeader(const std::string& path) {
   lastError = 0;
   nextId = 0;
   File file;
@@ -103,7 +103,7 @@ std::string encodeHeaderFile(const DataArrayHeader& header) {
   return out;
 }
 
-bool DataArrayHeader::SaveHeader(const std::string& path) {
+bool DataArrayHeader::saveHeader(const std::string& path) {
   lastError = 0;
   // A temporary file renamed over the old one: a failed save leaves the old header.
   if (!writeWholeFile(path, encodeHeaderFile(*this))) {

@@ -20,11 +20,11 @@ class DataArrayHeader {
 
   // Reads a header file; true, or raises a message. Adds to (or overwrites entries of)
   // the variable map.
-  bool LoadHeader(const std::string& path);
+  bool loadHeader(const std::string& path);
   // Replaces the header file whole, atomically; true, or raises a message.
-  bool SaveHeader(const std::string& path);
+  bool saveHeader(const std::string& path);
   // Marks a variable selected; raises a message when it is absent.
-  void Select(std::string_view name);
+  void select(std::string_view name);
 
   // The variable of that name (compared upper-cased), or nullptr.
   VariableRecord* find(std::string_view name);

@@ -76,7 +76,7 @@ std::uint64_t DataArray::freshMaskRegion(std::uint64_t length) const {
   return placeRegion(std::move(taken), 0, end < 0 ? 0 : static_cast<std::uint64_t>(end), length);
 }
 
-void DataArray::SetMask(std::string_view name, std::span<const std::uint8_t> bitmap) {
+void DataArray::setMask(std::string_view name, std::span<const std::uint8_t> bitmap) {
   const std::string path = filePath(".msk");
   openForWriting(holeFile_, ".msk", "SetMask: Can't open file " + path + " to write.\n");
   VariableRecord* record = find(name);

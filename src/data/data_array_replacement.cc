@@ -34,7 +34,7 @@ std::string journalText(const std::string& staging, const std::vector<std::strin
 }
 
 std::string stagingPrefix(const std::string& stem) {
-  return "." + baseNameOf(stem) + ".import-";
+  return "." + baseNameOf(stem) + "." + kDataArrayStaging + "-";
 }
 
 bool isDataArrayExtension(const std::string& text) {
@@ -75,16 +75,6 @@ bool syncHome(const std::string& stem) {
 
 }  // namespace
 
-std::string createStagingDirectory(const std::string& destinationStem) {
-  const std::string parent = directoryOf(destinationStem);
-  const std::string path = createUniqueDirectory(parent, stagingPrefix(destinationStem));
-  if (path.empty())
-    raiseFailure(formatText("%s: can't create a working directory there (%s)",
-                            (parent.empty() ? std::string(".") : parent).c_str(),
-                            systemErrorText(lastSystemError()).c_str()));
-  return path;
-}
-
 void recoverDataArray(const std::string& stem) {
   const std::string marker = stem + kMarker;
   if (!fileExists(marker)) return;
@@ -109,8 +99,10 @@ void recoverDataArray(const std::string& stem) {
   removeDirectoryTree(journal.staging);
 }
 
-void replaceDataArray(const std::string& staging, const std::string& stem) {
+void replaceDataArray(StagingDirectory& stagingDirectory, const std::string& stem) {
   recoverDataArray(stem);
+  // From here on this function removes the directory, or recovery needs it.
+  const std::string staging = stagingDirectory.release();
   const std::string base = baseNameOf(stem);
   std::vector<std::string> newFiles;
   bool ready = makeDirectories(staging + "old");

@@ -11,16 +11,15 @@
 
 #include <string>
 
+#include "data/staging_directory.h"
+
 namespace tessary {
 
-// Creates the staging directory for a new data array at `destinationStem` (directory +
-// base name) and returns it with a trailing '/'; raises when it cannot.
-std::string createStagingDirectory(const std::string& destinationStem);
-
-// Moves the data array staged in `stagingDirectory` over `destinationStem` and removes
-// the staging directory. Raises when that fails; the old data array is then in place
-// again, or will be once it is next opened.
-void replaceDataArray(const std::string& stagingDirectory, const std::string& destinationStem);
+// Moves the data array staged under the destination's base name in `staging` (made for
+// `destinationStem`, directory + base name, with kDataArrayStaging) over the
+// destination, and removes the staging directory. Raises when that fails; the old data
+// array is then in place again, or will be once it is next opened.
+void replaceDataArray(StagingDirectory& staging, const std::string& destinationStem);
 
 // Rolls back an interrupted replacement of the data array at `stem` when its marker
 // exists; raises when that fails.

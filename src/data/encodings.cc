@@ -1,11 +1,5 @@
 #include "data/encodings.h"
 
-// The conversion loops below run over whole columns; GCC vectorizes them only with its
-// full cost model.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC optimize("O3")
-#endif
-
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -72,12 +66,12 @@ void widenBytes(const unsigned char* src, double* dst, std::size_t count, T miss
     dst[i] = table[src[i]];
 }
 
-void widenFloats(const unsigned char* src, double* dst, std::size_t count) {
-  constexpr std::uint32_t kMissingCode = 0x7F7FFFFF;
+void widenFloats(const unsigned char* src, double* dst, std::size_t count,
+                 std::uint32_t missingCode) {
   const std::uint64_t missingBits = std::bit_cast<std::uint64_t>(MISSING);
   for (std::size_t i = 0; i < count; ++i) {
     const std::uint32_t bits = loadLittle<std::uint32_t>(src + i * 4);
-    dst[i] = selectMissing(bits == kMissingCode, static_cast<double>(std::bit_cast<float>(bits)),
+    dst[i] = selectMissing(bits == missingCode, static_cast<double>(std::bit_cast<float>(bits)),
                            missingBits);
   }
 }
@@ -123,32 +117,25 @@ void widenPacked(const unsigned char* src, unsigned firstField, double* dst, std
     dst[i] = field(firstField + i);
 }
 
-void widenBlock(char code, const unsigned char* src, unsigned firstField, double* dst,
+void widenBlock(const Encoding& e, const unsigned char* src, unsigned firstField, double* dst,
                 std::size_t count) {
-  switch (code) {
-    case '1':
-      return widenPacked<8>(src, firstField, dst, count);
-    case '2':
-      return widenPacked<4>(src, firstField, dst, count);
-    case '4':
+  switch (e.storage) {
+    case Storage::kPacked:
+      if (e.fieldsPerByte == 8) return widenPacked<8>(src, firstField, dst, count);
+      if (e.fieldsPerByte == 4) return widenPacked<4>(src, firstField, dst, count);
       return widenPacked<2>(src, firstField, dst, count);
-    case 'B':
-      return widenBytes<std::uint8_t>(src, dst, count, 255);
-    case 'b':
-      return widenBytes<std::int8_t>(src, dst, count, 127);
-    case 'S':
-      return widenElements<std::uint16_t>(src, dst, count, 65535);
-    case 's':
-      return widenElements<std::int16_t>(src, dst, count, 32767);
-    case 'I':
-      return widenElements<std::uint32_t>(src, dst, count, 4294967295u);
-    case 'i':
-      return widenElements<std::int32_t>(src, dst, count, 2147483647);
-    case 'L':
-      return widenElements<std::int64_t>(src, dst, count, std::numeric_limits<std::int64_t>::max());
-    case 'F':
-      return widenFloats(src, dst, count);
-    default:
+    case Storage::kUnsigned:
+      if (e.width == 1) return widenBytes<std::uint8_t>(src, dst, count, e.missing);
+      if (e.width == 2) return widenElements<std::uint16_t>(src, dst, count, e.missing);
+      return widenElements<std::uint32_t>(src, dst, count, e.missing);
+    case Storage::kSigned:
+      if (e.width == 1) return widenBytes<std::int8_t>(src, dst, count, e.missing);
+      if (e.width == 2) return widenElements<std::int16_t>(src, dst, count, e.missing);
+      if (e.width == 4) return widenElements<std::int32_t>(src, dst, count, e.missing);
+      return widenElements<std::int64_t>(src, dst, count, e.missing);
+    case Storage::kFloat:
+      return widenFloats(src, dst, count, static_cast<std::uint32_t>(e.missing));
+    case Storage::kDouble:
       std::memcpy(dst, src, count * 8);
       return;
   }
@@ -194,75 +181,40 @@ void narrowPacked(const double* src, unsigned char* dst, std::size_t count) {
   }
 }
 
-void narrowBlock(char code, const double* src, unsigned char* dst, std::size_t count) {
-  switch (code) {
-    case '1':
-      return narrowPacked<8>(src, dst, count);
-    case '2':
-      return narrowPacked<4>(src, dst, count);
-    case '4':
-      return narrowPacked<2>(src, dst, count);
-    case 'B':
-      return narrowElements<std::uint8_t>(src, dst, count, 255);
-    case 'b':
-      return narrowElements<std::int8_t>(src, dst, count, 127);
-    case 'S':
-      return narrowElements<std::uint16_t>(src, dst, count, 65535);
-    case 's':
-      return narrowElements<std::int16_t>(src, dst, count, 32767);
-    case 'I':
-      return narrowElements<std::uint32_t>(src, dst, count, 4294967295u);
-    case 'i':
-      return narrowElements<std::int32_t>(src, dst, count, 2147483647);
-    default:
-      std::memcpy(dst, src, count * 8);
-      return;
+// The writer stores only the codes it chooses (see chooseEncoding).
+void narrowBlock(const Encoding& e, const double* src, unsigned char* dst, std::size_t count) {
+  if (e.storage == Storage::kPacked) {
+    if (e.fieldsPerByte == 8) return narrowPacked<8>(src, dst, count);
+    if (e.fieldsPerByte == 4) return narrowPacked<4>(src, dst, count);
+    return narrowPacked<2>(src, dst, count);
   }
+  const bool isSigned = e.storage == Storage::kSigned;
+  if (e.width == 1 && isSigned) return narrowElements<std::int8_t>(src, dst, count, e.missing);
+  if (e.width == 1) return narrowElements<std::uint8_t>(src, dst, count, e.missing);
+  if (e.width == 2 && isSigned) return narrowElements<std::int16_t>(src, dst, count, e.missing);
+  if (e.width == 2) return narrowElements<std::uint16_t>(src, dst, count, e.missing);
+  if (isSigned) return narrowElements<std::int32_t>(src, dst, count, e.missing);
+  return narrowElements<std::uint32_t>(src, dst, count, e.missing);
 }
 
 }  // namespace
 
-unsigned fieldsPerByte(char code) {
-  switch (code) {
-    case '1':
-      return 8;
-    case '2':
-      return 4;
-    case '4':
-      return 2;
-    default:
-      return 0;
-  }
-}
-
-unsigned widthOf(char code) {
-  switch (code) {
-    case '1':
-    case '2':
-    case '4':
-    case 'B':
-    case 'b':
-      return 1;
-    case 'S':
-    case 's':
-      return 2;
-    case 'I':
-    case 'i':
-    case 'F':
-      return 4;
-    default:
-      return 8;
-  }
+const Encoding& encodingOf(char code) {
+  for (const Encoding& encoding : kEncodings)
+    if (encoding.code == code) return encoding;
+  return kEncodings[std::size(kEncodings) - 1];
 }
 
 bool isKnownEncoding(char code) {
-  return std::strchr("124BbSsIiLFD", code) != nullptr && code != '\0';
+  for (const Encoding& encoding : kEncodings)
+    if (encoding.code == code) return true;
+  return false;
 }
 
 std::uint64_t regionBytes(char code, std::uint64_t count) {
-  const unsigned fields = fieldsPerByte(code);
-  if (fields != 0) return (count + fields - 1) / fields;
-  return count * widthOf(code);
+  const Encoding& e = encodingOf(code);
+  if (e.fieldsPerByte != 0) return (count + e.fieldsPerByte - 1) / e.fieldsPerByte;
+  return count * e.width;
 }
 
 ColumnSummary summarizeColumn(const double* values, std::size_t count) {
@@ -339,40 +291,40 @@ char chooseEncoding(const ColumnSummary& s) {
   if (s.finiteCount == 0 || !s.allIntegral) return 'D';
   const double range =
       std::max(std::fabs(s.minValue), std::fabs(s.maxValue)) + (s.anyMissing ? 1.0 : 0.0);
-  if (s.anyNegative) {
-    if (range < 127) return 'b';
-    if (range < 32767) return 's';
-    if (range < 2147483647.0) return 'i';
-    return 'D';
+  // The first code of the column's sign whose missing code lies beyond its values; the
+  // 1-bit code has no missing code at all.
+  for (const Encoding& e : kEncodings) {
+    if (!e.writerChooses || (e.storage == Storage::kSigned) != s.anyNegative) continue;
+    if (e.fieldsPerByte == 8) {
+      if (!s.anyMissing && range <= 1) return e.code;
+    } else if (range < static_cast<double>(e.missing)) {
+      return e.code;
+    }
   }
-  if (!s.anyMissing && range <= 1) return '1';
-  if (range < 3) return '2';
-  if (range < 15) return '4';
-  if (range < 255) return 'B';
-  if (range < 65535) return 'S';
-  if (range < 4294967295.0) return 'I';
   return 'D';
 }
 
 void narrowInPlace(char code, double* column, std::size_t count) {
-  if (widthOf(code) == 8) return;
-  const unsigned fields = fieldsPerByte(code);
+  const Encoding& e = encodingOf(code);
+  if (e.width == 8) return;
+  const unsigned fields = e.fieldsPerByte;
   unsigned char local[kBlock * 4];
   for (std::size_t first = 0; first < count; first += kBlock) {
     const std::size_t n = std::min(kBlock, count - first);
-    narrowBlock(code, column + first, local, n);
+    narrowBlock(e, column + first, local, n);
     // The block's bytes land on values already consumed.
     if (fields != 0)
       std::memcpy(bytesOf(column) + first / fields, local, (n + fields - 1) / fields);
     else
-      std::memcpy(bytesOf(column) + first * widthOf(code), local, n * widthOf(code));
+      std::memcpy(bytesOf(column) + first * e.width, local, n * e.width);
   }
 }
 
 void widenInPlace(char code, unsigned firstField, double* column, std::size_t count) {
-  if (count == 0 || (widthOf(code) == 8 && code != 'L')) return;
-  const unsigned fields = fieldsPerByte(code);
-  const unsigned width = widthOf(code);
+  const Encoding& e = encodingOf(code);
+  if (count == 0 || e.storage == Storage::kDouble) return;
+  const unsigned fields = e.fieldsPerByte;
+  const unsigned width = e.width;
   unsigned char local[kBlock * 8 + 1];
   // From the last block down: a block's doubles cover only bytes of itself and of the
   // blocks above it, which are already widened.
@@ -383,10 +335,10 @@ void widenInPlace(char code, unsigned firstField, double* column, std::size_t co
       const std::size_t startByte = startField / fields;
       const std::size_t endByte = (startField + n - 1) / fields + 1;
       std::memcpy(local, bytesOf(column) + startByte, endByte - startByte);
-      widenBlock(code, local, static_cast<unsigned>(startField % fields), column + first, n);
+      widenBlock(e, local, static_cast<unsigned>(startField % fields), column + first, n);
     } else {
       std::memcpy(local, bytesOf(column) + first * width, n * width);
-      widenBlock(code, local, 0, column + first, n);
+      widenBlock(e, local, 0, column + first, n);
     }
     if (first == 0) break;
   }

@@ -1,5 +1,6 @@
-// The twelve storage codes of a variable's values: sizes, missing codes, the writer's
-// choice of code, and conversion between stored elements and doubles.
+// The twelve storage codes of a variable's values (one table: sizes, missing codes,
+// messages), the writer's choice of code, and conversion between stored elements and
+// doubles.
 #pragma once
 
 #include <cstddef>
@@ -7,12 +8,40 @@
 
 namespace tessary {
 
-// Fields per byte of a packed code ('1' 8, '2' 4, '4' 2); 0 for whole-byte codes.
-unsigned fieldsPerByte(char code);
+// How values of a storage code are laid out.
+enum class Storage : std::uint8_t { kPacked, kUnsigned, kSigned, kFloat, kDouble };
 
-// Bytes per element: 1 for the packed codes and 'B' 'b', 2 'S' 's', 4 'I' 'i' 'F',
-// 8 'L' 'D'. A code outside the table is read as 'D' and has width 8.
-unsigned widthOf(char code);
+// One storage code: its element, where the writer may choose it, the stored element
+// that means missing (for 'F' its bit pattern; '1' has none, both its values are data)
+// and the message of a failed read.
+struct Encoding {
+  char code;
+  Storage storage;
+  unsigned width;          // bytes per element; 1 for the packed codes
+  unsigned fieldsPerByte;  // 8 '1', 4 '2', 2 '4'; 0 for whole-byte codes
+  std::uint64_t missing;
+  bool writerChooses;
+  const char* readFailure;
+};
+
+// The twelve codes, most compact first within each kind.
+inline constexpr Encoding kEncodings[] = {
+    {'1', Storage::kPacked, 1, 8, 0, true, "Read 1-bit daD file error!"},
+    {'2', Storage::kPacked, 1, 4, 3, true, "Read 2-bit daD file error!"},
+    {'4', Storage::kPacked, 1, 2, 15, true, "Read half-byte daD file error!"},
+    {'B', Storage::kUnsigned, 1, 0, 255, true, "Read BYTE daD file error!"},
+    {'b', Storage::kSigned, 1, 0, 127, true, "Read char daD file error!"},
+    {'S', Storage::kUnsigned, 2, 0, 65535, true, "Read USHORT daD file error!"},
+    {'s', Storage::kSigned, 2, 0, 32767, true, "Read short daD file error!"},
+    {'I', Storage::kUnsigned, 4, 0, 4294967295u, true, "Read UINT daD file error!"},
+    {'i', Storage::kSigned, 4, 0, 2147483647, true, "Read int daD file error!"},
+    {'L', Storage::kSigned, 8, 0, 9223372036854775807u, false, "Read __int64 daD file error!"},
+    {'F', Storage::kFloat, 4, 0, 0x7F7FFFFF, false, "Read float daD file error!"},
+    {'D', Storage::kDouble, 8, 0, 0x7FF0000000000000u, false, "Read double daD file error!"},
+};
+
+// The entry of a code; a code outside the table is read as 'D'.
+const Encoding& encodingOf(char code);
 
 // True for the twelve codes of the table.
 bool isKnownEncoding(char code);

@@ -16,16 +16,9 @@ constexpr std::size_t kSectionBytes = 6000;
 constexpr std::uint64_t kMostLevels = 1000000;
 constexpr std::size_t kWholeSection = std::size_t{1} << 30;
 
-std::string_view trimmed(std::string_view s) {
-  const char* kBlanks = " \t";
-  const std::size_t first = s.find_first_not_of(kBlanks);
-  if (first == std::string_view::npos) return {};
-  return s.substr(first, s.find_last_not_of(kBlanks) - first + 1);
-}
-
 // A key's value as the profile reader gives it: trimmed, one pair of quotes removed.
 std::string profileValue(std::string_view value) {
-  value = trimmed(value);
+  value = trimBlanks(value);
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
       value.back() == value.front())
     value = value.substr(1, value.size() - 2);
@@ -72,7 +65,7 @@ void LabelFile::labelsOf(std::string_view variableName, LabelMap& labels) const 
     for (const std::string& line : profile_.section(section, kWholeSection)) {
       const std::size_t eq = line.find('=');
       if (eq == std::string::npos) continue;
-      const std::string key(trimmed(std::string_view(line).substr(0, eq)));
+      const std::string key(trimBlanks(std::string_view(line).substr(0, eq)));
       if (key.empty() || key.find_first_not_of("0123456789") != std::string::npos) continue;
       keyed.emplace(key, profileValue(std::string_view(line).substr(eq + 1)));
     }
@@ -87,6 +80,59 @@ void LabelFile::labelsOf(std::string_view variableName, LabelMap& labels) const 
     if (eq == std::string::npos) continue;
     labels[static_cast<int>(std::strtol(line.c_str(), nullptr, 10))] = line.substr(eq + 1);
   }
+}
+
+namespace {
+
+// A label as one line of the label file: line feeds (which no line can hold) and NULs
+// become blanks.
+std::string oneLine(std::string text) {
+  std::replace(text.begin(), text.end(), '\n', ' ');
+  std::replace(text.begin(), text.end(), '\0', ' ');
+  return text;
+}
+
+// A label of the numbered form as the reader gives it back: the profile reader trims a
+// value's outer blanks (carriage returns included) and takes off one pair of enclosing
+// quotes, so a label with either is written in quotes.
+std::string numberedFormValue(const std::string& label) {
+  if (label.empty()) return label;
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+  const bool enclosed = label.size() >= 2 && label.front() == label.back() &&
+                        (label.front() == '"' || label.front() == '\'');
+  if (blank(label.front()) || blank(label.back()) || enclosed) return '"' + label + '"';
+  return label;
+}
+
+}  // namespace
+
+std::string labelSection(std::string_view variableName, const LabelMap& labels, bool& complete) {
+  complete = true;
+  std::string out = "[" + labelSectionName(upperCase(variableName)) + "]\n";
+  if (labels.empty()) return out;
+  const int lowest = labels.begin()->first;
+  const int highest = labels.rbegin()->first;
+  const bool numbered = lowest == 1 && static_cast<std::size_t>(highest) == labels.size();
+
+  std::string pairs;
+  std::size_t budget = 2;
+  for (const auto& [code, label] : labels) {
+    const std::string line = std::to_string(code) + "=" + oneLine(label);
+    budget += line.size() + 1;
+    pairs += line + "\n";
+  }
+  const bool pairsFit = budget <= kSectionBytes;
+  if (!numbered && pairsFit) return out + pairs;
+  // The file holds at least these pairs, and a reader believes no more levels than that.
+  if (lowest >= 1 && static_cast<std::uint64_t>(highest) <= mostLabelLevels(pairs.size())) {
+    // Numbered form: read whole; codes without a label read back as "L<code>".
+    out += "nLevels=" + std::to_string(highest) + "\n";
+    for (const auto& [code, label] : labels)
+      out += std::to_string(code) + "=" + numberedFormValue(oneLine(label)) + "\n";
+    return out;
+  }
+  complete = false;
+  return out + pairs;
 }
 
 void loadLabels(const std::string& labelFile, std::string_view variableName, LabelMap& labels) {

@@ -35,6 +35,12 @@ class LabelFile {
   ProfileFile profile_;
 };
 
+// The label file section of a variable holding `labels`, in the form that reads back to
+// the same codes: code=label lines while they fit the part of a section that is read,
+// else the numbered nLevels form. `complete` is false when neither form reads every
+// label back.
+std::string labelSection(std::string_view variableName, const LabelMap& labels, bool& complete);
+
 // Fills `labels` from `labelFile` for one variable (the file is read for this call).
 void loadLabels(const std::string& labelFile, std::string_view variableName, LabelMap& labels);
 

@@ -1,9 +1,9 @@
 // The exported variable update: writes one household-level variable of a combined
 // data array, values and holes, and selects it.
-#include <cstring>
 #include <span>
+#include <vector>
 
-#include "data/cda.h"
+#include "data/data_set.h"
 #include "frame/boundary.h"
 #include "frame/failure.h"
 #include "tessary.h"
@@ -21,31 +21,27 @@ void updateHouseholdVariable(const char* daaPath, const char* name, const double
                              const unsigned char* holes) {
   if (daaPath == nullptr || name == nullptr || holes == nullptr)
     raiseFailure("updateVariable: no data set, variable name or hole bitmap given.\n");
-  CDA cda(daaPath);
+  DataSet data;
+  data.bindCombined(daaPath);
   try {
-    cda.load();
+    data.load();
   } catch (const Failure&) {
-    throw "Loading CDA error";  // reported as an unexpected failure
+    raiseUnexpectedFailure("Loading CDA error");
   }
-  DataArray& households = cda.level(0);
   // The caller's bitmap covers the largest level's records; a household level smaller
   // than that cannot take it, and the bitmap is not read at all then.
-  const std::uint64_t bits = cda.maxRecordCount();
-  if (bits != households.recordCount) raiseFailure("Invalid mask length.\n");
+  const std::uint64_t bits = data.slotSize();
+  if (bits != data.header(0).recordCount) raiseFailure("Invalid mask length.\n");
   const RecordBitmap bitmap{std::span<const std::uint8_t>(holes, bitmapBytes(bits)), bits};
-  if (!households.hasVariable(name)) {
-    households.addVariable(name, name, name, 'N', -1, -1, -1, 0, 2);
-    households.variableCount += 1;
-  }
   // The caller's array holds one value per present record.
   const std::uint64_t present = countPresent(holes, bits);
   if (values == nullptr && present > 0) raiseFailure("updateVariable: no values given.\n");
-  households.SetValue(name, std::span<const double>(values, present), bitmap);
-  households.SetMask(name, bitmap.bytes);
-  households.Select(name);
-  if (!households.saveHeader())
-    raiseFailure("DataArrayHeader::SaveHeader: \nCan't open file " + households.filePath(".daH") +
-                 " to write.\n");
+  StoreOptions options;
+  options.variable = {.textA = name, .textB = name, .reservedByte1 = 2};
+  options.select = true;
+  options.holes = &bitmap;
+  std::vector<double> given(values, values + present);
+  data.storeColumn(name, given, options);
 }
 
 }  // namespace

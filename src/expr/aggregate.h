@@ -10,8 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "data/cda.h"
-#include "data/data_array.h"
+#include "data/data_set.h"
 #include "expr/aggregate_operation.h"
 #include "platform/column_memory.h"
 
@@ -47,15 +46,12 @@ struct AggregateScratch {
   ColumnBuffer<double> base;         // a base column that the result overwrites
 };
 
-// Groups records fromRec..toRec of `data` by their identifiers divided by 10^digits and
-// truncated.
-bool groupAggregate(DataArray& data, int op, double* x, const double* w, int digits,
-                    std::int64_t fromRec, std::int64_t toRec, AggregateScratch& scratch);
-
-// Over the level the cursor selects: with digits 0 its clusters (through the data
-// reference to the next coarser level), otherwise the identifier grouping of the level.
-bool clusterAggregate(CDA& cda, int op, double* x, const double* w, int cursor, int digits,
-                      std::int64_t fromRec, std::int64_t toRec, AggregateScratch& scratch);
+// Groups records fromRec..toRec of the data set's level by their identifiers divided
+// by 10^digits and truncated; at a level of a combined data array with digits 0, by
+// its clusters instead (the finer records of each entry of the reference to the next
+// coarser level).
+void aggregateGroups(DataSet& data, int op, double* x, const double* w, int digits,
+                     std::int64_t fromRec, std::int64_t toRec, AggregateScratch& scratch);
 
 // Groups the n records by trunc(base / 10^digits), wherever they lie.
 bool onAggregate(int op, double* x, const double* w, const double* base, int digits, std::size_t n,

@@ -82,7 +82,8 @@ void aggregate(FunctionCall& call) {
   if (form.grouping == Grouping::kOn)
     onAggregate(form.op, x.values, w, base, digits, n, call.scratch);
   else
-    call.source.aggregate(form.op, x.values, w, digits, call.fromRec, call.toRec, call.scratch);
+    aggregateGroups(call.data, form.op, x.values, w, digits, call.fromRec, call.toRec,
+                    call.scratch);
   x.shape = SlotShape::kVector;
   x.makeNumeric();
 }

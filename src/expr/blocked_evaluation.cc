@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/text.h"
+
 namespace tessary {
 
 BlockedEvaluation::BlockedEvaluation(Evaluator& evaluator, std::span<double> result)
@@ -42,13 +44,18 @@ bool BlockedEvaluation::readVariables() {
       std::count_if(program.begin(), program.end(), [&](const Step& step) {
         return step.kind == StepKind::kVariable && step.variable == front.variable;
       }) == 1;
-  EvaluationSource& source = evaluator_.source_;
+  DataSet& data = evaluator_.data_;
   bool anyCategorical = false;
   variables_.assign(names.size(), Variable{});
   for (std::size_t k = 0; k < names.size(); ++k) {
     Variable& variable = variables_[k];
     variable.inResult = intoResult && k == front.variable;
-    const bool sliced = source.readsSlices() && source.kindOf(names[k]) != 'C';
+    // A variable stored at the level read costs no more a slice at a time than whole;
+    // a coarser one is read whole and spread.
+    const std::string name = upperCase(names[k]);
+    const VariableRecord* record = data.variable(name);
+    const bool sliced =
+        record != nullptr && record->kind != 'C' && data.levelOf(name) == data.level();
     double* column = result_.data();
     if (!variable.inResult) {
       columns_[k].resize(sliced ? kSliceSize : std::max<std::size_t>(evaluator_.slotSize_, 1));
@@ -59,19 +66,18 @@ bool BlockedEvaluation::readVariables() {
       variable.slice = column;
       continue;
     }
-    const char kind = source.fetchColumn(names[k], std::span<double>(column, evaluator_.slotSize_),
-                                         evaluator_.fromRec_, evaluator_.toRec_, variable.labels);
+    const char kind = readVariable(data, name, std::span<double>(column, evaluator_.slotSize_),
+                                   evaluator_.fromRec_, evaluator_.toRec_, variable.labels);
     variable.kind = kind == 'C' ? ValueKind::kCategorical : ValueKind::kNumeric;
     if (kind != 'C') variable.labels.clear();
     anyCategorical |= kind == 'C';
   }
   // Two categorical columns of a combined data array multiply into categories that
   // only the whole column knows.
-  return !(anyCategorical && source.combined());
+  return !(anyCategorical && data.combined());
 }
 
 void BlockedEvaluation::readSlices(std::size_t offset, std::size_t count) {
-  LabelMap none;
   const auto from = evaluator_.fromRec_ + static_cast<std::int64_t>(offset);
   const auto to = from + static_cast<std::int64_t>(count) - 1;
   const std::vector<std::string>& names = evaluator_.expression_.variables();
@@ -80,7 +86,7 @@ void BlockedEvaluation::readSlices(std::size_t offset, std::size_t count) {
     if (variable.slice == nullptr) continue;
     // The variable read into the result lands at its records' own place.
     double* target = variable.inResult ? result_.data() + offset : variable.slice;
-    evaluator_.source_.fetchColumn(names[k], std::span<double>(target, count), from, to, none);
+    evaluator_.data_.read(upperCase(names[k]), std::span<double>(target, count), from, to);
     variable.values = target;
     variable.valuesStart = offset;
   }

@@ -17,11 +17,11 @@ void toVector(Slot& slot, std::size_t n) {
 
 bool Evaluator::run(std::span<double> result, const double* weights, std::int64_t fromRec,
                     std::int64_t toRec, LabelMap* labelsOut) {
-  slotSize_ = source_.slotSize();
-  if (fromRec < 1 || toRec < fromRec || toRec > source_.recordCount())
+  slotSize_ = data_.slotSize();
+  if (fromRec < 1 || toRec < fromRec || toRec > data_.recordCount())
     raiseFailure(formatText("Evaluation range %lld-%lld is beyond the %lld records.\n",
                             static_cast<long long>(fromRec), static_cast<long long>(toRec),
-                            static_cast<long long>(source_.recordCount())));
+                            static_cast<long long>(data_.recordCount())));
   if (result.size() < slotSize_)
     raiseFailure(formatText("The result buffer holds %zu values, fewer than %zu.\n", result.size(),
                             slotSize_));
@@ -107,6 +107,14 @@ void Evaluator::step(std::size_t index) {
   }
 }
 
+char readVariable(DataSet& data, const std::string& name, std::span<double> values,
+                  std::int64_t fromRec, std::int64_t toRec, LabelMap& labels) {
+  int categories = 0;
+  const char kind = data.read(name, values, fromRec, toRec, &labels, &categories);
+  if (kind == 'C' && categories <= 0) raiseFailure(name + " is not a categorical variable");
+  return kind;
+}
+
 void Evaluator::pushVariable(const Step& step) {
   Slot& slot = push();
   slot.shape = SlotShape::kVector;
@@ -115,8 +123,8 @@ void Evaluator::pushVariable(const Step& step) {
     return;
   }
   const std::string& name = expression_.variables()[step.variable];
-  const char kind = source_.fetchColumn(name, std::span<double>(slot.values, slotSize_), fromRec_,
-                                        toRec_, slot.labels);
+  const char kind = readVariable(data_, upperCase(name), std::span<double>(slot.values, slotSize_),
+                                 fromRec_, toRec_, slot.labels);
   if (kind == 'C')
     slot.kind = ValueKind::kCategorical;
   else
@@ -167,7 +175,7 @@ void Evaluator::applyFunction(const BuiltInFunction& function) {
                     fromRec_,
                     toRec_,
                     weights_,
-                    source_,
+                    data_,
                     rule_,
                     lookupNames_,
                     scratch_};

@@ -24,11 +24,11 @@ class BlockedEvaluation;
 
 class Evaluator {
  public:
-  Evaluator(const ExpressionParser& expression, EvaluationSource& source)
-      : expression_(expression), program_(expression.postfix()), source_(source) {}
+  Evaluator(const ExpressionParser& expression, DataSet& data)
+      : expression_(expression), program_(expression.postfix()), data_(data) {}
 
   // Runs the program over records fromRec..toRec into the front of `result`, which
-  // holds at least the source's slot size. Returns true when the result is categorical
+  // holds at least the data set's slot size. Returns true when the result is categorical
   // (its labels then go to labelsOut when given). Failures are raised.
   bool run(std::span<double> result, const double* weights, std::int64_t fromRec,
            std::int64_t toRec, LabelMap* labelsOut);
@@ -54,7 +54,7 @@ class Evaluator {
 
   const ExpressionParser& expression_;
   const std::vector<Step>& program_;
-  EvaluationSource& source_;
+  DataSet& data_;
   std::array<Slot, kEvaluationSlots> slots_;
   std::array<ColumnBuffer<double>, kEvaluationSlots> buffers_;
   int depth_ = 0;
@@ -69,6 +69,11 @@ class Evaluator {
   AggregateScratch scratch_;
   BlockedEvaluation* blocks_ = nullptr;  // while a blocked run is under way
 };
+
+// Reads a variable for an evaluation (DataSet::read); a categorical variable without
+// any category raises "<NAME> is not a categorical variable". Returns the kind.
+char readVariable(DataSet& data, const std::string& name, std::span<double> values,
+                  std::int64_t fromRec, std::int64_t toRec, LabelMap& labels);
 
 // The rule of combined codes: left × 10^d + right, d the digit count of the right
 // operand's largest code. Returns the codes' labels ("left * right") for the codes that

@@ -73,7 +73,7 @@ void Evaluator::applyOperator(Operator op) {
   if (x.tableName() || y.tableName()) raiseFailure("Incorrect specification for lookup function");
   if (x.categorical() || y.categorical()) {
     checkCategoricalOperands(op, x, y);
-    if (op == Operator::kMultiply && source_.combined()) {
+    if (op == Operator::kMultiply && data_.combined()) {
       // Two categorical columns of a combined data array multiply into categories.
       toVector(x, range_);
       toVector(y, range_);

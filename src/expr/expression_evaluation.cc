@@ -6,6 +6,7 @@
 
 #include "expr/evaluator.h"
 #include "frame/failure.h"
+#include "frame/number_format.h"
 #include "platform/column_memory.h"
 #include "platform/file.h"
 #include "platform/paths.h"
@@ -13,29 +14,19 @@
 
 namespace tessary {
 
-bool checkVariables(const ExpressionParser& expression, EvaluationSource& source) {
+bool checkVariables(const ExpressionParser& expression, const DataSet& data) {
   for (const std::string& name : expression.variableNames()) {
     const std::string key = upperCase(name);
-    if (!source.hasVariable(key)) raiseFailure("Variable " + key + " not found.");
+    if (data.levelOf(key) < 0) raiseFailure("Variable " + key + " not found.");
   }
   return !expression.variableNames().empty();
 }
 
-bool checkVariables(const ExpressionParser& expression, DataArray& data) {
-  DataArraySource source(data);
-  return checkVariables(expression, source);
-}
-
-bool checkVariables(const ExpressionParser& expression, CDA& cda) {
-  CombinedSource source(cda);
-  return checkVariables(expression, source);
-}
-
-int evaluate(ExpressionParser& expression, EvaluationSource& source, std::span<double> result,
+int evaluate(ExpressionParser& expression, DataSet& data, std::span<double> result,
              const double* weights, std::int64_t fromRec, std::int64_t toRec, LabelMap* labelsOut,
              bool* categorical) {
   try {
-    Evaluator evaluator(expression, source);
+    Evaluator evaluator(expression, data);
     const bool isCategorical = evaluator.run(result, weights, fromRec, toRec, labelsOut);
     if (categorical != nullptr) *categorical = isCategorical;
   } catch (const Failure& failure) {
@@ -44,20 +35,6 @@ int evaluate(ExpressionParser& expression, EvaluationSource& source, std::span<d
     expression.fail("Insufficient memory available");
   }
   return 0;
-}
-
-int evaluate(ExpressionParser& expression, std::span<double> result, const double* weights,
-             DataArray& data, std::int64_t fromRec, std::int64_t toRec, LabelMap* labelsOut,
-             bool* categorical) {
-  DataArraySource source(data);
-  return evaluate(expression, source, result, weights, fromRec, toRec, labelsOut, categorical);
-}
-
-int evaluate(ExpressionParser& expression, std::span<double> result, const double* weights,
-             CDA& cda, std::int64_t fromRec, std::int64_t toRec, LabelMap* labelsOut,
-             bool* categorical) {
-  CombinedSource source(cda);
-  return evaluate(expression, source, result, weights, fromRec, toRec, labelsOut, categorical);
 }
 
 std::string evalResultLabelText(bool categorical, std::span<const double> values,
@@ -72,8 +49,9 @@ std::string evalResultLabelText(bool categorical, std::span<const double> values
     return text;
   for (const Category& category : categories) {
     auto label = labels.find(category.code);
-    text += formatText("%g\v%g\v%g=", static_cast<double>(category.code),
-                       static_cast<double>(category.count), category.weightTotal);
+    text += formatGeneral(category.code) + '\v' +
+            formatGeneral(static_cast<double>(category.count)) + '\v' +
+            formatGeneral(category.weightTotal) + '=';
     if (label != labels.end()) text += label->second;
     text += '\n';
   }
@@ -86,66 +64,36 @@ std::string evalResultLabelPath() {
   return directory + "EvalResult.lbl";
 }
 
-namespace {
-
-template <class DataSet>
-int evaluateAndWriteLabels(ExpressionParser& expression, std::span<double> result,
-                           const double* weights, DataSet& data, std::int64_t fromRec,
-                           std::int64_t toRec, LabelMap* labelsOut, bool* categorical) {
+int evaluateToFiles(ExpressionParser& expression, DataSet& data, std::span<double> result,
+                    const double* weights, std::int64_t fromRec, std::int64_t toRec,
+                    LabelMap* labelsOut, bool* categorical) {
   const std::string path = evalResultLabelPath();
   LabelMap labels;
   bool isCategorical = false;
   try {
-    evaluate(expression, result, weights, data, fromRec, toRec, &labels, &isCategorical);
+    evaluate(expression, data, result, weights, fromRec, toRec, &labels, &isCategorical);
   } catch (const Failure&) {
-    writeWholeFile(path, "0\n");
+    writeWholeFile(path, "0\n", Durability::kScratch);
     throw;
   }
   const auto n = static_cast<std::size_t>(toRec - fromRec + 1);
-  if (!writeWholeFile(path, evalResultLabelText(isCategorical, result.first(n), labels, weights)))
+  if (!writeWholeFile(path, evalResultLabelText(isCategorical, result.first(n), labels, weights),
+                      Durability::kScratch))
     raiseFailure("Can't write file " + path + ".\n");
   if (categorical != nullptr) *categorical = isCategorical;
   if (labelsOut != nullptr) *labelsOut = std::move(labels);
   return 0;
 }
 
-template <class DataSet>
-ExpressionValues evaluateText(std::string_view text, DataSet& data, std::int64_t fromRec,
-                              std::int64_t toRec, std::span<double> result, const double* weights) {
+ExpressionValues evaluateExpression(std::string_view text, DataSet& data, std::int64_t fromRec,
+                                    std::int64_t toRec, std::span<double> result,
+                                    const double* weights) {
   ExpressionParser expression(true);
   expression.parse(text);
   checkVariables(expression, data);
   ExpressionValues values;
-  evaluate(expression, result, weights, data, fromRec, toRec, &values.labels, &values.categorical);
+  evaluate(expression, data, result, weights, fromRec, toRec, &values.labels, &values.categorical);
   return values;
-}
-
-}  // namespace
-
-int evaluateToFiles(ExpressionParser& expression, std::span<double> result, const double* weights,
-                    DataArray& data, std::int64_t fromRec, std::int64_t toRec, LabelMap* labelsOut,
-                    bool* categorical) {
-  return evaluateAndWriteLabels(expression, result, weights, data, fromRec, toRec, labelsOut,
-                                categorical);
-}
-
-int evaluateToFiles(ExpressionParser& expression, std::span<double> result, const double* weights,
-                    CDA& cda, std::int64_t fromRec, std::int64_t toRec, LabelMap* labelsOut,
-                    bool* categorical) {
-  return evaluateAndWriteLabels(expression, result, weights, cda, fromRec, toRec, labelsOut,
-                                categorical);
-}
-
-ExpressionValues evaluateExpression(std::string_view text, DataArray& data, std::int64_t fromRec,
-                                    std::int64_t toRec, std::span<double> result,
-                                    const double* weights) {
-  return evaluateText(text, data, fromRec, toRec, result, weights);
-}
-
-ExpressionValues evaluateExpression(std::string_view text, CDA& cda, std::int64_t fromRec,
-                                    std::int64_t toRec, std::span<double> result,
-                                    const double* weights) {
-  return evaluateText(text, cda, fromRec, toRec, result, weights);
 }
 
 }  // namespace tessary

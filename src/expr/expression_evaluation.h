@@ -9,32 +9,22 @@
 #include <string_view>
 
 #include "data/categorize.h"
-#include "data/cda.h"
-#include "data/data_array.h"
-#include "expr/evaluation_source.h"
+#include "data/data_set.h"
 #include "expr/expression_parser.h"
 
 namespace tessary {
 
 // Every variable of the expression must be stored in the data set, else raises
 // "Variable <NAME> not found.". False when the expression uses no variable.
-bool checkVariables(const ExpressionParser& expression, EvaluationSource& source);
-bool checkVariables(const ExpressionParser& expression, DataArray& data);
-bool checkVariables(const ExpressionParser& expression, CDA& cda);
+bool checkVariables(const ExpressionParser& expression, const DataSet& data);
 
-// Evaluates records fromRec..toRec into the front of `result` (which holds at least the
-// data set's record count; for a combined data array its largest level). `weights`,
-// when given, holds one weight per evaluated record, in the same order. A categorical
-// result's labels go to labelsOut and *categorical is set when given. Returns 0;
-// failures are stored as the expression's error message and raised.
-int evaluate(ExpressionParser& expression, EvaluationSource& source, std::span<double> result,
+// Evaluates records fromRec..toRec of the data set's level into the front of `result`
+// (which holds at least its slotSize()). `weights`, when given, holds one weight per
+// evaluated record, in the same order. A categorical result's labels go to labelsOut
+// and *categorical is set when given. Returns 0; failures are stored as the
+// expression's error message and raised.
+int evaluate(ExpressionParser& expression, DataSet& data, std::span<double> result,
              const double* weights, std::int64_t fromRec, std::int64_t toRec, LabelMap* labelsOut,
-             bool* categorical = nullptr);
-int evaluate(ExpressionParser& expression, std::span<double> result, const double* weights,
-             DataArray& data, std::int64_t fromRec, std::int64_t toRec, LabelMap* labelsOut,
-             bool* categorical = nullptr);
-int evaluate(ExpressionParser& expression, std::span<double> result, const double* weights,
-             CDA& cda, std::int64_t fromRec, std::int64_t toRec, LabelMap* labelsOut,
              bool* categorical = nullptr);
 
 // The content of "EvalResult.lbl": "0", then for a categorical result one line per
@@ -46,12 +36,9 @@ std::string evalResultLabelText(bool categorical, std::span<const double> values
 std::string evalResultLabelPath();
 
 // evaluate, then (also after a failure) writes the label file.
-int evaluateToFiles(ExpressionParser& expression, std::span<double> result, const double* weights,
-                    DataArray& data, std::int64_t fromRec, std::int64_t toRec, LabelMap* labelsOut,
-                    bool* categorical = nullptr);
-int evaluateToFiles(ExpressionParser& expression, std::span<double> result, const double* weights,
-                    CDA& cda, std::int64_t fromRec, std::int64_t toRec, LabelMap* labelsOut,
-                    bool* categorical = nullptr);
+int evaluateToFiles(ExpressionParser& expression, DataSet& data, std::span<double> result,
+                    const double* weights, std::int64_t fromRec, std::int64_t toRec,
+                    LabelMap* labelsOut, bool* categorical = nullptr);
 
 struct ExpressionValues {
   bool categorical = false;
@@ -61,11 +48,7 @@ struct ExpressionValues {
 // Parses `text` (with the cluster functions), checks its variables and evaluates it
 // over records fromRec..toRec into the front of `result`. Raises the parse or
 // evaluation message.
-ExpressionValues evaluateExpression(std::string_view text, DataArray& data, std::int64_t fromRec,
-                                    std::int64_t toRec, std::span<double> result,
-                                    const double* weights = nullptr);
-// The same over a combined data array at its cursor.
-ExpressionValues evaluateExpression(std::string_view text, CDA& cda, std::int64_t fromRec,
+ExpressionValues evaluateExpression(std::string_view text, DataSet& data, std::int64_t fromRec,
                                     std::int64_t toRec, std::span<double> result,
                                     const double* weights = nullptr);
 

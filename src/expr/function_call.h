@@ -7,8 +7,8 @@
 #include <string>
 
 #include "data/categorize.h"
+#include "data/data_set.h"
 #include "expr/aggregate.h"
-#include "expr/evaluation_source.h"
 #include "expr/function_table.h"
 #include "expr/recode_rule.h"
 
@@ -55,7 +55,7 @@ struct FunctionCall {
   std::int64_t fromRec;      // the first of them, 1-based
   std::int64_t toRec;
   const double* weights;  // one per record, or null
-  EvaluationSource& source;
+  DataSet& data;
   const RecodeRule* rule;  // the most recent rule of the expression, or null
   std::span<const std::string> lookupNames;
   AggregateScratch& scratch;

@@ -194,8 +194,8 @@ void encode(FunctionCall& call) {
 
 void setMissing(FunctionCall& call) {
   if (call.rule == nullptr || call.rule->groupCount() != 1)
-    raiseFailure(call.source.combined() ? "ERROR: SetMissing() accepts 1 group only.\n"
-                                        : "ERROR: SetMissing() accepts only 1 group\n");
+    raiseFailure(call.data.combined() ? "ERROR: SetMissing() accepts 1 group only.\n"
+                                      : "ERROR: SetMissing() accepts only 1 group\n");
   applyCurrentRule(call, true);
 }
 
@@ -212,13 +212,13 @@ void lookup(FunctionCall& call) {
 
 void globalMask(FunctionCall& call) {
   std::vector<std::uint8_t> bitmap;
-  call.source.globalMask(bitmap);
+  call.data.globalMask(bitmap);
   bitsToValues(bitmap, call, call.result());
 }
 
 void allMissed(FunctionCall& call) {
   std::vector<std::uint8_t> bitmap;
-  call.source.holeUnion(bitmap);
+  call.data.holeUnion(bitmap);
   bitsToValues(bitmap, call, call.result());
 }
 

@@ -90,7 +90,7 @@ void valueOf(FunctionCall& call) {
   call.result().makeNumeric();
 }
 void count(FunctionCall& call) {
-  call.result().values[0] = static_cast<double>(call.source.recordCount());
+  call.result().values[0] = static_cast<double>(call.data.recordCount());
 }
 void missingValue(FunctionCall& call) {
   call.result().values[0] = MISSING;

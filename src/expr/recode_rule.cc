@@ -57,11 +57,11 @@ bool RecodeRule::parse(const char* text, std::size_t length) {
     groups_ = std::move(groups);
     return true;
   } catch (const RuleError& error) {
-    if (error.position < 0) {
+    if (error.position() < 0) {
       position_ = -1;
-      error_ = error.message;
+      error_ = error.text();
     } else {
-      error_ = withMarker(error.message, text_, error.position);
+      error_ = withMarker(error.text(), text_, error.position());
     }
   } catch (const InvalidConversionException& conversion) {
     error_ = conversion.text();

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "frame/failure.h"
+
 namespace tessary {
 
 inline constexpr int MAX_GROUP = 50;
@@ -74,10 +76,15 @@ class RecodeRule {
 std::string cleanRuleText(std::string_view raw);
 
 // The syntax and '...' steps, exposed for the rule parser's own files. Each raises
-// RuleError.
-struct RuleError {
-  std::string message;
-  int position;  // -1 when no marker line belongs to the message
+// RuleError, which the rule parser turns into its error text.
+class RuleError : public Failure {
+ public:
+  RuleError(std::string message, int position) : Failure(std::move(message)), position_(position) {}
+  // Where parsing stopped; -1 when no marker line belongs to the message.
+  int position() const noexcept { return position_; }
+
+ private:
+  int position_;
 };
 std::vector<RuleGroup> parseRuleGroups(const std::string& cleaned, int& position);
 std::vector<RuleGroup> expandEllipses(const std::vector<RuleGroup>& written);

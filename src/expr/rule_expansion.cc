@@ -18,7 +18,7 @@ std::int32_t clampToInt32(std::int64_t value) {
 }
 
 [[noreturn]] void failExpansion(std::string message) {
-  throw RuleError{std::move(message), -1};
+  throw RuleError(std::move(message), -1);
 }
 
 [[noreturn]] void failTooManyGroups() {

@@ -67,12 +67,12 @@ class RuleGrammar {
       message = "Do you mean '...'? \nIf yes, give me enough dots.\nOtherwise, remove this dot.";
     else if (dots == 2)
       message = "If you're trying to use '...', please give me enough dots.";
-    throw RuleError{message, static_cast<int>(at)};
+    throw RuleError(message, static_cast<int>(at));
   }
 
   void startGroup() {
     if (groups_.size() >= static_cast<std::size_t>(MAX_GROUP))
-      throw RuleError{"MAX_GROUP 50 is too small (Tell the authors)", -1};
+      throw RuleError("MAX_GROUP 50 is too small (Tell the authors)", -1);
     groups_.emplace_back();
     groups_.back().number = static_cast<int>(groups_.size()) - 1;
   }

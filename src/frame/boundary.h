@@ -1,9 +1,11 @@
 // The boundary guard: every export that runs file-backed or model-level work runs its
 // body through runGuarded, which ends any failure there. A thrown Failure is shown
-// with the export's caption; anything else (another exception type, a character
-// constant, an integer, std::bad_alloc) is an "other failure" with its own fixed text.
+// with the export's caption; anything else (a Failure raised as unexpected, another
+// exception type, std::bad_alloc) is an "other failure" with its own fixed text.
 // No exception leaves a guarded export.
 #pragma once
+
+#include <string>
 
 #include "frame/failure.h"
 
@@ -46,13 +48,14 @@ GuardOutcome runGuarded(const BoundaryPolicy& policy, Body&& body, void* owner =
     body();
     return GuardOutcome::kCompleted;
   } catch (const Failure& failure) {
-    return detail::reportText(policy, owner, showMessages, failure.what());
+    if (!failure.isUnexpected())
+      return detail::reportText(policy, owner, showMessages, failure.what());
   } catch (...) {
-    try {
-      return detail::reportOther(policy, owner, showMessages);
-    } catch (...) {
-      return GuardOutcome::kOtherFailure;  // even the report failed (no memory left)
-    }
+  }
+  try {
+    return detail::reportOther(policy, owner, showMessages);
+  } catch (...) {
+    return GuardOutcome::kOtherFailure;  // even the report failed (no memory left)
   }
 }
 
@@ -71,6 +74,21 @@ Result guardExport(const BoundaryPolicy& policy, Body&& body, void* owner = null
       break;
   }
   return static_cast<Result>(policy.otherResult);
+}
+
+// A string argument of an export; NULL reads as empty.
+inline std::string argumentText(const char* text) {
+  return text != nullptr ? text : "";
+}
+
+// The policy of the library's own additions for hosts (tessaryImport ...): a failure
+// is shown with the function's name as caption, an unexpected one as "Unexpected error
+// occured", and either returns -1.
+constexpr BoundaryPolicy additionPolicy(const char* caption) {
+  return {.caption = caption,
+          .textResult = -1,
+          .otherText = "Unexpected error occured",
+          .otherResult = -1};
 }
 
 // The policy of the exports without a message of their own (matrices, distribution

@@ -1,9 +1,11 @@
-// The library-wide missing value: positive infinity, stored when the library loads.
-// A value is missing when it is not finite.
+// The library-wide missing value: positive infinity (the bits 0x7FF0000000000000). A
+// value is missing when it is not finite.
 #pragma once
+
+#include <limits>
 
 namespace tessary {
 
-extern double MISSING;
+inline constexpr double MISSING = std::numeric_limits<double>::infinity();
 
 }  // namespace tessary

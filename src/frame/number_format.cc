@@ -1,5 +1,6 @@
 #include "frame/number_format.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -24,9 +25,19 @@ std::string trimExponent(std::string text) {
 
 }  // namespace
 
+std::string formatGeneral(double x, int significantDigits) {
+  char buffer[64];
+  const std::to_chars_result end =
+      significantDigits == kRoundTrip
+          ? std::to_chars(buffer, buffer + sizeof buffer, x)
+          : std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::general,
+                          significantDigits);
+  return std::string(buffer, end.ptr);
+}
+
 std::string formatFixed(double x, int decimals, int width) {
   if (decimals < 0) decimals = 0;
-  if (!std::isfinite(x)) return formatText("%g", x);
+  if (!std::isfinite(x)) return formatGeneral(x);
   const double magnitude = std::fabs(x);
   // The digits of |x| rounded to `decimals`, as the fixed conversion gives them.
   std::string fixed = formatText("%.*f", decimals, magnitude);

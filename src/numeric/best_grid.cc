@@ -1,9 +1,9 @@
 // The grid chooser: a step of 1, 2, 2.5 or 5 times a power of ten whose interval count
 // comes closest to the requested number of groups without exceeding it.
 #include <cmath>
-#include <iostream>
 #include <limits>
 
+#include "frame/trace.h"
 #include "numeric/saturating_cast.h"
 #include "numeric/small_statistics.h"
 
@@ -31,8 +31,8 @@ double gridAbove(double q) {
 
 std::int32_t findBestGrid(double xmin, double xmax, std::int32_t nGroups, double& lo, double& hi,
                           double& step) {
-  std::cout << "findBestGrid:   xmin=" << xmin << "  xmax=" << xmax << " nXgroups=" << nGroups
-            << std::endl;
+  trace() << "findBestGrid:   xmin=" << xmin << "  xmax=" << xmax << " nXgroups=" << nGroups
+          << std::endl;
 
   const double range = xmax - xmin;
   if (std::fabs(std::trunc(range)) < 2.220446049250313e-16) {

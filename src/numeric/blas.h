@@ -1,6 +1,14 @@
 // Dense products through CBLAS (OpenBLAS): the one place the library calls a BLAS.
-// Matrices are column-major with an explicit leading dimension. For a given thread
-// setting each routine sums in a fixed order, so results repeat from run to run.
+// Matrices are column-major with an explicit leading dimension.
+//
+// Threads: OpenBLAS runs as the parallel layer says (platform/parallel_threads.h):
+// single-threaded, so that a product inside a block of a parallel loop adds no threads,
+// unless a ThreadedBlas scope outside every block lends it the layer's threads. Every
+// routine settles that setting before its first product, so OpenBLAS's own default (a
+// thread per core) never applies. Single-threaded, each routine sums in a fixed order, so
+// results repeat from run to run; a kernel that must give the same bits for any thread
+// count runs its products inside blocks. The first product raises the layer's Failure
+// when `TESSARY_THREADS` is malformed.
 #pragma once
 
 namespace tessary::blas {

@@ -1,7 +1,6 @@
 // Error reporting and the per-thread state of the special functions.
-#include <cstdio>
-
 #include "frame/failure.h"
+#include "frame/trace.h"
 #include "numeric/special_functions.h"
 
 namespace tessary {
@@ -26,7 +25,7 @@ const char* mathErrorText(int code) {
 }
 
 void mtherr(const char* name, int code) {
-  std::printf("\n%s", name);
+  trace() << '\n' << name;
   lastErrorCode = code;
   raiseFailure("error in mtherr");
 }

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <iostream>
 #include <utility>
 
 #include "frame/failure.h"
+#include "frame/trace.h"
 #include "numeric/matrix_storage.h"
 #include "numeric/svd.h"
 #include "tessary.h"
@@ -187,10 +187,7 @@ void Matrix::print(std::ostream& out, std::string title) const {
 }
 
 void Matrix::print(std::string title) const {
-  std::ostream out(std::cout.rdbuf());
-  out.copyfmt(std::cout);
-  out.fill(' ');
-  print(out, std::move(title));
+  print(trace(), std::move(title));
 }
 
 }  // namespace tessary

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cfloat>
-#include <iostream>
 #include <utility>
 
 #include "frame/failure.h"
+#include "frame/trace.h"
 #include "numeric/matrix_storage.h"
 
 namespace tessary {
@@ -114,10 +114,7 @@ void Vector::print(std::ostream& out, std::string title) const {
 }
 
 void Vector::print(std::string title) const {
-  std::ostream out(std::cout.rdbuf());
-  out.copyfmt(std::cout);
-  out.fill(' ');
-  print(out, std::move(title));
+  print(trace(), std::move(title));
 }
 
 }  // namespace tessary

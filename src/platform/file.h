@@ -66,11 +66,24 @@ bool syncFile(std::string_view path);
 bool removeFile(std::string_view path);
 // Reads a whole file into `content`; false when it cannot be opened or read.
 bool readWholeFile(std::string_view path, std::string& content);
+// What a whole-file write survives.
+enum class Durability {
+  // A crash or power loss a moment after the write returns leaves the new content: the
+  // staged file is synced before the rename and the directory after it. For data sets,
+  // model files and every output a user keeps.
+  kDurable,
+  // Neither sync, which costs milliseconds on a real disk: for files in the temporary
+  // directory that the next call rewrites anyway. The rename still keeps a failed write
+  // from leaving half a file.
+  kScratch,
+};
+
 // Replaces a file's content: written under a unique name in the target's directory,
-// synced, renamed over the target and the directory synced, so a failed or interrupted
+// renamed over the target (synced as `durability` says), so a failed or interrupted
 // write leaves the old content whole and concurrent writers never collide. A symbolic
 // link is followed and the file it names replaced; a target that is no regular file (a
 // FIFO, a device) is written directly. False, with errno set, when it cannot be written.
-bool writeWholeFile(std::string_view path, std::string_view content);
+bool writeWholeFile(std::string_view path, std::string_view content,
+                    Durability durability = Durability::kDurable);
 
 }  // namespace tessary

@@ -9,11 +9,7 @@ namespace tessary {
 namespace {
 
 std::string_view trim(std::string_view s) {
-  const char* kBlanks = " \t\r\n";
-  std::size_t first = s.find_first_not_of(kBlanks);
-  if (first == std::string_view::npos) return {};
-  std::size_t last = s.find_last_not_of(kBlanks);
-  return s.substr(first, last - first + 1);
+  return trimBlanks(s, " \t\r\n");
 }
 
 bool sameName(std::string_view a, std::string_view b) {

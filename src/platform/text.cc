@@ -1,5 +1,6 @@
 #include "platform/text.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -16,6 +17,26 @@ std::string upperCase(std::string_view text) {
   std::string out(text);
   upperCaseInPlace(out);
   return out;
+}
+
+std::string_view trimBlanks(std::string_view text, std::string_view blanks) {
+  const std::size_t first = text.find_first_not_of(blanks);
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+std::string joinLines(std::string_view text) {
+  std::string joined;
+  while (!text.empty()) {
+    const std::size_t end = std::min(text.find('\n'), text.size());
+    std::string_view line = text.substr(0, end);
+    line = line.substr(0, line.find_last_not_of(" \t\r") + 1);
+    text.remove_prefix(std::min(end + 1, text.size()));
+    if (line.empty()) continue;
+    if (!joined.empty()) joined += "; ";
+    joined += line;
+  }
+  return joined;
 }
 
 std::string formatText(const char* format, ...) {

@@ -1,4 +1,5 @@
-// Whole-file replacement: stage, sync, rename, sync the directory.
+// Whole-file replacement: stage, sync, rename, sync the directory (the syncs only for
+// durable writes).
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -45,7 +46,9 @@ bool writeAll(File& file, std::string_view content) {
   return file.write(content.data(), content.size()) == content.size();
 }
 
-bool writeThroughStaging(const std::string& target, std::string_view content) {
+bool writeThroughStaging(const std::string& target, std::string_view content,
+                         Durability durability) {
+  const bool durable = durability == Durability::kDurable;
   File file;
   std::string staging;
   for (int attempt = 0;; ++attempt) {
@@ -56,7 +59,7 @@ bool writeThroughStaging(const std::string& target, std::string_view content) {
   // A replaced file keeps its permissions.
   struct stat old;
   if (::stat(target.c_str(), &old) == 0) ::chmod(staging.c_str(), old.st_mode & 07777);
-  bool done = writeAll(file, content) && file.sync();
+  bool done = writeAll(file, content) && (!durable || file.sync());
   file.close();
   done = done && renamePath(staging, target);
   if (!done) {
@@ -65,13 +68,14 @@ bool writeThroughStaging(const std::string& target, std::string_view content) {
     errno = error;
     return false;
   }
+  if (!durable) return true;
   const std::string directory = directoryOf(target);
   return syncDirectory(directory.empty() ? "." : directory);
 }
 
 }  // namespace
 
-bool writeWholeFile(std::string_view path, std::string_view content) {
+bool writeWholeFile(std::string_view path, std::string_view content, Durability durability) {
   const std::string native = nativePath(path);
   if (hasNulByte(native)) {
     errno = EINVAL;
@@ -87,7 +91,7 @@ bool writeWholeFile(std::string_view path, std::string_view content) {
     return direct.open(native, File::Mode::kWriteOnly) && writeAll(direct, content);
   }
   const std::string target = followLinks(native);
-  return !target.empty() && writeThroughStaging(target, content);
+  return !target.empty() && writeThroughStaging(target, content, durability);
 }
 
 }  // namespace tessary

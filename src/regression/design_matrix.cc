@@ -80,54 +80,76 @@ int DesignPlan::variableIndex(const std::string& name) {
   return static_cast<int>(at - variables_.begin());
 }
 
+// One block being filled: its records, its rows and its buffers, laid over a scratch of
+// scratchSize(records) doubles.
+struct DesignReader::Block {
+  std::int64_t fromRec = 0, toRec = 0;
+  std::size_t firstRow = 0;
+  std::size_t records = 0;  // also the length of each buffer below
+  std::size_t rows = 0;
+  bool dense = true;                    // every record of the block is a row
+  std::vector<std::uint32_t> included;  // offsets of the block's rows among its records
+  double* raw = nullptr;
+  double* values = nullptr;  // one block of rows per shared variable
+  double* powers = nullptr;  // the predicted value and its square
+  double* scale = nullptr;   // the rows' factors: roots of the weights, or 1
+};
+
 DesignReader::DesignReader(RegressionData& data, const DesignPlan& plan, const std::uint8_t* mask,
                            const double* yhat)
     : data_(data), plan_(plan), mask_(mask), yhat_(yhat) {}
 
-void DesignReader::readRows(const std::string& name, std::int64_t fromRec, std::int64_t toRec,
-                            double* rows) {
-  if (dense_) {
-    data_.read(name, fromRec, toRec, rows);
-    return;
-  }
-  data_.read(name, fromRec, toRec, raw_.data());
-  for (std::size_t r = 0; r < included_.size(); ++r)
-    rows[r] = raw_[included_[r]];
+std::size_t DesignReader::scratchSize(std::size_t records) const {
+  return records * (4 + std::max<std::size_t>(plan_.variables_.size(), 1));
 }
 
-std::size_t DesignReader::startBlock(std::int64_t fromRec, std::int64_t toRec) {
-  const auto records = static_cast<std::size_t>(toRec - fromRec + 1);
-  if (records > blockRows_) {
-    blockRows_ = records;
-    raw_.resize(records);
-    values_.resize(records * std::max<std::size_t>(plan_.variables_.size(), 1));
-    powers_.resize(2 * records);
-    scale_.resize(records);
+void DesignReader::readRows(const std::string& name, const Block& block, double* rows) const {
+  double* target = block.dense ? rows : block.raw;
+  {
+    std::unique_lock<std::mutex> turn;
+    if (readLock_ != nullptr) turn = std::unique_lock<std::mutex>(*readLock_);
+    data_.read(name, block.fromRec, block.toRec, target);
   }
-  std::size_t rows = records;
-  dense_ = true;
+  if (block.dense) return;
+  for (std::size_t r = 0; r < block.rows; ++r)
+    rows[r] = block.raw[block.included[r]];
+}
+
+DesignReader::Block DesignReader::startBlock(std::int64_t fromRec, std::int64_t toRec,
+                                             std::size_t firstRow, double* scratch) const {
+  Block block;
+  block.fromRec = fromRec;
+  block.toRec = toRec;
+  block.firstRow = firstRow;
+  block.records = static_cast<std::size_t>(toRec - fromRec + 1);
+  block.raw = scratch;
+  block.values = block.raw + block.records;
+  block.powers = block.values + block.records * std::max<std::size_t>(plan_.variables_.size(), 1);
+  block.scale = block.powers + 2 * block.records;
+  block.rows = block.records;
   if (mask_ != nullptr) {
-    included_.clear();
+    block.included.reserve(block.records);
     for (std::int64_t record = fromRec; record <= toRec; ++record)
       if (!isHole(mask_, static_cast<std::uint64_t>(record)))
-        included_.push_back(static_cast<std::uint32_t>(record - fromRec));
-    rows = included_.size();
-    dense_ = rows == records;
+        block.included.push_back(static_cast<std::uint32_t>(record - fromRec));
+    block.rows = block.included.size();
+    block.dense = block.rows == block.records;
   }
-  for (std::size_t r = 0; r < rows; ++r)
-    scale_[r] = rootsOf_ == nullptr ? 1.0 : std::sqrt(rootsOf_[rowsDone_ + r]);
-  return rows;
+  for (std::size_t r = 0; r < block.rows; ++r)
+    block.scale[r] = rootsOf_ == nullptr ? 1.0 : std::sqrt(rootsOf_[firstRow + r]);
+  return block;
 }
 
 // Every column is the product of up to three factors, each row also multiplied by its
 // scale (1.0 multiplies exactly, so unscaled columns are the plain values).
-void DesignReader::fillColumn(const DesignPlan::Column& column, std::size_t rows,
+void DesignReader::fillColumn(const DesignPlan::Column& column, const Block& block,
                               double* out) const {
-  const double* scale = scale_.data();
+  const std::size_t rows = block.rows;
+  const double* scale = block.scale;
   const double* factor =
-      column.yhatPower == 0 ? nullptr : powers_.data() + (column.yhatPower - 1) * blockRows_;
+      column.yhatPower == 0 ? nullptr : block.powers + (column.yhatPower - 1) * block.records;
   const double* values =
-      column.variable < 0 ? nullptr : values_.data() + column.variable * blockRows_;
+      column.variable < 0 ? nullptr : block.values + column.variable * block.records;
   if (column.ones) {
     std::copy_n(scale, rows, out);
   } else if (column.direct) {
@@ -147,28 +169,33 @@ void DesignReader::fillColumn(const DesignPlan::Column& column, std::size_t rows
   }
 }
 
-std::size_t DesignReader::fill(std::int64_t fromRec, std::int64_t toRec, double* out,
-                               std::size_t ld) {
-  const std::size_t rows = startBlock(fromRec, toRec);
+std::size_t DesignReader::fill(std::int64_t fromRec, std::int64_t toRec, std::size_t firstRow,
+                               double* out, std::size_t ld, double* scratch) const {
+  const Block block = startBlock(fromRec, toRec, firstRow, scratch);
   for (std::size_t v = 0; v < plan_.variables_.size(); ++v)
-    if (plan_.shared_[v])
-      readRows(plan_.variables_[v], fromRec, toRec, values_.data() + v * blockRows_);
+    if (plan_.shared_[v]) readRows(plan_.variables_[v], block, block.values + v * block.records);
   if (plan_.needsYhat_) {
-    double* yhat = powers_.data();
+    double* yhat = block.powers;
     if (yhat_ != nullptr)
-      std::copy_n(yhat_ + rowsDone_, rows, yhat);
+      std::copy_n(yhat_ + firstRow, block.rows, yhat);
     else
-      readRows(kYhatName, fromRec, toRec, yhat);
-    for (std::size_t r = 0; r < rows; ++r)
-      powers_[blockRows_ + r] = yhat[r] * yhat[r];
+      readRows(kYhatName, block, yhat);
+    for (std::size_t r = 0; r < block.rows; ++r)
+      block.powers[block.records + r] = yhat[r] * yhat[r];
   }
   for (std::size_t c = 0; c < plan_.columns_.size(); ++c) {
     const DesignPlan::Column& column = plan_.columns_[c];
     if (column.direct)
-      readRows(plan_.variables_[static_cast<std::size_t>(column.variable)], fromRec, toRec,
-               out + c * ld);
-    fillColumn(column, rows, out + c * ld);
+      readRows(plan_.variables_[static_cast<std::size_t>(column.variable)], block, out + c * ld);
+    fillColumn(column, block, out + c * ld);
   }
+  return block.rows;
+}
+
+std::size_t DesignReader::fill(std::int64_t fromRec, std::int64_t toRec, double* out,
+                               std::size_t ld) {
+  scratch_.resize(scratchSize(static_cast<std::size_t>(toRec - fromRec + 1)));
+  const std::size_t rows = fill(fromRec, toRec, rowsDone_, out, ld, scratch_.data());
   rowsDone_ += rows;
   return rows;
 }

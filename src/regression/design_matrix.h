@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <mutex>
 #include <span>
 #include <string>
 #include <vector>
@@ -59,31 +60,40 @@ class DesignReader {
   // From now on every row is multiplied by the square root of its weight (weights[i]
   // for the i-th row), so that A'A of the rows is X'WX. REQUIRES: weights >= 0.
   void scaleByRootsOf(const double* weights) { rootsOf_ = weights; }
+  // From now on every read of the data holds `lock`: the data set's reader keeps state
+  // between reads, so blocks filled on several threads take turns at it.
+  void serializeReadsWith(std::mutex& lock) { readLock_ = &lock; }
 
-  // Fills the rows of records fromRec..toRec: column c of row r at out[c*ld + r].
-  // Blocks must come in record order. Returns the number of rows.
+  // Doubles of working memory a block of `records` records needs.
+  std::size_t scratchSize(std::size_t records) const;
+
+  // Fills the rows of records fromRec..toRec, the first of them being row `firstRow` of
+  // the design (which picks their weights and predicted values): column c of row r at
+  // out[c*ld + r]. `scratch` holds scratchSize(toRec - fromRec + 1) doubles. Returns the
+  // number of rows. Blocks may be filled in any order, on several threads at once when
+  // reads are serialized, each with its own scratch.
+  std::size_t fill(std::int64_t fromRec, std::int64_t toRec, std::size_t firstRow, double* out,
+                   std::size_t ld, double* scratch) const;
+  // The same for blocks that come in record order, with the reader's own working memory.
   std::size_t fill(std::int64_t fromRec, std::int64_t toRec, double* out, std::size_t ld);
 
  private:
-  // Sizes the buffers and finds the block's rows and their factors.
-  std::size_t startBlock(std::int64_t fromRec, std::int64_t toRec);
+  struct Block;
+  // Lays the block's buffers over the scratch and finds its rows and their factors.
+  Block startBlock(std::int64_t fromRec, std::int64_t toRec, std::size_t firstRow,
+                   double* scratch) const;
   // Reads a variable's block and keeps the rows.
-  void readRows(const std::string& name, std::int64_t fromRec, std::int64_t toRec, double* rows);
-  void fillColumn(const DesignPlan::Column& column, std::size_t rows, double* out) const;
+  void readRows(const std::string& name, const Block& block, double* rows) const;
+  void fillColumn(const DesignPlan::Column& column, const Block& block, double* out) const;
 
   RegressionData& data_;
   const DesignPlan& plan_;
   const std::uint8_t* mask_;
   const double* yhat_;
   const double* rootsOf_ = nullptr;
-  std::size_t rowsDone_ = 0;
-  std::size_t blockRows_ = 0;            // capacity of each block below
-  bool dense_ = true;                    // every record of the block is a row
-  std::vector<std::uint32_t> included_;  // offsets of the block's rows among its records
-  ColumnBuffer<double> raw_;
-  ColumnBuffer<double> values_;  // one block of rows per shared variable
-  ColumnBuffer<double> powers_;  // the predicted value and its square
-  ColumnBuffer<double> scale_;   // the rows' factors: roots of the weights, or 1
+  std::mutex* readLock_ = nullptr;
+  std::size_t rowsDone_ = 0;      // of the blocks filled in record order
+  ColumnBuffer<double> scratch_;  // theirs
 };
 
 // Calls work(fromRec, toRec) for consecutive blocks covering records 1..records.

@@ -11,10 +11,10 @@
 
 #include "common/project.h"
 #include "data/record_bitmap.h"
+#include "frame/trace.h"
 #include "platform/text.h"
 #include "regression/member_label.h"
 #include "regression/regression.h"
-#include "regression/regression_trace.h"
 
 namespace tessary {
 namespace {

@@ -15,10 +15,10 @@
 #include "data/little_endian.h"
 #include "frame/counted_string.h"
 #include "frame/failure.h"
+#include "frame/trace.h"
 #include "platform/file.h"
 #include "platform/text.h"
 #include "regression/regression.h"
-#include "regression/regression_trace.h"
 
 namespace tessary {
 namespace {

@@ -3,12 +3,12 @@
 #include <cmath>
 #include <limits>
 
+#include "frame/trace.h"
 #include "numeric/blas.h"
 #include "numeric/saturating_cast.h"
 #include "numeric/special_functions.h"
 #include "regression/member_label.h"
 #include "regression/regression.h"
-#include "regression/regression_trace.h"
 #include "tessary.h"
 
 namespace tessary {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "data/cda.h"
+#include "data/data_set.h"
 #include "data/record_bitmap.h"
 #include "expr/expression_evaluation.h"
 #include "expr/expression_parser.h"
@@ -43,24 +43,23 @@ RegressionData::~RegressionData() = default;
 
 void RegressionData::open(const std::string& daaPath) {
   try {
-    owned_ = std::make_unique<CDA>(daaPath);
-    owned_->load();
+    owned_ = std::make_unique<DataSet>();
+    owned_->openCombined(daaPath);
   } catch (const Failure& failure) {
     owned_.reset();
     raiseFailure("Can't open data file " + daaPath + "\n" + failure.text());
   }
   data_ = owned_.get();
-  data_->cursor = 0;
   source_ = nullptr;
   name_ = daaPath;
   expressions_.clear();
 }
 
-void RegressionData::attach(CDA& data) {
+void RegressionData::attach(DataSet& data) {
   owned_.reset();
   source_ = nullptr;
   data_ = &data;
-  data_->cursor = 0;
+  data_->setLevel(0);
   name_.clear();
   expressions_.clear();
 }
@@ -75,7 +74,7 @@ void RegressionData::attach(ColumnSource& source) {
 
 std::int64_t RegressionData::recordCount() const {
   if (source_ != nullptr) return source_->recordCount();
-  return data_->level(0).recordCount;
+  return data_->header(0).recordCount;
 }
 
 std::size_t RegressionData::maskBytes() const {
@@ -90,16 +89,16 @@ void RegressionData::read(const std::string& variable, std::int64_t fromRec, std
     std::copy(column.data() + (fromRec - 1), column.data() + toRec, out);
     return;
   }
-  data_->getValue(variable, std::span<double>(out, static_cast<std::size_t>(toRec - fromRec + 1)),
-                  fromRec, toRec);
+  data_->read(variable, std::span<double>(out, static_cast<std::size_t>(toRec - fromRec + 1)),
+              fromRec, toRec);
 }
 
 const ColumnBuffer<double>& RegressionData::expressionColumn(const std::string& text) {
   auto found = expressions_.find(text);
   if (found != expressions_.end()) return found->second;
   // The evaluator's buffer holds a column of the largest level.
-  ColumnBuffer<double> values(std::max<std::size_t>(data_->maxRecordCount(), 1));
-  data_->cursor = 0;
+  ColumnBuffer<double> values(std::max<std::size_t>(data_->slotSize(), 1));
+  data_->setLevel(0);
   evaluateExpression(text, *data_, 1, recordCount(),
                      std::span<double>(values.data(), values.size()));
   return expressions_.emplace(text, std::move(values)).first->second;
@@ -124,16 +123,17 @@ std::size_t RegressionData::readIncluded(const std::string& variable, const std:
 }
 
 std::vector<Category> RegressionData::categories(const std::string& variable) {
-  ColumnBuffer<double> values(std::max<std::size_t>(data_->maxRecordCount(), 1));
   std::vector<Category> list;
-  const int result = data_->getCategory(variable, std::span<double>(values.data(), values.size()),
-                                        1, std::max<std::int64_t>(recordCount(), 1), list);
+  const int result = data_->categorize(variable, list);
   if (result < 0) raiseFailure(categorizeFailureText(result));
   return list;
 }
 
 std::uint64_t RegressionData::globalMask(std::span<std::uint8_t> bitmap) {
-  return data_->level(0).getGlobalMask(bitmap);
+  std::vector<std::uint8_t> mask;
+  data_->globalMask(mask);
+  std::copy_n(mask.begin(), std::min(mask.size(), bitmap.size()), bitmap.begin());
+  return countHoles(std::span<const std::uint8_t>(mask));
 }
 
 bool RegressionData::evaluateCondition(const std::string& condition, std::span<double> values) {
@@ -145,8 +145,8 @@ bool RegressionData::evaluateCondition(const std::string& condition, std::span<d
   }
   checkVariables(expression, *data_);
   // The evaluator's stack slots hold a column of the largest level.
-  ColumnBuffer<double> result(std::max<std::size_t>(data_->maxRecordCount(), values.size()));
-  evaluateToFiles(expression, std::span<double>(result.data(), result.size()), nullptr, *data_, 1,
+  ColumnBuffer<double> result(std::max(data_->slotSize(), values.size()));
+  evaluateToFiles(expression, *data_, std::span<double>(result.data(), result.size()), nullptr, 1,
                   recordCount(), nullptr);
   std::copy_n(result.data(), values.size(), values.data());
   return true;
@@ -154,30 +154,31 @@ bool RegressionData::evaluateCondition(const std::string& condition, std::span<d
 
 std::vector<VariableFacts> RegressionData::variables() {
   std::vector<VariableFacts> all;
-  for (int level = 0; level < (data_->auxPresent() ? 3 : 2); ++level)
-    for (const auto& [name, record] : data_->level(level).variables())
+  for (int level = 0; level < data_->levelCount(); ++level)
+    for (const auto& [name, record] : data_->header(level).variables())
       all.push_back(factsOf(record, level));
   return all;
 }
 
 std::optional<VariableFacts> RegressionData::find(const std::string& name) {
-  for (int level = 0; level < (data_->auxPresent() ? 3 : 2); ++level)
-    if (const VariableRecord* record = data_->level(level).find(name))
+  for (int level = 0; level < data_->levelCount(); ++level)
+    if (const VariableRecord* record = data_->header(level).find(name))
       return factsOf(*record, level);
   return std::nullopt;
 }
 
 std::string RegressionData::clusterIdName() {
-  return textOf(data_->level(0).headerTextA);
+  return textOf(data_->header(0).headerTextA);
 }
 
 double RegressionData::clusterAmplifier() {
-  return data_->clusterRef().amplifier();
+  const DataRef* clusters = data_->coarserReference(0);
+  return clusters != nullptr ? clusters->amplifier() : 1.0;
 }
 
 std::string RegressionData::weightName() {
-  std::string weight = textOf(data_->level(0).headerTextB);
-  if (weight.empty()) weight = textOf(data_->level(1).headerTextB);
+  std::string weight = textOf(data_->header(0).headerTextB);
+  if (weight.empty()) weight = textOf(data_->header(1).headerTextB);
   return weight;
 }
 

@@ -21,7 +21,7 @@
 
 namespace tessary {
 
-class CDA;
+class DataSet;
 class ColumnSource;
 
 // What model building needs to know of a stored variable.
@@ -47,7 +47,7 @@ class RegressionData {
   // open data file <path>" with the cause on the next line.
   void open(const std::string& daaPath);
   // Reads through a combined data array someone else owns and has loaded.
-  void attach(CDA& data);
+  void attach(DataSet& data);
   // Reads through a source of household columns someone else owns; only recordCount(),
   // maskBytes(), read() and readIncluded() work on it.
   void attach(ColumnSource& source);
@@ -91,8 +91,8 @@ class RegressionData {
   // The values of an expression over every household, evaluated on first use.
   const ColumnBuffer<double>& expressionColumn(const std::string& text);
 
-  std::unique_ptr<CDA> owned_;
-  CDA* data_ = nullptr;
+  std::unique_ptr<DataSet> owned_;
+  DataSet* data_ = nullptr;
   ColumnSource* source_ = nullptr;
   std::string name_;
   std::map<std::string, ColumnBuffer<double>> expressions_;

@@ -10,12 +10,12 @@
 #include "data/record_bitmap.h"
 #include "frame/boundary.h"
 #include "frame/error_table.h"
+#include "frame/trace.h"
 #include "platform/error_state.h"
 #include "platform/file.h"
 #include "platform/text.h"
 #include "regression/export_call.h"
 #include "regression/regression.h"
-#include "regression/regression_trace.h"
 #include "tessary.h"
 
 namespace tessary {

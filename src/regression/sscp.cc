@@ -1,64 +1,72 @@
-// The data stage: design matrices and weighted cross-products, streamed from the data
-// a block of records at a time so that no more than a few blocks are ever held.
+// The data stage: design matrices and weighted cross-products, read from the data a
+// block of records at a time on the parallel layer, so that no more than a few blocks
+// per thread are ever held.
 #include <algorithm>
 #include <numeric>
 
 #include "numeric/blas.h"
-#include "regression/design_matrix.h"
+#include "regression/design_blocks.h"
 #include "regression/member_label.h"
 #include "regression/regression.h"
 
 namespace tessary {
 namespace {
 
-// Adds the block's weighted cross-products to the upper triangle of `full` (p x p):
-// rows already scaled by the roots of their weights go into one symmetric rank-k
-// update; otherwise (a weight below zero or not a number) the general product of the
-// rows with their weighted copy.
-void accumulateBlock(const double* block, std::size_t rows, int ld, int p, const double* w,
-                     ColumnBuffer<double>& weighted, double* full) {
-  const int k = static_cast<int>(rows);
+// A block's weighted cross-products, the upper triangle of a p x p matrix: rows already
+// scaled by the roots of their weights go into one symmetric rank-k update; otherwise (a
+// weight below zero or not a number) the general product of the rows with their weighted
+// copy, made in `weighted`.
+std::vector<double> blockCrossProducts(const DesignRows& rows, int p, const double* w,
+                                       ScratchPool<double>& weighted) {
+  std::vector<double> sums(static_cast<std::size_t>(p) * p, 0.0);
+  const int k = static_cast<int>(rows.count), ld = static_cast<int>(rows.ld);
   if (w == nullptr) {
-    blas::addGram(p, k, block, ld, full, p);
-    return;
+    blas::addGram(p, k, rows.values, ld, sums.data(), p);
+    return sums;
   }
-  weighted.resize(static_cast<std::size_t>(ld) * p);
+  auto copy = weighted.lease(rows.ld * static_cast<std::size_t>(p));
   for (int c = 0; c < p; ++c) {
-    const std::size_t at = static_cast<std::size_t>(c) * ld;
-    for (std::size_t r = 0; r < rows; ++r)
-      weighted[at + r] = block[at + r] * w[r];
+    const std::size_t at = static_cast<std::size_t>(c) * rows.ld;
+    for (std::size_t r = 0; r < rows.count; ++r)
+      copy[at + r] = rows.values[at + r] * w[rows.firstRow + r];
   }
-  blas::addCrossProduct(p, k, block, weighted.data(), ld, full, p);
+  blas::addCrossProduct(p, k, rows.values, copy.data(), ld, sums.data(), p);
+  return sums;
+}
+
+// total + part over the upper triangle of p x p matrices.
+std::vector<double> addUpper(std::vector<double> total, const std::vector<double>& part, int p) {
+  for (int j = 0; j < p; ++j)
+    for (int i = 0; i <= j; ++i)
+      total[static_cast<std::size_t>(j) * p + i] += part[static_cast<std::size_t>(j) * p + i];
+  return total;
 }
 
 }  // namespace
 
+// Blocks on the parallel layer, each summed into its own matrix by single-threaded BLAS
+// (see platform/parallel_threads.h), the matrices added in block order.
 std::vector<double> Regression::crossProductsOf(std::span<const std::int32_t> order,
                                                 const std::string& lhs) {
   const DesignPlan plan(regressors, order, lhs);
   const int p = static_cast<int>(plan.columnCount());
-  std::vector<double> full(static_cast<std::size_t>(p) * p, 0.0);
-  DesignReader reader(data(), plan, mBuffer);
+  DesignBlocks design(data(), plan, mBuffer, nRecs);
   const double* general = nullptr;  // weights that cannot go in as roots
   if (weights != nullptr) {
     const bool roots =
         std::all_of(weights, weights + std::max(nObs, 0), [](double w) { return w >= 0.0; });
     if (roots)
-      reader.scaleByRootsOf(weights);
+      design.scaleByRootsOf(weights);
     else
       general = weights;
   }
-  const int ld = static_cast<int>(kDesignBlockRecords);
-  ColumnBuffer<double> block(static_cast<std::size_t>(ld) * std::max(p, 1));
-  ColumnBuffer<double> weighted;
-  std::size_t done = 0;
-  forEachRecordBlock(nRecs, [&](std::int64_t from, std::int64_t to) {
-    const std::size_t rows = reader.fill(from, to, block.data(), ld);
-    accumulateBlock(block.data(), rows, ld, p, general == nullptr ? nullptr : general + done,
-                    weighted, full.data());
-    done += rows;
-  });
-  return full;
+  ScratchPool<double> weighted;
+  return design.reduce(
+      std::vector<double>(static_cast<std::size_t>(p) * p, 0.0),
+      [&](const DesignRows& rows) { return blockCrossProducts(rows, p, general, weighted); },
+      [p](std::vector<double> total, std::vector<double> part) {
+        return addUpper(std::move(total), part, p);
+      });
 }
 
 int Regression::getX(double* X, int mode) {
@@ -73,11 +81,7 @@ int Regression::getX(double* X, int mode) {
     std::iota(order.begin(), order.end(), 0);
   }
   const DesignPlan plan(regressors, order, LHS);
-  DesignReader reader(data(), plan, mBuffer);
-  std::size_t row = 0;
-  forEachRecordBlock(nRecs, [&](std::int64_t from, std::int64_t to) {
-    row += reader.fill(from, to, X + row, static_cast<std::size_t>(nObs));
-  });
+  DesignBlocks(data(), plan, mBuffer, nRecs).fillAll(X, static_cast<std::size_t>(nObs));
   return static_cast<int>(order.size());
 }
 

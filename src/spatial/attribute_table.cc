@@ -1,6 +1,7 @@
 #include "spatial/attribute_table.h"
 
 #include "platform/file.h"
+#include "platform/text.h"
 
 #include <algorithm>
 #include <charconv>
@@ -76,11 +77,7 @@ std::string AttributeTable::text(int record, int index) const {
   if (index < 0 || record < 0 || record >= records_) return {};
   const char* value = DBFReadStringAttribute(file_.get(), record, index);
   if (value == nullptr) return {};
-  std::string_view view(value);
-  const auto first = view.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  view = view.substr(first, view.find_last_not_of(' ') - first + 1);
-  return std::string(view);
+  return std::string(trimBlanks(value, " "));
 }
 
 double leadingNumber(const std::string& text) {

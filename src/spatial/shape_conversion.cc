@@ -1,10 +1,11 @@
 #include "spatial/shape_conversion.h"
 
 #include <cfloat>
-#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "frame/boundary.h"
+#include "frame/trace.h"
 #include "numeric/small_statistics.h"
 #include "spatial/attribute_table.h"
 #include "spatial/geo_id_statistics.h"
@@ -17,10 +18,6 @@ namespace tessary {
 namespace {
 
 using namespace spatial_result;
-
-std::string text(const char* s) {
-  return s != nullptr ? s : "";
-}
 
 // The open source and target of one conversion.
 struct Conversion {
@@ -37,7 +34,8 @@ struct Conversion {
 
 void printFieldLine(const AttributeTable& table, int field, std::int32_t start,
                     std::int32_t length) {
-  std::printf("%d %d %d %d<<<<\n", field, static_cast<int>(table.fieldType(field)), start, length);
+  trace() << field << ' ' << static_cast<int>(table.fieldType(field)) << ' ' << start << ' '
+          << length << "<<<<\n";
 }
 
 // Opens and creates the files and checks the fields; standardisation also prints the
@@ -45,11 +43,11 @@ void printFieldLine(const AttributeTable& table, int field, std::int32_t start,
 std::int32_t open(Conversion& c, const char* source, const char* target, const char* idField,
                   const char* labelField, std::int32_t start, std::int32_t length,
                   bool standardizing) {
-  c.source = openShapeFile(text(source));
+  c.source = openShapeFile(argumentText(source));
   if (c.source == nullptr) return kShapeFileNotOpened;
-  c.sourceTable = AttributeTable(text(source));
+  c.sourceTable = AttributeTable(argumentText(source));
   if (!c.sourceTable.isOpen()) return kTableNotOpened;
-  if (const auto result = c.target.create(text(target)); result != kOk) return result;
+  if (const auto result = c.target.create(argumentText(target)); result != kOk) return result;
   c.id = c.sourceTable.numberField(idField, start, length);
   c.label = c.sourceTable.fieldIndex(labelField);
   if (standardizing) {
@@ -132,7 +130,7 @@ std::int32_t aggregateShapes(const char* source, const char* target, const char*
     members.clear();
   }
   c.target.close();
-  buildLinkage(text(target), kContiguity, 1);
+  buildLinkage(argumentText(target), kContiguity, 1);
   return c.target.written() - 1;
 }
 

@@ -1,5 +1,6 @@
 #include "spatial/summary_table.h"
 
+#include "platform/text.h"
 #include "spatial/polygon_clipper.h"
 
 namespace tessary {
@@ -19,12 +20,6 @@ constexpr FieldDefinition kSummaryFields[] = {
     {"centerX", FTDouble, 16, 10}, {"centerY", FTDouble, 16, 10}, {"Area", FTDouble, 16, 6},
     {"LabelLen", FTInteger, 2, 0},
 };
-
-int trimmedLength(const std::string& text) {
-  const auto first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return 0;
-  return static_cast<int>(text.find_last_not_of(' ') - first + 1);
-}
 
 // The centroid of one ring, by the shoelace terms.
 void centroid(const CoordinateRing& ring, double& x, double& y) {
@@ -68,7 +63,7 @@ SummaryRecord summarize(const PolygonRings& polygon, int seq, double gid, std::s
   record.gid = gid;
   record.vertices = polygon.vertexCount();
   record.parts = polygon.ringCount();
-  record.labelLength = trimmedLength(label);
+  record.labelLength = static_cast<int>(trimBlanks(label, " ").size());
   record.label = std::move(label);
   record.bounds = boundsOf(polygon);
   labelAnchor(polygon, record.bounds, record.centerX, record.centerY);

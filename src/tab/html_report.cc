@@ -1,6 +1,7 @@
 #include "tab/html_report.h"
 
 #include "frame/failure.h"
+#include "frame/number_format.h"
 #include "platform/file.h"
 #include "platform/paths.h"
 #include "platform/text.h"
@@ -32,7 +33,7 @@ constexpr std::string_view kPageHead[] = {
 };
 
 std::string intervalLabel(const CategoryHeading& heading) {
-  return "[" + defaultNumber(heading.lower) + "," + defaultNumber(heading.upper) + ")";
+  return "[" + formatGeneral(heading.lower) + "," + formatGeneral(heading.upper) + ")";
 }
 
 std::string headingText(const CategoryHeading& heading) {
@@ -40,7 +41,7 @@ std::string headingText(const CategoryHeading& heading) {
     case CategoryHeading::Kind::kLabel:
       return heading.label;
     case CategoryHeading::Kind::kInteger:
-      return defaultNumber(heading.value);
+      return formatGeneral(heading.value);
     case CategoryHeading::Kind::kInterval:
       return intervalLabel(heading);
   }
@@ -52,24 +53,6 @@ PercentBases basesOf(const CrossTable& table, std::size_t r, std::size_t c) {
 }
 
 }  // namespace
-
-std::string defaultNumber(double value) {
-  return formatText("%g", value);
-}
-
-void CrossTable::allocate() {
-  cells.assign(rows.size() * columnCount(), CellAccumulator{});
-  rowWeight.assign(rows.size(), 0.0);
-  columnWeight.assign(columnCount(), 0.0);
-  totalWeight = 0;
-}
-
-void CrossTable::add(std::size_t r, std::size_t c, double x, double w) {
-  cell(r, c).add(x, w);
-  rowWeight[r] += w;
-  columnWeight[c] += w;
-  totalWeight += w;
-}
 
 std::vector<TabStatistic> HtmlReport::enabledStatistics() const {
   std::vector<TabStatistic> shown;
@@ -119,10 +102,10 @@ void HtmlReport::categoricalSection(std::string_view name, const std::vector<Fre
       "<td>Label</td><td>Count</td><td>Weighted Count</td><td>%</td><td>Weighted %</td></tr>\n";
   for (const FrequencyRow& row : rows) {
     html_ += "<tr class=\"cell1\"><td class=\"cell2\">" + row.label + "</td>";
-    html_ += "<td>" + defaultNumber(row.count) + "</td>";
-    html_ += "<td>" + defaultNumber(row.weightedCount) + "</td>";
-    html_ += "<td>" + defaultNumber(row.percent) + "</td>";
-    html_ += "<td>" + defaultNumber(row.weightedPercent) + "</td></tr>\n";
+    html_ += "<td>" + formatGeneral(row.count) + "</td>";
+    html_ += "<td>" + formatGeneral(row.weightedCount) + "</td>";
+    html_ += "<td>" + formatGeneral(row.percent) + "</td>";
+    html_ += "<td>" + formatGeneral(row.weightedPercent) + "</td></tr>\n";
   }
   html_ += "</table></p>\n";
 }
@@ -136,6 +119,17 @@ void HtmlReport::numericalSection(std::string_view name, const CellAccumulator& 
   html_ += "\n<tr class=\"cell1\">";
   statisticValues(cell, PercentBases{}, "<td>", "</td>");
   html_ += "</tr>\n</table></p>\n";
+}
+
+void HtmlReport::strayRecords(const CrossTable& table) {
+  const bool twoWay = !table.columns.empty();
+  for (const StrayRecord& stray : table.strays) {
+    const char* opening = stray.column ? " ****** Error: j OUT---- i=%zu j=%lld colBuf[i]="
+                          : twoWay     ? " ****** Error: k OUT---- i=%zu j=%lld rowBuf[i]="
+                                       : " ****** Error: i=%zu j=%lld rowBuf[i]=";
+    html_ +=
+        formatText(opening, stray.record, stray.index) + formatGeneral(stray.value) + "<br />\n";
+  }
 }
 
 void HtmlReport::oneWayTable(std::string_view rowFormula, const CrossTable& table) {
@@ -235,8 +229,9 @@ void HtmlReport::save() const {
     raiseFailure("Can't read the tabulation output file " + path + ": " +
                  systemErrorText(lastSystemError()));
   page += html_;
-  throwUnless(writeWholeFile(path, page), "Can't write the tabulation output file " + path + ": " +
-                                              systemErrorText(lastSystemError()));
+  throwUnless(
+      writeWholeFile(path, page, Durability::kScratch),
+      "Can't write the tabulation output file " + path + ": " + systemErrorText(lastSystemError()));
 }
 
 }  // namespace tessary

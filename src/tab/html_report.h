@@ -8,19 +8,10 @@
 #include <vector>
 
 #include "tab/cell_accumulator.h"
+#include "tab/cross_table.h"
 #include "tab/tab_options.h"
 
 namespace tessary {
-
-// The heading of one category of a table dimension.
-struct CategoryHeading {
-  enum class Kind { kLabel, kInteger, kInterval };
-  Kind kind = Kind::kInteger;
-  std::string label;  // kLabel
-  double value = 0;   // kInteger
-  double lower = 0;   // kInterval: [lower, upper)
-  double upper = 0;
-};
 
 // One row of a categorical variable's frequency table.
 struct FrequencyRow {
@@ -29,26 +20,6 @@ struct FrequencyRow {
   double weightedCount = 0;
   double percent = 0;
   double weightedPercent = 0;
-};
-
-// A one-way (no columns) or two-way table of accumulators, row by row.
-struct CrossTable {
-  std::vector<CategoryHeading> rows;
-  std::vector<CategoryHeading> columns;  // empty for a one-way table
-  std::vector<CellAccumulator> cells;
-  std::vector<double> rowWeight;
-  std::vector<double> columnWeight;
-  double totalWeight = 0;
-
-  // Sizes the accumulators for the headings.
-  void allocate();
-  std::size_t columnCount() const { return columns.empty() ? 1 : columns.size(); }
-  CellAccumulator& cell(std::size_t r, std::size_t c) { return cells[r * columnCount() + c]; }
-  const CellAccumulator& cell(std::size_t r, std::size_t c) const {
-    return cells[r * columnCount() + c];
-  }
-  // Adds one record to cell (r, c) and its weight to the totals.
-  void add(std::size_t r, std::size_t c, double x, double w);
 };
 
 class HtmlReport {
@@ -60,10 +31,11 @@ class HtmlReport {
   void selection(std::string_view filter, std::string_view weight);
   void categoricalSection(std::string_view name, const std::vector<FrequencyRow>& rows);
   void numericalSection(std::string_view name, const CellAccumulator& cell);
+  // The " ****** Error" lines of the records outside every category.
+  void strayRecords(const CrossTable& table);
   void oneWayTable(std::string_view rowFormula, const CrossTable& table);
   void twoWayTable(std::string_view rowFormula, std::string_view colFormula,
                    const CrossTable& table);
-  void append(std::string_view text) { html_ += text; }
 
   const std::string& html() const { return html_; }
   // The output file's path.
@@ -84,8 +56,5 @@ class HtmlReport {
   TabOptions options_;
   std::string html_;
 };
-
-// A number in the stream's default format: general notation, six significant digits.
-std::string defaultNumber(double value);
 
 }  // namespace tessary

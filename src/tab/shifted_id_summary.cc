@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "frame/failure.h"
+#include "tab/record_selection.h"
+
 namespace tessary {
 namespace {
 
@@ -81,6 +84,20 @@ std::int32_t summarizeByShiftedId(const double* identifiers, const double* value
   }
   if (open) close();
   return groups;
+}
+
+std::int32_t summarizeByShiftedId(DataSet& data, const ShiftedIdRequest& request, double* keysOut,
+                                  double* valuesOut) {
+  RecordSelection selection(data, request.filter, request.weight);
+  ColumnBuffer<double> analysis, identifiers;
+  LabelMap ignored;
+  selection.evaluate(request.analysis, analysis, ignored);
+  selection.evaluate(request.identifier, identifiers, ignored);
+  throwUnless(keysOut != nullptr && valuesOut != nullptr,
+              "XTab::generate(): no output arrays for the summary.");
+  return summarizeByShiftedId(identifiers.data(), analysis.data(), selection.weights().data(),
+                              selection.count(), request.shift, request.statistic, keysOut,
+                              valuesOut);
 }
 
 }  // namespace tessary

@@ -4,8 +4,22 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+
+#include "data/data_set.h"
 
 namespace tessary {
+
+// One summary: the records the filter selects, weighted, grouped by their identifier
+// expression (the record identifiers by default) divided by 10^shift.
+struct ShiftedIdRequest {
+  std::string filter;
+  std::string weight;
+  std::string analysis;
+  std::string identifier = "$ID$";
+  int shift = 0;
+  int statistic = 0;  // as summarizeByShiftedId below
+};
 
 // 10^shift, exact for shifts -10..10.
 double powerOfTen(int shift);
@@ -17,5 +31,10 @@ double powerOfTen(int shift);
 std::int32_t summarizeByShiftedId(const double* identifiers, const double* values,
                                   const double* weights, std::size_t count, int shift,
                                   int statistic, double* keysOut, double* valuesOut);
+
+// Evaluates the request over the data set's level and summarizes it into the caller's
+// arrays; returns the number of groups.
+std::int32_t summarizeByShiftedId(DataSet& data, const ShiftedIdRequest& request, double* keysOut,
+                                  double* valuesOut);
 
 }  // namespace tessary

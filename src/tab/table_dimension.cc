@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 
 #include "frame/failure.h"
+#include "frame/trace.h"
 #include "numeric/small_statistics.h"
 
 namespace tessary {
@@ -48,7 +48,7 @@ void TableDimension::form(double* values, std::size_t count,
   if (!any) return;  // no category: the caller reports the empty dimension
 
   if (integral) {
-    std::printf("No decimal in the data\n");
+    trace() << "No decimal in the data\n";
     const double n = std::trunc(max - min + 1);
     throwUnless(n <= kMaxIntegerCategories, "Too many integer category. Tabulation suspended.");
     kind_ = Kind::kIntegers;
@@ -59,13 +59,12 @@ void TableDimension::form(double* values, std::size_t count,
     return;
   }
 
-  std::printf("Some data with decimal\n");
+  trace() << "Some data with decimal\n";
   double start = 0, end = 0;
   double width = (max - min) / gridLimit;  // kept when no round step qualifies
   const int intervals = findBestGrid(min, max, gridLimit, start, end, width);
-  std::printf(
-      "eeList.MinValue, eeList.MaxValue, maxSplits, grid_Min, grid_Max, delta:%g %g %d %g %g %g\n",
-      min, max, gridLimit, start, end, width);
+  trace() << "eeList.MinValue, eeList.MaxValue, maxSplits, grid_Min, grid_Max, delta:" << min << ' '
+          << max << ' ' << gridLimit << ' ' << start << ' ' << end << ' ' << width << '\n';
   kind_ = Kind::kGrid;
   base_ = 0;
   for (int k = 0; k <= intervals; ++k)

@@ -7,9 +7,17 @@
 #include <string>
 #include <vector>
 
-#include "tab/html_report.h"
-
 namespace tessary {
+
+// The heading of one category of a table dimension.
+struct CategoryHeading {
+  enum class Kind { kLabel, kInteger, kInterval };
+  Kind kind = Kind::kInteger;
+  std::string label;  // kLabel
+  double value = 0;   // kInteger
+  double lower = 0;   // kInterval: [lower, upper)
+  double upper = 0;
+};
 
 class TableDimension {
  public:

@@ -2,15 +2,32 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 #include "frame/failure.h"
+#include "frame/number_format.h"
+#include "frame/trace.h"
 #include "platform/text.h"
 #include "tab/shifted_id_summary.h"
 #include "tab/table_dimension.h"
 
 namespace tessary {
+namespace {
+
+// The smallest and largest finite value; 0 and 0 when there is none.
+std::pair<double, double> finiteRange(const ColumnBuffer<double>& values) {
+  double low = 0, high = 0;
+  bool any = false;
+  for (double v : values) {
+    if (!std::isfinite(v)) continue;
+    low = any ? std::min(low, v) : v;
+    high = any ? std::max(high, v) : v;
+    any = true;
+  }
+  return {low, high};
+}
+
+}  // namespace
 
 std::vector<std::string> splitVariableList(const std::string& list) {
   std::vector<std::string> names;
@@ -40,82 +57,22 @@ void XTab::setup(int mode, std::string filter, std::string weight, std::string l
   report_ = HtmlReport(options_);
 }
 
-void XTab::selectRecords() {
-  const std::size_t n = source_.recordCount();
-  LabelMap ignored;
-  weights_.resize(std::max(n, source_.bufferSize()));
-  allSelected_ = filter_.empty();
-  selectedCount_ = n;
-  if (!allSelected_) {
-    // The filter goes through the weight buffer, which is evaluated next.
-    source_.evaluate(filter_, weights_.data(), ignored);
-    selection_.resize((n + 63) / 64);
-    std::fill(selection_.begin(), selection_.end(), 0);
-    selectedCount_ = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-      const bool keep = weights_[i] == 1.0;
-      selection_[i / 64] |= static_cast<std::uint64_t>(keep) << (i % 64);
-      selectedCount_ += keep;
-    }
-  }
-  if (weight_.empty()) {
-    weights_.resize(selectedCount_);
-    std::fill(weights_.begin(), weights_.end(), 1.0);
-    return;
-  }
-  source_.evaluate(weight_, weights_.data(), ignored);
-  keepSelected(weights_);
-}
-
-void XTab::keepSelected(ColumnBuffer<double>& column) const {
-  if (!allSelected_) {
-    // In place, a 64-record word at a time: the k-th selected record never lies
-    // before position k.
-    const std::size_t n = source_.recordCount();
-    std::size_t k = 0;
-    for (std::size_t word = 0; word * 64 < n; ++word) {
-      const std::uint64_t bits = selection_[word];
-      const std::size_t first = word * 64;
-      const std::size_t count = std::min<std::size_t>(64, n - first);
-      if (bits == 0) continue;
-      if (bits == ~std::uint64_t{0}) {
-        std::copy(column.data() + first, column.data() + first + count, column.data() + k);
-        k += count;
-        continue;
-      }
-      for (std::size_t b = 0; b < count; ++b) {
-        column[k] = column[first + b];
-        k += (bits >> b) & 1;
-      }
-    }
-  }
-  column.resize(selectedCount_);
-}
-
-void XTab::evaluateSelected(const std::string& expression, ColumnBuffer<double>& column,
-                            LabelMap& labels) {
-  column.resize(std::max(source_.recordCount(), source_.bufferSize()));
-  source_.evaluate(expression, column.data(), labels);
-  keepSelected(column);
-}
-
-void XTab::summarizeVariables() {
+void XTab::summarizeVariables(RecordSelection& selection) {
   ColumnBuffer<double> values;
+  const double* weights = selection.weights().data();
   for (const std::string& name : variables_) {
     LabelMap labels;
-    values.resize(std::max(source_.recordCount(), source_.bufferSize()));
-    const char kind = source_.readVariable(name, values.data(), labels);
-    keepSelected(values);
+    const char kind = selection.read(name, values, labels);
     if (kind != 'C') {
       CellAccumulator cell;
       for (std::size_t k = 0; k < values.size(); ++k)
-        cell.add(values[k], weights_[k]);
+        cell.add(values[k], weights[k]);
       report_.numericalSection(name, cell);
       continue;
     }
     std::vector<Category> categories;
-    const int result = categorizeColumn({values.data(), values.size()}, labels, weights_.data(),
-                                        false, 1, categories);
+    const int result =
+        categorizeColumn({values.data(), values.size()}, labels, weights, false, 1, categories);
     throwUnless(result >= 0, categorizeFailureText(result));
     double count = 0, weight = 0;
     for (const Category& c : categories)
@@ -128,32 +85,23 @@ void XTab::summarizeVariables() {
   }
 }
 
-void XTab::tabulate() {
+CrossTable XTab::tabulate(RecordSelection& selection) {
   const bool twoWay = mode_ >= 2;
   ColumnBuffer<double> analysis, rows, columns;
   LabelMap analysisLabels, rowLabels, columnLabels;
   if (analysis_.empty()) {
-    analysis.resize(selectedCount_);
-    for (double& x : analysis)
-      x = 1.0;
+    analysis.resize(selection.count());
+    std::fill(analysis.begin(), analysis.end(), 1.0);
   } else {
-    evaluateSelected(analysis_, analysis, analysisLabels);
+    selection.evaluate(analysis_, analysis, analysisLabels);
   }
-  std::printf("Row formula=%s\n", rowFormula_.c_str());
-  evaluateSelected(rowFormula_, rows, rowLabels);
+  trace() << "Row formula=" << rowFormula_ << '\n';
+  selection.evaluate(rowFormula_, rows, rowLabels);
   if (twoWay) {
-    std::printf("Col formula=%s\n", colFormula_.c_str());
-    evaluateSelected(colFormula_, columns, columnLabels);
+    trace() << "Col formula=" << colFormula_ << '\n';
+    selection.evaluate(colFormula_, columns, columnLabels);
   }
-
-  double rowMin = 0, rowMax = 0;
-  bool anyRow = false;
-  for (double r : rows) {
-    if (!std::isfinite(r)) continue;
-    rowMin = anyRow ? std::min(rowMin, r) : r;
-    rowMax = anyRow ? std::max(rowMax, r) : r;
-    anyRow = true;
-  }
+  const auto [rowMin, rowMax] = finiteRange(rows);  // before the dimension rewrites them
 
   TableDimension rowDimension, columnDimension;
   rowDimension.form(rows.data(), rows.size(), rowLabels, kRowLimit);
@@ -162,70 +110,41 @@ void XTab::tabulate() {
     columnDimension.form(columns.data(), columns.size(), columnLabels, kColumnLimit);
     throwUnless(columnDimension.size() > 0, "No value on Col:" + colFormula_);
   }
-  std::printf("the number of groups : %zu\n", rowDimension.size());
-
-  CrossTable table;
-  table.rows = rowDimension.headings();
-  if (twoWay) table.columns = columnDimension.headings();
-  table.allocate();
-  const auto rowCount = static_cast<long long>(table.rows.size());
-  const auto columnCount = static_cast<long long>(table.columnCount());
-  for (std::size_t k = 0; k < selectedCount_; ++k) {
-    const double x = analysis[k], w = weights_[k], r = rows[k];
-    const double c = twoWay ? columns[k] : 0.0;
-    if (!std::isfinite(x) || !std::isfinite(w) || !std::isfinite(r) || !std::isfinite(c)) continue;
-    const long long i = rowDimension.indexOf(r);
-    if (i < 0 || i >= rowCount) {
-      report_.append(formatText(twoWay
-                                    ? " ****** Error: k OUT---- i=%zu j=%lld rowBuf[i]=%g<br />\n"
-                                    : " ****** Error: i=%zu j=%lld rowBuf[i]=%g<br />\n",
-                                k, i, r));
-      continue;
-    }
-    long long j = 0;
-    if (twoWay) {
-      j = columnDimension.indexOf(c);
-      if (j < 0 || j >= columnCount) {
-        report_.append(
-            formatText(" ****** Error: j OUT---- i=%zu j=%lld colBuf[i]=%g<br />\n", k, j, c));
-        continue;
-      }
-    }
-    table.add(static_cast<std::size_t>(i), static_cast<std::size_t>(j), x, w);
-  }
-  std::printf("=======nRows:%zu Min Value:%g Max Value:%g nObs:%zu\n", table.rows.size(), rowMin,
-              rowMax, selectedCount_);
-  if (twoWay)
-    report_.twoWayTable(rowFormula_, colFormula_, table);
-  else
-    report_.oneWayTable(rowFormula_, table);
+  trace() << "the number of groups : " << rowDimension.size() << '\n';
+  CrossTable table = crossTabulate({{analysis.data(), analysis.size()},
+                                    {selection.weights().data(), selection.count()},
+                                    {rows.data(), rows.size()},
+                                    {columns.data(), twoWay ? columns.size() : 0}},
+                                   rowDimension, twoWay ? &columnDimension : nullptr);
+  trace() << "=======nRows:" << table.rows.size() << " Min Value:" << rowMin
+          << " Max Value:" << rowMax << " nObs:" << selection.count() << '\n';
+  return table;
 }
 
 std::int32_t XTab::summarizeByIdentifier() {
-  ColumnBuffer<double> analysis, identifiers;
-  LabelMap ignored;
-  evaluateSelected(analysis_, analysis, ignored);
-  evaluateSelected(rowFormula_, identifiers, ignored);
   int statistic = 0;
   for (int b = 1; b <= 14 && statistic == 0; ++b)
     if (options_.byte(b) != 0) statistic = b;
-  const int shift = std::atoi(colFormula_.c_str());
-  throwUnless(keysOut_ != nullptr && valuesOut_ != nullptr,
-              "XTab::generate(): no output arrays for the summary.");
-  return summarizeByShiftedId(identifiers.data(), analysis.data(), weights_.data(), selectedCount_,
-                              shift, statistic, keysOut_, valuesOut_);
+  return summarizeByShiftedId(
+      data_, {filter_, weight_, analysis_, rowFormula_, std::atoi(colFormula_.c_str()), statistic},
+      keysOut_, valuesOut_);
 }
 
 std::int32_t XTab::generate() {
-  source_.clearResultLabels();
-  selectRecords();
   if (mode_ == 4) return summarizeByIdentifier();
+  RecordSelection selection(data_, filter_, weight_);
   if (options_.pageHead()) report_.pageHead();
   report_.selection(filter_, weight_);
-  if (mode_ == 0)
-    summarizeVariables();
-  else
-    tabulate();
+  if (mode_ == 0) {
+    summarizeVariables(selection);
+  } else {
+    const CrossTable table = tabulate(selection);
+    report_.strayRecords(table);
+    if (mode_ >= 2)
+      report_.twoWayTable(rowFormula_, colFormula_, table);
+    else
+      report_.oneWayTable(rowFormula_, table);
+  }
   report_.save();
   return 0;
 }

@@ -7,10 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/column_memory.h"
+#include "data/data_set.h"
+#include "tab/cross_table.h"
 #include "tab/html_report.h"
+#include "tab/record_selection.h"
 #include "tab/tab_options.h"
-#include "tab/tab_source.h"
 
 namespace tessary {
 
@@ -19,7 +20,8 @@ class XTab {
   static constexpr int kRowLimit = 500;
   static constexpr int kColumnLimit = 100;
 
-  explicit XTab(TabSource& source) : source_(source) {}
+  // Reads the data set at its level.
+  explicit XTab(DataSet& data) : data_(data) {}
 
   // An empty filter selects every record; an empty weight weighs every record 1.
   void setup(int mode, std::string filter, std::string weight, std::string list,
@@ -37,18 +39,12 @@ class XTab {
   const HtmlReport& report() const { return report_; }
 
  private:
-  // Filter and weight over every record; the selected records' weights stay.
-  void selectRecords();
-  // Packs the selected records' values at the front of a whole column.
-  void keepSelected(ColumnBuffer<double>& column) const;
-  // Evaluates `expression` and keeps the selected records' values in `column`.
-  void evaluateSelected(const std::string& expression, ColumnBuffer<double>& column,
-                        LabelMap& labels);
-  void summarizeVariables();
-  void tabulate();
+  void summarizeVariables(RecordSelection& selection);
+  // The numbers of the table of modes 1 to 3 over the selected records.
+  CrossTable tabulate(RecordSelection& selection);
   std::int32_t summarizeByIdentifier();
 
-  TabSource& source_;
+  DataSet& data_;
   int mode_ = 0;
   std::string filter_, weight_, rowFormula_, colFormula_, analysis_;
   std::vector<std::string> variables_;
@@ -56,12 +52,6 @@ class XTab {
   HtmlReport report_{options_};
   double* keysOut_ = nullptr;
   double* valuesOut_ = nullptr;
-
-  // Selected records: a bitmap over the data set (unused when every record is).
-  ColumnBuffer<std::uint64_t> selection_;
-  bool allSelected_ = true;
-  std::size_t selectedCount_ = 0;
-  ColumnBuffer<double> weights_;  // per selected record
 };
 
 // The comma-separated names of a list, empty items dropped, in order.

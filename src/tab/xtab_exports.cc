@@ -1,69 +1,46 @@
 // The tabulation exports: CrossTabulate and summaryByShiftedID.
-#include <memory>
 #include <string>
 
-#include "data/cda.h"
-#include "data/data_array.h"
+#include "data/data_set.h"
 #include "frame/boundary.h"
-#include "tab/tab_sources.h"
+#include "tab/shifted_id_summary.h"
 #include "tab/xtab.h"
 #include "tessary.h"
 
 namespace tessary {
 namespace {
 
-constexpr const char* kLogPlace = " XTbl in Tessary.dll";
-
-constexpr BoundaryPolicy kCrossTabulatePolicy{.caption = "CrossTabulate...",
-                                              .textStyle = 0x30,
-                                              .textResult = -2,
-                                              .otherText = "ErrorCode: %i",
-                                              .otherResult = -1,
-                                              .logPlace = kLogPlace};
-constexpr BoundaryPolicy kSummaryPolicy{.caption = "Summary...",
-                                        .textStyle = 0x30,
-                                        .textResult = -2,
-                                        .otherText = "ErrorCode: %i",
-                                        .otherResult = -1,
-                                        .logPlace = kLogPlace};
-
-std::string text(const char* s) {
-  return s != nullptr ? s : "";
+// Both tabulation exports show a thrown text with an exclamation icon, only when the
+// caller asks for messages, and log every failure.
+constexpr BoundaryPolicy tabulationPolicy(const char* caption) {
+  return {.caption = caption,
+          .textStyle = 0x30,
+          .textResult = -2,
+          .otherText = "ErrorCode: %i",
+          .otherResult = -1,
+          .logPlace = " XTbl in Tessary.dll"};
 }
 
-// The data set a tabulation reads: a combined data array at cursor sourceCode (0, 1,
-// 2) or, for codes of 3 and more, a data array.
-class BoundDataSet {
- public:
-  BoundDataSet(const std::string& path, std::int32_t sourceCode) {
-    if (sourceCode >= 3) {
-      bool loaded = false;
-      try {
-        data_.open(path);  // read-only is enough here
-        loaded = data_.loadHeader();
-      } catch (const Failure&) {
-      }
-      if (!loaded) raiseFailure("Loading DA:" + path + " failed.");
-      source_ = std::make_unique<DataArrayTabSource>(data_);
-      return;
-    }
-    if (sourceCode < 0) raiseFailure("Invalid cursor.\n");
+// The data set a tabulation reads: a combined data array at level sourceCode (0, 1, 2)
+// or, for codes of 3 and more, a data array.
+DataSet openTabulated(const std::string& path, std::int32_t sourceCode) {
+  DataSet data;
+  if (sourceCode >= 3) {
     try {
-      cda_ = std::make_unique<CDA>(path);
-      cda_->load();
+      data.openDataArray(path);
     } catch (const Failure&) {
-      raiseFailure("Loading CDA:" + path + " failed.");
+      raiseFailure("Loading DA:" + path + " failed.");
     }
-    cda_->cursor = sourceCode;
-    source_ = std::make_unique<CdaTabSource>(*cda_);
+    return data;
   }
-  TabSource& source() { return *source_; }
-
- private:
-  DataArray data_;
-  std::unique_ptr<CDA> cda_;
-  std::unique_ptr<TabSource> source_;
-};
+  if (sourceCode < 0) raiseFailure("Invalid cursor.\n");
+  try {
+    data.openCombined(path, sourceCode);
+  } catch (const Failure&) {
+    raiseFailure("Loading CDA:" + path + " failed.");
+  }
+  return data;
+}
 
 }  // namespace
 }  // namespace tessary
@@ -77,12 +54,12 @@ TESSARY_EXPORT int32_t CrossTabulate(void* owner, const char* dataPath, int32_t 
                                      unsigned char showMessages) {
   using namespace tessary;
   return guardExport<int32_t>(
-      kCrossTabulatePolicy,
+      tabulationPolicy("CrossTabulate..."),
       [&] {
-        BoundDataSet data(text(dataPath), sourceCode);
-        XTab xtab(data.source());
-        xtab.setup(mode, text(recordFilter), text(weight), text(list), text(rowFormula),
-                   text(colFormula), options);
+        DataSet data = openTabulated(argumentText(dataPath), sourceCode);
+        XTab xtab(data);
+        xtab.setup(mode, argumentText(recordFilter), argumentText(weight), argumentText(list),
+                   argumentText(rowFormula), argumentText(colFormula), options);
         return xtab.generate();
       },
       owner, showMessages != 0);
@@ -95,16 +72,17 @@ TESSARY_EXPORT int32_t summaryByShiftedID(void* owner, const char* dataPath, int
                                           double* valuesOut) {
   using namespace tessary;
   return guardExport<int32_t>(
-      kSummaryPolicy,
+      tabulationPolicy("Summary..."),
       [&] {
-        BoundDataSet data(text(dataPath), sourceCode);
-        std::uint8_t options[TabOptions::kBytes] = {};
-        options[((statistic % 15) + 15) % 15] = 1;
-        XTab xtab(data.source());
-        xtab.setup(4, text(recordFilter), text(weight), text(list), kIdentifierFormula,
-                   std::to_string(shift), options);
-        xtab.setSummaryOutput(keysOut, valuesOut);
-        return xtab.generate();
+        DataSet data = openTabulated(argumentText(dataPath), sourceCode);
+        // Of the option bytes a summary would set, only those of statistics 1 to 5 have a
+        // statistic of their own; every other one gives the weighted mean.
+        const ShiftedIdRequest request{.filter = argumentText(recordFilter),
+                                       .weight = argumentText(weight),
+                                       .analysis = argumentText(list),
+                                       .shift = shift,
+                                       .statistic = ((statistic % 15) + 15) % 15};
+        return summarizeByShiftedId(data, request, keysOut, valuesOut);
       },
       owner, showMessages != 0);
 }

@@ -1,24 +1,19 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
 
-#include "cli/data_set_reading.h"
-#include "data/cda.h"
-#include "frame/failure.h"
-#include "frame/missing.h"
-#include "support/combine.h"
+#include "data_fixture.h"
 #include "support/csv_export.h"
-#include "support/csv_reader.h"
 #include "support/data_set_info.h"
-#include "support/data_set_writer.h"
-#include "test_support.h"
 
 namespace tessary::cli {
 namespace {
 
+using testing::importCsvText;
 using testing::readFile;
 using testing::readStored;
 using testing::ScratchDir;
@@ -28,43 +23,38 @@ const double M = MISSING;
 
 using testing::failureText;
 
-void importCsvText(const ScratchDir& dir, const std::string& name, const std::string& csv) {
-  writeFile(dir.file(name + ".csv"), csv);
-  ImportedTable table = readCsvFile(dir.file(name + ".csv"));
-  writeDataSet(table, dir.file(name), {});
-}
-
 std::vector<double> readAtHouseholds(const std::string& daa, const char* name) {
-  CDA cda(daa);
-  cda.load();
-  std::vector<double> out(cda.level(0).recordCount);
-  cda.getValue(name, out, 1, static_cast<std::int64_t>(out.size()));
-  return out;
+  DataSet data;
+  data.openCombined(daa);
+  const Column column = data.readColumn(name);
+  return std::vector<double>(column.values.begin(), column.values.end());
 }
 
 TEST(MatchLevels, EntriesForEveryKeyAndErrorsNamingTheRecord) {
   const auto entries = matchLevels({10, 20, 30, 50}, "cl", {5, 10, 10, 30, 30, 30, 40}, "hh", "K");
   ASSERT_EQ(entries.size(), 6u);
-  const unsigned expected[][2] = {{0, 1}, {1, 2}, {1, 0}, {1, 3}, {0, 1}, {1, 0}};
-  const double keys[] = {5, 10, 20, 30, 40, 50};
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    EXPECT_EQ(entries[i].parentCount, expected[i][0]) << i;
-    EXPECT_EQ(entries[i].childCount, expected[i][1]) << i;
-    EXPECT_EQ(entries[i].refKey, keys[i]) << i;
-    EXPECT_FALSE(entries[i].skip);
-  }
-  EXPECT_EQ(failureText([] {
-              matchLevels({1, 2}, "cl", {1, 2, 1}, "hh", "K");
-            }),
-            "hh: the records are not sorted by K: record 3 (K 1) comes after record 2 (K 2)");
-  EXPECT_EQ(failureText([] {
-              matchLevels({1, 2, 2}, "cl", {1}, "hh", "K");
-            }),
-            "cl: record 3 repeats K 2 of record 2");
-  EXPECT_EQ(failureText([] {
-              matchLevels({1}, "cl", {1, M}, "hh", "K");
-            }),
-            "hh: record 2 has no K value");
+  const double expected[][3] = {{0, 1, 5},  {1, 2, 10}, {1, 0, 20},
+                                {1, 3, 30}, {0, 1, 40}, {1, 0, 50}};
+  for (std::size_t i = 0; i < entries.size(); ++i)
+    EXPECT_TRUE(entries[i].parentCount == expected[i][0] &&
+                entries[i].childCount == expected[i][1] && entries[i].refKey == expected[i][2] &&
+                !entries[i].skip)
+        << i;
+  const std::pair<std::function<void()>, std::string> failures[] = {
+      {[] {
+         matchLevels({1, 2}, "cl", {1, 2, 1}, "hh", "K");
+       },
+       "hh: the records are not sorted by K: record 3 (K 1) comes after record 2 (K 2)"},
+      {[] {
+         matchLevels({1, 2, 2}, "cl", {1}, "hh", "K");
+       },
+       "cl: record 3 repeats K 2 of record 2"},
+      {[] {
+         matchLevels({1}, "cl", {1, M}, "hh", "K");
+       },
+       "hh: record 2 has no K value"}};
+  for (const auto& [call, message] : failures)
+    EXPECT_EQ(failureText(call), message);
 }
 
 TEST(Combine, ClusterAndAuxiliaryVariablesReadAtHouseholdLevel) {
@@ -188,8 +178,7 @@ TEST(Export, ImportOfAnExportGivesTheSameFile) {
   // Whole numbers are stored as integers: a negative zero among them becomes 0, and
   // the import says so.
   writeFile(dir.file("z.csv"), "x\n-0\n1\n");
-  ImportedTable table = readCsvFile(dir.file("z.csv"));
-  EXPECT_EQ(writeDataSet(table, dir.file("z"), {}).notes,
+  EXPECT_EQ(importFile(dir.file("z.csv"), dir.file("z"), {}).notes,
             std::vector<std::string>{"x: -0 is stored as 0 (the variable holds whole numbers)"});
 }
 
@@ -197,12 +186,7 @@ TEST(Export, CombinedDataSetAtHouseholdLevelAndInfo) {
   ScratchDir dir;
   importCsvText(dir, "hh", "hhid,cluster\n1,10\n2,10\n3,20\n");
   importCsvText(dir, "cl", "cluster,zone,road\n10,hills,paved\n20,coast,track\n");
-  CombineOptions options;
-  options.households = dir.file("hh");
-  options.clusters = dir.file("cl");
-  options.key = "cluster";
-  options.out = dir.file("survey.daA");
-  combineDataSets(options);
+  combineDataSets({dir.file("hh"), dir.file("cl"), "cluster", dir.file("survey.daA")});
   // Each label file is read once, however many categorical variables it serves.
   int labelReads = 0;
   testing::ScopedFaultHook count([&](FileOperation operation, std::string_view path) {

@@ -60,8 +60,7 @@ TEST(MessagePrinter, OneCaptionedLinePerMessage) {
        "x: Categorization failed since; a decimal found.\n"},
       {"getMask:h", "holes (3) inconsistent with \r\nthe number\n\n(nRec-nObs=2)\n",
        "getMask:h: holes (3) inconsistent with; the number; (nRec-nObs=2)\n"},
-      {nullptr, nullptr, ": \n"},
-  };
+      {nullptr, nullptr, ": \n"}};
   for (const auto& c : cases)
     EXPECT_EQ(messageLine(c.caption, c.text), c.line);
 
@@ -82,13 +81,13 @@ TEST(CommandFailures, OneLineInTheSystemsWordsNamingTheFile) {
     DataArray data;
     ASSERT_TRUE(data.open(stem + ".daH"));
     data.loadHeader();
-    data.addVariable("X", "X", "", 'N', -1, -1, -1, 0, 0);
+    data.addVariable("X", {.textA = "X"});
     Failure failure("(no failure)");
     testing::ScopedFaultHook full(testing::failing(FileOperation::kWrite, extension, ENOSPC));
     try {
       std::vector<double> values = {1, 2, 3, 4};
-      data.SetValue("X", values);
-      data.SetMask("X", std::vector<std::uint8_t>(data.maskBytes, 0));
+      data.setValue("X", values);
+      data.setMask("X", std::vector<std::uint8_t>(data.maskBytes, 0));
     } catch (const Failure& caught) {
       failure = caught;
     }

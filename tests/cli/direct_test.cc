@@ -7,9 +7,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include "data/data_set_writer.h"
+#include "import/csv_reader.h"
 #include "support/area_estimates.h"
-#include "support/csv_reader.h"
-#include "support/data_set_writer.h"
 #include "support/direct_run.h"
 #include "test_support.h"
 
@@ -136,8 +136,7 @@ const AgreementCase kAgreement[] = {
      "fgt0",
      {{"E", 83, 83, 0.522210184182015, 0.1042630284605482},
       {"H", 20, 20, 0.934065934065934, 0.0578159588231208},
-      {"M", 23, 23, 0.636000000000000, 0.1433128708246402}}},
-};
+      {"M", 23, 23, 0.636000000000000, 0.1433128708246402}}}};
 
 TEST(Direct, EstimatesAndStandardErrorsAgreeWithR) {
   ApiClus2 api;

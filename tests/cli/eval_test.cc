@@ -4,13 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "cli/data_set_reading.h"
+#include "data/combine.h"
+#include "data/data_set_writer.h"
+#include "data_fixture.h"
 #include "frame/failure.h"
 #include "frame/missing.h"
-#include "small_survey.h"
-#include "support/combine.h"
-#include "support/csv_reader.h"
-#include "support/data_set_writer.h"
+#include "import/csv_reader.h"
 #include "support/expression_run.h"
 #include "test_support.h"
 
@@ -24,7 +23,7 @@ using testing::writeFile;
 
 using testing::failureText;
 
-struct Survey : SmallSurvey {
+struct Survey : testing::SmallSurvey {
   Survey() : SmallSurvey("cluster,urban\n1,1\n2,0\n3,1\n") {}
   EvalOptions eval(const std::string& expression) const {
     EvalOptions options;

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "support/combine.h"
+#include "data/combine.h"
 #include "support/fit_run.h"
 #include "support/fitted_model.h"
 #include "support/json_file.h"

@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "data/combine.h"
+#include "data/data_set_writer.h"
+#include "data_fixture.h"
 #include "frame/failure.h"
-#include "small_survey.h"
-#include "support/combine.h"
+#include "import/csv_reader.h"
 #include "support/cross_table_run.h"
-#include "support/csv_reader.h"
-#include "support/data_set_writer.h"
 #include "test_support.h"
 
 namespace tessary::cli {
@@ -23,7 +23,7 @@ using testing::writeFile;
 
 using testing::failureText;
 
-struct Survey : SmallSurvey {
+struct Survey : testing::SmallSurvey {
   Survey() : SmallSurvey("cluster,urban\n1,1\n2,0\n") {}
 };
 

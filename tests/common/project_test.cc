@@ -58,9 +58,9 @@ TEST(Project, SelectsVariablesInTheirLevelsOutsideTheMask) {
   EXPECT_EQ(failureText([&] { project.setSelectedVars(0); }),
             "Survey object is not ready. \nPlease call its loadSurveyCDA(...) method first.");
   project.loadSurveyCDA();
-  project.survey().level(1).find("D")->selected = 1;
+  project.survey().header(1).find("D")->selected = 1;
   auto selected = [&](int level, const char* name) {
-    return project.survey().level(level).find(name)->selected;
+    return project.survey().header(level).find(name)->selected;
   };
   project.setSelectedVars(2);
   EXPECT_EQ(

@@ -7,10 +7,10 @@
 
 #include "data/cda.h"
 #include "data/data_set_builder.h"
+#include "data_fixture.h"
 #include "frame/failure.h"
 #include "frame/missing.h"
 #include "tessary.h"
-#include "test_support.h"
 
 namespace tessary {
 namespace {
@@ -18,20 +18,12 @@ namespace {
 using testing::MessageRecorder;
 using testing::readFile;
 using testing::ScratchDir;
+using testing::storeVariable;
 using testing::writeFile;
 
 using testing::failureText;
 
 const double M = MISSING;
-
-void addVariable(const std::string& path, const char* name, char kind, std::vector<double> values) {
-  DataArray data;
-  data.open(path);
-  data.loadHeader();
-  data.addVariable("", name, "", kind, -1, -1, -1, 0, 2);
-  data.SetValue(name, values);
-  data.saveHeader();
-}
 
 // Ten households in three clusters and two regions:
 //   cluster 1 has no households, cluster 2 has households 1-3 (after a skipped entry
@@ -46,14 +38,14 @@ struct Survey {
     writeDataRef(
         dir.file("cl.daR"), 1000.0,
         {{1, 0, false, 1}, {1, 4, true, 9}, {1, 3, false, 2}, {1, 5, false, 3}, {0, 2, false, 0}});
-    addVariable(dir.file("hh.daH"), "size", 'N', {1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
-    addVariable(dir.file("cl.daH"), "urban", 'N', {10, 20, 30});
-    addVariable(dir.file("cl.daH"), "zone", 'C', {4, 2, 4});
+    storeVariable(dir.file("hh.daH"), "size", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+    storeVariable(dir.file("cl.daH"), "urban", {10, 20, 30});
+    storeVariable(dir.file("cl.daH"), "zone", {4, 2, 4}, 'C');
     daa = dir.file("survey.daA");
     if (withRegions) {
       createDataArray(dir.file("rg.daH"), 2);
       writeDataRef(dir.file("rg.daR"), 1.0, {{1, 2, false, 1}, {1, 1, false, 2}});
-      addVariable(dir.file("rg.daH"), "rain", 'N', {100.5, 200.25});
+      storeVariable(dir.file("rg.daH"), "rain", {100.5, 200.25});
       // Relative lines, one with a carriage return inside its extension.
       writeFile(daa, "hh.daH\r\ncl.daH\n" + dir.file("cl.daR") + "\nrg.daH\nrg.daR\n");
     } else {
@@ -77,9 +69,9 @@ TEST(CDA, CoarserVariablesRepeatOverTheirFinerRecords) {
   EXPECT_EQ(cda.maxRecordCount(), 10u);
 
   EXPECT_EQ(read(cda, "size", 2, 3), (std::vector<double>{2, 3}));
-  EXPECT_EQ(cda.foundLevel, 0);
+  EXPECT_EQ(cda.storedLevel("size"), 0);
   EXPECT_EQ(read(cda, "urban", 1, 10), (std::vector<double>{20, 20, 20, 30, 30, 30, 30, 30, M, M}));
-  EXPECT_EQ(cda.foundLevel, 1);
+  EXPECT_EQ(cda.storedLevel("urban"), 1);
   // Households 5-6 of the five-household cluster: exactly two values written.
   EXPECT_EQ(read(cda, "urban", 5, 6, 3), (std::vector<double>{30, 30, -1}));
   EXPECT_EQ(read(cda, "urban", 3, 4), (std::vector<double>{20, 30}));
@@ -88,22 +80,31 @@ TEST(CDA, CoarserVariablesRepeatOverTheirFinerRecords) {
 
   EXPECT_EQ(read(cda, "rain", 1, 10), (std::vector<double>{100.5, 100.5, 100.5, 200.25, 200.25,
                                                            200.25, 200.25, 200.25, M, M}));
-  EXPECT_EQ(cda.foundLevel, 2);
-  cda.cursor = 1;
-  EXPECT_EQ(read(cda, "rain", 1, 3), (std::vector<double>{100.5, 100.5, 200.25}));
-  EXPECT_EQ(read(cda, "urban", 2, 3), (std::vector<double>{20, 30}));
-  EXPECT_EQ(failureText([&] { read(cda, "size", 1, 3); }), "Variable: size not found.");
-  cda.cursor = 2;
-  EXPECT_EQ(read(cda, "RAIN", 1, 2), (std::vector<double>{100.5, 200.25}));
-  EXPECT_EQ(failureText([&] { read(cda, "urban", 1, 2); }), "Variable: urban not found.");
-  cda.cursor = 3;
-  EXPECT_EQ(failureText([&] { read(cda, "size", 1, 2); }), "Invalid cursor.\n");
-  cda.cursor = 0;
-  EXPECT_EQ(failureText([&] { read(cda, "", 1, 2); }), "CDA::getValue:Variable name is empty");
-  std::vector<double> out(5);
-  EXPECT_EQ(failureText([&] { cda.getValue("size", out, 4, 2); }),
-            "CDA::getValue:FromRec 4 > ToRec 2.");
-  EXPECT_EQ(failureText([&] { cda.getValue("ghost", out, 1, 2); }), "Variable: ghost not found.");
+  EXPECT_EQ(cda.storedLevel("rain"), 2);
+  // Reads at the coarser levels, and their messages.
+  const struct {
+    int cursor;
+    const char* name;
+    std::int64_t from, to;
+    std::vector<double> values;
+    std::string failure;
+  } cases[] = {{1, "rain", 1, 3, {100.5, 100.5, 200.25}, ""},
+               {1, "urban", 2, 3, {20, 30}, ""},
+               {1, "size", 1, 3, {}, "Variable: size not found."},
+               {2, "RAIN", 1, 2, {100.5, 200.25}, ""},
+               {2, "urban", 1, 2, {}, "Variable: urban not found."},
+               {3, "size", 1, 2, {}, "Invalid cursor.\n"},
+               {0, "", 1, 2, {}, "CDA::getValue:Variable name is empty"},
+               {0, "size", 4, 2, {}, "CDA::getValue:FromRec 4 > ToRec 2."},
+               {0, "ghost", 1, 2, {}, "Variable: ghost not found."}};
+  for (const auto& c : cases) {
+    cda.cursor = c.cursor;
+    std::vector<double> out(3, -1);
+    if (c.failure.empty())
+      EXPECT_EQ(read(cda, c.name, c.from, c.to), c.values) << c.name;
+    else
+      EXPECT_EQ(failureText([&] { cda.getValue(c.name, out, c.from, c.to); }), c.failure);
+  }
 }
 
 TEST(CDA, ACoarserLevelWithoutItsValueFileFailsBeforeAllocating) {
@@ -165,16 +166,16 @@ TEST(CDA, DescriptionFileRules) {
   EXPECT_NO_THROW(CDA{dir.file("absent.daA")});
   writeFile(daa, "");
   EXPECT_NO_THROW(CDA{daa});
-  writeFile(daa, "hh.daH\n");
-  EXPECT_EQ(failureText([&] { CDA cda(daa); }), ".daA file is incomplete (missing cluster header)");
-  writeFile(daa, "hh.daH\ncl.daH\n");
-  EXPECT_EQ(failureText([&] { CDA cda(daa); }), ".daA file is incomplete (missing dataRef)");
-  writeFile(daa, "hh.daH\ncl.daH\ncl.daR\nrg.daH\n");
-  EXPECT_EQ(failureText([&] { CDA cda(daa); }),
-            ".daA file is incomplete (missing aux dataRef line)");
-  writeFile(daa, "hh.daH\n" + std::string(1024, 'c') + "\ncl.daR\n");
-  EXPECT_EQ(failureText([&] { CDA cda(daa); }),
-            "CDA: line 2 of " + daa + " is longer than 1023 characters.\n");
+  const std::pair<std::string, std::string> incomplete[] = {
+      {"hh.daH\n", ".daA file is incomplete (missing cluster header)"},
+      {"hh.daH\ncl.daH\n", ".daA file is incomplete (missing dataRef)"},
+      {"hh.daH\ncl.daH\ncl.daR\nrg.daH\n", ".daA file is incomplete (missing aux dataRef line)"},
+      {"hh.daH\n" + std::string(1024, 'c') + "\ncl.daR\n",
+       "CDA: line 2 of " + daa + " is longer than 1023 characters.\n"}};
+  for (const auto& [content, message] : incomplete) {
+    writeFile(daa, content);
+    EXPECT_EQ(failureText([&] { CDA cda(daa); }), message);
+  }
   writeFile(daa, std::string(5000, 'z'));
   EXPECT_NE(failureText([&] { CDA cda(daa); }).find("longer than 1023"), std::string::npos);
   const std::string folder = dir.file("folder.daA");
@@ -202,12 +203,9 @@ TEST(UpdateVariable, CreatesAndRewritesHouseholdVariables) {
   households.loadHeader();
   const VariableRecord* income = households.find("INCOME");
   ASSERT_NE(income, nullptr);
-  EXPECT_EQ(income->kind, 'N');
-  EXPECT_EQ(income->selected, 1);
-  EXPECT_EQ(income->validCount, 8);
-  EXPECT_EQ(income->reservedByte1, 2);
-  EXPECT_EQ(textOf(income->textA), "Income");
-  EXPECT_EQ(households.variableCount, 1u);
+  EXPECT_TRUE(income->kind == 'N' && income->selected == 1 && income->validCount == 8 &&
+              income->reservedByte1 == 2 && households.variableCount == 2);
+  EXPECT_EQ(textOf(income->textA) + textOf(income->textB), "IncomeIncome");
   std::vector<double> out(10);
   households.getValue("income", out, 1, 10);
   EXPECT_EQ(out, (std::vector<double>{1.5, 2.5, 3.5, 4.5, M, 5.5, 6.5, 7.5, 8.5, M}));
@@ -222,7 +220,7 @@ TEST(UpdateVariable, CreatesAndRewritesHouseholdVariables) {
   DataArray again;
   again.open(survey.dir.file("hh.daH"));
   again.loadHeader();
-  EXPECT_EQ(again.variableCount, 1u);
+  EXPECT_EQ(again.variableCount, 2u);                                   // SIZE and INCOME
   EXPECT_EQ(again.find("INCOME")->maskOffset, income->maskOffset + 2);  // a fresh bitmap
   again.getValue("income", out, 1, 10);
   EXPECT_EQ(out, (std::vector<double>{1, 0, 1, M, M, M, M, M, M, M}));

@@ -26,10 +26,10 @@ FileSet build(const std::string& stem, std::uint32_t records, double value, bool
   DataArray data;
   data.open(stem + ".daH");
   data.loadHeader();
-  data.addVariable("", "v", "", 'C', -1, -1, -1, 0, 2);
+  data.addVariable("v", {.kind = 'C', .reservedByte1 = 2});
   std::vector<double> values(records, value);
-  data.SetValue("v", values);
-  data.SetMask("v", std::vector<std::uint8_t>(data.maskBytes, 0));
+  data.setValue("v", values);
+  data.setMask("v", std::vector<std::uint8_t>(data.maskBytes, 0));
   data.saveHeader();
   if (labels) testing::writeFile(stem + ".daL", "[V]\n1=one\n");
   FileSet files;
@@ -47,8 +47,8 @@ TEST(DataArrayReplacement, ACrashAtAnyStepLeavesTheOldOrTheNewDataArray) {
       testing::ScratchDir dir;
       const std::string stem = dir.file("set");
       const FileSet old = build(stem, 10, 1, oldHasLabels);
-      const std::string staging = createStagingDirectory(stem);
-      const FileSet fresh = build(staging + "set", 20, 2, !oldHasLabels);
+      StagingDirectory staging(stem, kDataArrayStaging);
+      const FileSet fresh = build(staging.file("set"), 20, 2, !oldHasLabels);
       EXPECT_EXIT(
           {
             int steps = 0;

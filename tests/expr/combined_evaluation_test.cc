@@ -1,10 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <memory>
-
-#include "data/cda.h"
-#include "eval_fixture.h"
-#include "expr/aggregate.h"
+#include "data_fixture.h"
 
 namespace tessary {
 namespace {
@@ -17,14 +13,10 @@ using testing::writeFile;
 
 const double M = MISSING;
 
-#define EXPECT_VALUES(actual, ...)                                 \
-  EXPECT_TRUE(sameValues(actual, std::vector<double> __VA_ARGS__)) \
-      << ::testing::PrintToString(actual)
-
 // Six households in three clusters of 2, 3 and 1 households.
 struct Survey {
   ScratchDir dir;
-  std::unique_ptr<CDA> cda;
+  DataSet data;
   Survey() {
     createDataArray(dir.file("hh.daH"), 6);
     createDataArray(dir.file("cl.daH"), 3);
@@ -36,13 +28,12 @@ struct Survey {
     writeFile(dir.file("hh.daL"), "[SEX]\n1=Male\n2=Female\n");
     writeFile(dir.file("cl.daL"), "[ZONE]\n1=Urban\n2=Rural\n");
     writeFile(dir.file("s.daA"), "hh.daH\ncl.daH\ncl.daR\n");
-    cda = std::make_unique<CDA>(dir.file("s.daA"));
-    cda->load();
+    data.openCombined(dir.file("s.daA"));
   }
   std::vector<double> eval(const std::string& text, std::int64_t from = 1, std::int64_t to = 6,
                            LabelMap* labels = nullptr) {
-    std::vector<double> out(cda->maxRecordCount(), -7);
-    ExpressionValues result = evaluateExpression(text, *cda, from, to, out);
+    std::vector<double> out(data.slotSize(), -7);
+    ExpressionValues result = evaluateExpression(text, data, from, to, out);
     if (labels != nullptr) *labels = result.labels;
     out.resize(static_cast<std::size_t>(to - from + 1));
     return out;
@@ -79,26 +70,21 @@ TEST(CombinedEvaluation, ClustersProductsAndRanges) {
   EXPECT_EQ(failureText([&] { s.eval("INC+NOPE"); }), "Variable NOPE not found.");
 
   // At the cluster level there is no coarser level: each cluster is its own group.
-  s.cda->cursor = 1;
+  s.data.setLevel(1);
   EXPECT_VALUES(s.eval("CSERIAL(0)+VALUEOF(ZONE)", 1, 3), ({2, 4, 4}));
   EXPECT_EQ(failureText([&] { s.eval("INC", 1, 3); }), "Variable INC not found.");
-
-  double x[] = {1};
-  AggregateScratch scratch;
-  EXPECT_EQ(failureText(
-                [&] { clusterAggregate(*s.cda, kAggregateSum, x, nullptr, 2, 0, 1, 1, scratch); }),
-            "Invalid cursor.\n");
-  EXPECT_EQ(failureText(
-                [&] { clusterAggregate(*s.cda, kAggregateSum, x, nullptr, -1, 0, 1, 1, scratch); }),
-            "Invalid cursor.\n");
+  // A level the data set lacks.
+  for (int level : {2, -1}) {
+    s.data.setLevel(level);
+    EXPECT_EQ(failureText([&] { s.eval("CSERIAL(0)", 1, 1); }), "Invalid cursor.\n") << level;
+  }
 }
 
 TEST(CombinedEvaluation, IdentifierGroupingOfTheCursorLevel) {
   Survey s;
   storeVariable(s.dir.file("hh.daH"), "HID", {1011, 1012, 1021, 2031, 2032, 2041}, 'N');
-  DataArray& households = s.cda->level(0);
-  households.loadHeader();
-  households.headerTextA = makeTextField("HID");
+  s.data.openCombined(s.dir.file("s.daA"));
+  s.data.header(0).headerTextA = makeTextField("HID");
   // Digits 2 group by the thousands and hundreds: {1011, 1012, 1021} and the rest.
   EXPECT_VALUES(s.eval("CSUMBY(INC,2)"), ({6, 6, 6, 15, 15, 15}));
   EXPECT_VALUES(s.eval("CSERIALBY(INC,1)"), ({1, 2, 1, 1, 2, 1}));

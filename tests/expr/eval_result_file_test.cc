@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "eval_fixture.h"
+#include "data_fixture.h"
 
 namespace tessary {
 namespace {
@@ -29,19 +29,19 @@ TEST(EvalResultFile, CategoricalAndNumericResults) {
   categorical.parse("REGION");
   LabelMap labels;
   bool isCategorical = false;
-  evaluateToFiles(categorical, out, weights, set.data, 1, 5, &labels, &isCategorical);
+  evaluateToFiles(categorical, set.data, out, weights, 1, 5, &labels, &isCategorical);
   EXPECT_TRUE(isCategorical);
   EXPECT_EQ(readFile(path), "0\n1\v1\v1=North\n3\v2\v2.75=South\n");
 
   // Codes without a label leave the text after '=' empty; the range starts at record 2.
   ExpressionParser unlabelled;
   unlabelled.parse("FACTOR(VALUEOF(REGION)+1)");
-  evaluateToFiles(unlabelled, out, nullptr, set.data, 2, 5, &labels, &isCategorical);
+  evaluateToFiles(unlabelled, set.data, out, nullptr, 2, 5, &labels, &isCategorical);
   EXPECT_EQ(readFile(path), "0\n2\v1\v1=\n4\v2\v2=\n");
 
   ExpressionParser numeric;
   numeric.parse("X*2");
-  evaluateToFiles(numeric, out, nullptr, set.data, 1, 5, &labels, &isCategorical);
+  evaluateToFiles(numeric, set.data, out, nullptr, 1, 5, &labels, &isCategorical);
   EXPECT_FALSE(isCategorical);
   EXPECT_EQ(readFile(path), "0\n");
 
@@ -49,7 +49,7 @@ TEST(EvalResultFile, CategoricalAndNumericResults) {
   ExpressionParser failing;
   failing.parse("LOG(REGION)");
   EXPECT_EQ(failureText([&] {
-              evaluateToFiles(failing, out, nullptr, set.data, 1, 5, &labels, &isCategorical);
+              evaluateToFiles(failing, set.data, out, nullptr, 1, 5, &labels, &isCategorical);
             }),
             "ERROR: LOG(factor) is invalid");
   EXPECT_EQ(failing.errorMessage(), "ERROR: LOG(factor) is invalid");

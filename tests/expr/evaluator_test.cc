@@ -3,7 +3,7 @@
 #include <cmath>
 #include <fstream>
 
-#include "eval_fixture.h"
+#include "data_fixture.h"
 #include "expr/evaluator.h"
 
 namespace tessary {
@@ -14,10 +14,6 @@ using testing::failureText;
 using testing::sameValues;
 
 const double M = MISSING;
-
-#define EXPECT_VALUES(actual, ...)                                 \
-  EXPECT_TRUE(sameValues(actual, std::vector<double> __VA_ARGS__)) \
-      << ::testing::PrintToString(actual)
 
 TEST(Evaluator, ConstantsOperatorsAndMissingValues) {
   EvalDataSet set(4);
@@ -67,11 +63,10 @@ TEST(Evaluator, StackAndOperandMessages) {
 
   // A result buffer must hold a whole column; the message is kept as the expression's.
   std::vector<double> out(2);
-  DataArraySource source(set.data);
   ExpressionParser single;
   single.parse("X");
   EXPECT_EQ(failureText([&] {
-              evaluate(single, source, std::span<double>(out.data(), 1), nullptr, 1, 2, nullptr);
+              evaluate(single, set.data, std::span<double>(out.data(), 1), nullptr, 1, 2, nullptr);
             }),
             "The result buffer holds 1 values, fewer than 2.\n");
   EXPECT_EQ(single.errorMessage(), "The result buffer holds 1 values, fewer than 2.\n");
@@ -230,12 +225,6 @@ TEST(CategoricalProduct, CodesLabelsAndLimits) {
               std::string("The result of production on two categorical variables\n") + reason);
   }
 }
-
-}  // namespace
-}  // namespace tessary
-
-namespace tessary {
-namespace {
 
 TEST(Evaluator, ElementwiseExpressionsRunInBlocksWithTheSameValues) {
   // Records spanning several slices; MIN(0) adds zero but forces whole-column passes.

@@ -77,8 +77,7 @@ TEST(ExpressionParser, Postfix) {
       {"LOOKUP(X,\"tab\")", "X \"tab\" LOOKUP"},
       {"WCMEANON(A,W,B,2)", "A W B 2 WCMEANON"},
       // Commas inside grouping parentheses still count toward the enclosing call.
-      {"ROUND((A,2))", "A 2 ROUND"},
-  };
+      {"ROUND((A,2))", "A 2 ROUND"}};
   for (const auto& [text, postfix] : cases)
     EXPECT_EQ(postfixOf(text), postfix) << text;
   // Cluster functions are variables for an expression without them.
@@ -121,8 +120,7 @@ TEST(ExpressionParser, ConstantsAreConvertedOnce) {
       {"1E-999", 0},
       {"4.9E-324", 4.9e-324},
       {"0.000001E309", 1e303},
-      {"123456789012345678901234567890", 1.2345678901234568e29},
-  };
+      {"123456789012345678901234567890", 1.2345678901234568e29}};
   for (const auto& [text, value] : cases) {
     ExpressionParser parser;
     ASSERT_TRUE(parser.parse(text));
@@ -174,8 +172,7 @@ TEST(ExpressionParser, Messages) {
       {"A ? B", "Unrecognized character ?"},
       {"A:B", "Unrecognized character :"},
       {"A\\B", "Unrecognized character \\"},
-      {"x@{1,2", "Recode/Trunc rule incomplete\n"},
-  };
+      {"x@{1,2", "Recode/Trunc rule incomplete\n"}};
   for (const auto& [text, message] : cases)
     EXPECT_EQ(messageOf(text), message) << text;
 }

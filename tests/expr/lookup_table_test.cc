@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "eval_fixture.h"
+#include "data_fixture.h"
 #include "expr/lookup_table.h"
 
 namespace tessary {

@@ -202,8 +202,7 @@ TEST(RecodeRule, SyntaxMessagesWithMarkerLine) {
       {"{1;..;2}", "If you're trying to use '...', please give me enough dots.\n{1;..;2}\n---^"},
       {"{1...}", "; , or } expected.\n{1...}\n--^"},
       {"{1;2}x", "***Unrecognized character\n{1;2}X\n-----^"},
-      {"{1}.", "***Unrecognized character\n{1}.\n---^"},
-  };
+      {"{1}.", "***Unrecognized character\n{1}.\n---^"}};
   for (const auto& [text, message] : cases)
     EXPECT_EQ(errorOf(text), message) << text;
 
@@ -217,8 +216,7 @@ TEST(RecodeRule, IntegerConversionFailures) {
       {"{<-}", "Invalid integer \"-\"\n"},
       {"{1,+}", "Invalid integer \"+\"\n"},
       {"{2147483648}", "Invalid integer \"2147483648\"\n"},
-      {"{[0,-99999999999]}", "Invalid integer \"-99999999999\"\n"},
-  };
+      {"{[0,-99999999999]}", "Invalid integer \"-99999999999\"\n"}};
   for (const auto& [text, message] : cases) {
     RecodeRule rule;
     EXPECT_THROW(rule.parse(text), InvalidConversionException) << text;

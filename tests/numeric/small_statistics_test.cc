@@ -1,7 +1,9 @@
 // The small statistical exports and the grid chooser.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
+#include <cfloat>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -66,25 +68,17 @@ TEST(ChiSquareTwoSamples, StatisticAndDegreesOfFreedom) {
 }
 
 TEST(ChiSquareTwoSamples, Failures) {
-  const double x[] = {1.0, 2.0};
-  const double w[] = {0.0, 0.0};
-  const double v[] = {1.0, 2.0};
-  double chsq = 123.0;
-  double df = 456.0;
+  const double x[] = {1.0, 2.0}, w[] = {0.0, 0.0}, v[] = {1.0, 2.0};
+  double chsq = 123.0, df = 456.0;
   EXPECT_EQ(Chi2Two(x, w, 2, x, v, 2, 0, &chsq, &df), -1.0);
   EXPECT_EQ(Chi2Two(x, v, 0, x, v, 2, 0, &chsq, &df), -1.0);
-  EXPECT_EQ(chsq, 123.0);
-  EXPECT_EQ(df, 456.0);
-
+  EXPECT_TRUE(chsq == 123.0 && df == 456.0);
   // A statistic so large that the tail probability underflows: NaN after the trace.
-  const double heavy1[] = {1000.0, 0.0};
-  const double heavy2[] = {0.0, 1000.0};
+  const double heavy1[] = {1000.0, 0.0}, heavy2[] = {0.0, 1000.0};
   ::testing::internal::CaptureStdout();
   const double p = Chi2Two(x, heavy1, 2, x, heavy2, 2, 0, &chsq, &df);
   EXPECT_EQ(::testing::internal::GetCapturedStdout(), "\nigamc");
-  EXPECT_TRUE(std::isnan(p));
-  EXPECT_EQ(chsq, 2000.0);
-  EXPECT_EQ(df, 2.0);
+  EXPECT_TRUE(std::isnan(p) && chsq == 2000.0 && df == 2.0);
 }
 
 // Descriptor of `count` bins of `width` starting at `first`.
@@ -148,50 +142,38 @@ TEST(KolmogorovSmirnov, SeriesStopsAtItsTolerances) {
 }
 
 TEST(CoSort, SortsKeysAndMovesCompanions) {
-  double keys[] = {3.0, 1.0, 2.0};
-  double companion[] = {30.0, 10.0, 20.0};
-  Quick_Sort(3, keys, companion);
-  EXPECT_EQ(std::vector<double>(keys, keys + 3), (std::vector<double>{1.0, 2.0, 3.0}));
-  EXPECT_EQ(std::vector<double>(companion, companion + 3), (std::vector<double>{10.0, 20.0, 30.0}));
-
+  std::vector<double> keys = {3, 1, 2}, companion = {30, 10, 20};
+  Quick_Sort(3, keys.data(), companion.data());
+  EXPECT_EQ(keys, (std::vector<double>{1, 2, 3}));
+  EXPECT_EQ(companion, (std::vector<double>{10, 20, 30}));
   // Equal keys end up in the order the exchanges leave them, not a stable order.
-  double ties[] = {2.0, 1.0, 2.0, 1.0};
-  double labels[] = {1.0, 2.0, 3.0, 4.0};
-  sorting(ties, labels, 4);
-  EXPECT_EQ(std::vector<double>(ties, ties + 4), (std::vector<double>{1.0, 1.0, 2.0, 2.0}));
-  EXPECT_EQ(std::vector<double>(labels, labels + 4), (std::vector<double>{4.0, 2.0, 1.0, 3.0}));
-
+  std::vector<double> ties = {2, 1, 2, 1}, labels = {1, 2, 3, 4};
+  sorting(ties.data(), labels.data(), 4);
+  EXPECT_EQ(ties, (std::vector<double>{1, 1, 2, 2}));
+  EXPECT_EQ(labels, (std::vector<double>{4, 2, 1, 3}));
   // Counts below 2 change nothing.
-  double one[] = {5.0, 4.0};
-  double oneCompanion[] = {50.0, 40.0};
-  Quick_Sort(1, one, oneCompanion);
-  Quick_Sort(0, one, oneCompanion);
-  sorting(one, oneCompanion, -3);
-  EXPECT_EQ(one[0], 5.0);
-  EXPECT_EQ(oneCompanion[1], 40.0);
-
+  std::vector<double> one = {5, 4}, oneCompanion = {50, 40};
+  Quick_Sort(1, one.data(), oneCompanion.data());
+  Quick_Sort(0, one.data(), oneCompanion.data());
+  sorting(one.data(), oneCompanion.data(), -3);
+  EXPECT_TRUE(one[0] == 5 && oneCompanion[1] == 40);
   // Random keys with many repeats: ascending, every companion still beside its key.
   std::mt19937 random(7);
-  std::vector<double> many(2000);
-  std::vector<double> tags(many.size());
+  std::vector<double> many(2000), tags(many.size());
   for (std::size_t i = 0; i < many.size(); ++i) {
     many[i] = static_cast<double>(random() % 300) - 150.0;
     tags[i] = many[i] * 1000.0 + static_cast<double>(i % 7);
   }
   Quick_Sort(static_cast<int32_t>(many.size()), many.data(), tags.data());
-  for (std::size_t i = 0; i < many.size(); ++i) {
-    if (i > 0) {
-      EXPECT_LE(many[i - 1], many[i]);
-    }
-    EXPECT_EQ(std::round(tags[i] / 1000.0 - 0.003), many[i]) << i;
-  }
+  EXPECT_TRUE(std::is_sorted(many.begin(), many.end()));
+  for (std::size_t i = 0; i < many.size(); ++i)
+    ASSERT_EQ(std::round(tags[i] / 1000.0 - 0.003), many[i]) << i;
 }
 
-TEST(VectorSummaries, BitCounts) {
+TEST(VectorSummaries, BitCountsRangesFinitenessAndScaling) {
   const unsigned char mask[] = {0xFF, 0x01};
   EXPECT_EQ(bitCounts(mask, 2), 9);
-  EXPECT_EQ(bitCounts(mask, 0), 0);
-  EXPECT_EQ(bitCounts(mask, -1), 0);
+  EXPECT_EQ(bitCounts(mask, 0) + bitCounts(mask, -1), 0);
   std::vector<unsigned char> all(256);
   int expected = 0;
   for (int i = 0; i < 256; ++i) {
@@ -199,55 +181,35 @@ TEST(VectorSummaries, BitCounts) {
     expected += std::popcount(static_cast<unsigned>(i));
   }
   EXPECT_EQ(bitCounts(all.data(), 256), expected);
-}
 
-TEST(VectorSummaries, RangeOfFiniteValues) {
-  const double x[] = {kNaN, 2.0, -1.0, kInfinity};
-  double min = 0.0;
-  double max = 0.0;
-  EXPECT_EQ(getRange(x, 4, &min, &max), 2);
-  EXPECT_EQ(min, -1.0);
-  EXPECT_EQ(max, 2.0);
-  EXPECT_EQ(getRange(x, 0, &min, &max), 0);
-  EXPECT_EQ(min, kInfinity);
-  EXPECT_EQ(max, kInfinity);
-  EXPECT_EQ(min, MISSING);
-  const double none[] = {kNaN, -kInfinity};
-  min = max = 0.0;
-  EXPECT_EQ(getRange(none, 2, &min, &max), 0);
-  EXPECT_EQ(min, kInfinity);
-  EXPECT_EQ(max, kInfinity);
-  const double single[] = {-7.5};
-  EXPECT_EQ(getRange(single, 1, &min, &max), 1);
-  EXPECT_EQ(min, -7.5);
-  EXPECT_EQ(max, -7.5);
-}
+  // Ranges of the finite values; an empty range is MISSING, positive infinity, at both ends.
+  const struct {
+    std::vector<double> values;
+    int count;
+    double min, max;
+  } ranges[] = {{{kNaN, 2, -1, kInfinity}, 2, -1, 2},
+                {{}, 0, kInfinity, kInfinity},
+                {{kNaN, -kInfinity}, 0, MISSING, MISSING},
+                {{-7.5}, 1, -7.5, -7.5}};
+  for (const auto& r : ranges) {
+    double min = 0, max = 0;
+    EXPECT_EQ(getRange(r.values.data(), static_cast<int>(r.values.size()), &min, &max), r.count);
+    EXPECT_TRUE(min == r.min && max == r.max) << r.count;
+  }
 
-TEST(VectorSummaries, Finiteness) {
-  EXPECT_EQ(isFinite(1.0), -1);
-  EXPECT_EQ(isFinite(-0.0), -1);
-  EXPECT_EQ(isFinite(std::numeric_limits<double>::denorm_min()), -1);
-  EXPECT_EQ(isFinite(std::numeric_limits<double>::max()), -1);
-  EXPECT_EQ(isFinite(kInfinity), 0);
-  EXPECT_EQ(isFinite(-kInfinity), 0);
-  EXPECT_EQ(isFinite(kNaN), 0);
-}
+  for (double finite : {1.0, -0.0, std::numeric_limits<double>::denorm_min(), DBL_MAX})
+    EXPECT_EQ(isFinite(finite), -1) << finite;
+  for (double other : {kInfinity, -kInfinity, kNaN})
+    EXPECT_EQ(isFinite(other), 0) << other;
 
-TEST(VectorSummaries, StandardizeAndUnitization) {
-  double x[] = {1.0, 2.0, 3.0};
+  double x[] = {1.0, 2.0, 3.0}, y[] = {4.0, 4.0}, z[] = {1.0, 3.0};
   EXPECT_EQ(Standardize(x, 3), x + 3);
   EXPECT_EQ(std::vector<double>(x, x + 3), (std::vector<double>{-1.0, 0.0, 1.0}));
-  double y[] = {4.0, 4.0};
   EXPECT_EQ(Standardize(y, 0), y);
-  EXPECT_EQ(y[0], 4.0);
-  EXPECT_EQ(Standardize(y, 1), y + 1);
-  EXPECT_FALSE(std::isfinite(y[0]));
-  EXPECT_EQ(y[1], 4.0);
-
-  double z[] = {1.0, 3.0};
+  EXPECT_EQ(Standardize(y, 1), y + 1);  // one value: its deviation is 0/0
+  EXPECT_TRUE(!std::isfinite(y[0]) && y[1] == 4.0);
   EXPECT_EQ(Unitization(z, 2, 100.0), 4.0);
-  EXPECT_EQ(z[0], 25.0);
-  EXPECT_EQ(z[1], 75.0);
+  EXPECT_TRUE(z[0] == 25.0 && z[1] == 75.0);
   EXPECT_EQ(Unitization(z, 0, 100.0), 0.0);
   EXPECT_EQ(z[0], 25.0);
 }
@@ -267,40 +229,32 @@ Grid chooseGrid(double xmin, double xmax, int32_t groups, double presetStep) {
 }
 
 TEST(FindBestGrid, ChoosesRoundSteps) {
-  Grid grid = chooseGrid(0.0, 50.0, 120, 9.0);
-  EXPECT_EQ(grid.trace, "findBestGrid:   xmin=0  xmax=50 nXgroups=120\n");
-  EXPECT_EQ(grid.step, 0.5);
-  EXPECT_EQ(grid.lo, 0.0);
-  EXPECT_EQ(grid.hi, 50.0);
-  EXPECT_EQ(grid.count, 100);
-
-  // No candidate: the step stays as it was and the ends follow it.
-  grid = chooseGrid(0.0, 50.0, 25, 7.0);
-  EXPECT_EQ(grid.step, 7.0);
-  EXPECT_EQ(grid.lo, 0.0);
-  EXPECT_EQ(grid.hi, 56.0);
-  EXPECT_EQ(grid.count, 8);
-
-  // A range below 1: one interval.
-  grid = chooseGrid(0.0, 0.5, 10, 9.0);
-  EXPECT_EQ(grid.trace, "findBestGrid:   xmin=0  xmax=0.5 nXgroups=10\n");
-  EXPECT_EQ(grid.count, 1);
-  EXPECT_EQ(grid.lo, 0.0);
-  EXPECT_EQ(grid.hi, 0.0);
-  EXPECT_EQ(grid.step, 1.0);
-
-  // Ends that are not on the grid move outward to it.
-  grid = chooseGrid(-12.3, 487.6, 150, 9.0);
-  EXPECT_EQ(grid.trace, "findBestGrid:   xmin=-12.3  xmax=487.6 nXgroups=150\n");
-  EXPECT_EQ(grid.step, 5.0);
-  EXPECT_EQ(grid.lo, -15.0);
-  EXPECT_EQ(grid.hi, 490.0);
-  EXPECT_EQ(grid.count, 101);
-
-  // Closest count without exceeding the groups: 2.5 (40 intervals) beats 5 (20).
-  grid = chooseGrid(0.0, 100.0, 45, 9.0);
-  EXPECT_EQ(grid.step, 2.5);
-  EXPECT_EQ(grid.count, 40);
+  const struct {
+    double xmin, xmax;
+    int32_t groups;
+    double presetStep;
+    Grid expected;
+  } cases[] = {
+      {0, 50, 120, 9, {100, 0, 50, 0.5, "findBestGrid:   xmin=0  xmax=50 nXgroups=120\n"}},
+      // No candidate: the step stays as it was and the ends follow it.
+      {0, 50, 25, 7, {8, 0, 56, 7, "findBestGrid:   xmin=0  xmax=50 nXgroups=25\n"}},
+      // A range below 1: one interval.
+      {0, 0.5, 10, 9, {1, 0, 0, 1, "findBestGrid:   xmin=0  xmax=0.5 nXgroups=10\n"}},
+      // Ends that are not on the grid move outward to it.
+      {-12.3,
+       487.6,
+       150,
+       9,
+       {101, -15, 490, 5, "findBestGrid:   xmin=-12.3  xmax=487.6 nXgroups=150\n"}},
+      // Closest count without exceeding the groups: 2.5 (40 intervals) beats 5 (20).
+      {0, 100, 45, 9, {40, 0, 100, 2.5, "findBestGrid:   xmin=0  xmax=100 nXgroups=45\n"}}};
+  for (const auto& c : cases) {
+    const Grid grid = chooseGrid(c.xmin, c.xmax, c.groups, c.presetStep);
+    EXPECT_EQ(grid.trace, c.expected.trace);
+    EXPECT_TRUE(grid.count == c.expected.count && grid.lo == c.expected.lo &&
+                grid.hi == c.expected.hi && grid.step == c.expected.step)
+        << c.expected.trace << grid.count << " " << grid.lo << " " << grid.hi << " " << grid.step;
+  }
 }
 
 }  // namespace

@@ -101,8 +101,7 @@ TEST(ModelFile, DamagedFilesEndInAMessage) {
       {countAt, "\xFF\x7F",
        "Regression::loading:\nThe file is too short for its 32767 regressors."},
       {firstName, "\xFF\x00", "Regression::loading:\nCan't retrieve whole string"},
-      {0, "", "Regression::loading:\nRegression::loading: Reading error"},
-  };
+      {0, "", "Regression::loading:\nRegression::loading: Reading error"}};
   for (const auto& [at, bytes, message] : damages) {
     std::string content = bytes.empty() ? std::string("10") : whole;
     content.replace(at, bytes.size(), bytes);

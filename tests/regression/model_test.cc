@@ -155,8 +155,7 @@ TEST(RegressionExports, FailuresShowTheirCaptionAndReturnTheirCode) {
       {[&] { return readFileSection(dir.c_str(), 0, 3, buffer.data()); }, 0, "msgbox",
        "Unexpected error\nCan't open file " + dir + " to read.\n"},
       {[&] { return simpleOLS(data.data(), path.data(), nullptr, nullptr); }, -1, nullptr, ""},
-      {[&] { return OLSRegression(model.c_str(), noObservations, ""); }, -1, nullptr, ""},
-  };
+      {[&] { return OLSRegression(model.c_str(), noObservations, ""); }, -1, nullptr, ""}};
   for (const Case& c : cases) {
     MessageRecorder boxes;
     EXPECT_EQ(c.call(), c.result) << c.text;

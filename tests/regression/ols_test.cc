@@ -6,14 +6,13 @@
 #include <numeric>
 #include <tuple>
 
+#include "data/combine.h"
 #include "data/record_bitmap.h"
+#include "import/import_file.h"
 #include "regression/least_squares_reference.h"
 #include "regression/model_sample.h"
 #include "regression/report.h"
 #include "regression/survey_fixture.h"
-#include "support/combine.h"
-#include "support/csv_reader.h"
-#include "support/data_set_writer.h"
 
 namespace tessary {
 namespace {
@@ -145,7 +144,7 @@ TEST(Ols, InterceptOnlyAndTheSumOfSquaresRules) {
       {1, 4, {4, 8, 20}, 4, 4, 0, 1},                               // intercept alone
       {2, 3, {3, 6, 12, 14, 28, 56 - 1e-9}, 8 - 1e-9, 1e-9, 1, 2},  // |Syy - b'X'y|
       {1, 4, {4, 4, 3.999999}, -1e-6, -1e-6, 0, 1},                 // SSE capped at SST
-      {2, 3, {3, 3, 3, 3, 3, 9}, 0, 0, 0, -1},                      // singular
+      {2, 3, {3, 3, 3, 3, 3, 9}, 0, 0, 0, -1}                       // singular
   };
   for (Case c : cases) {
     testing::editModel(model, [&](Regression& edit) {
@@ -235,19 +234,15 @@ const RFigure kCoefficients[] = {
     {"MEALS", -2.62133710316610813, 0.44448036413867853, 3.5388639974130063e-08},
     {"MOBILITY", -0.63432229661271688, 0.66130549503621361, 3.3940429041358733e-01},
     {"STYPE_2", -157.11625488998836886, 21.73358770721192457, 5.0757797969904639e-11},
-    {"STYPE_3", -60.52757392647490775, 17.34315527462625894, 6.7820845053608719e-04},
-};
+    {"STYPE_3", -60.52757392647490775, 17.34315527462625894, 6.7820845053608719e-04}};
 constexpr double kR2 = 7.2084243948223370e-01, kAdjR2 = 7.0676726836369086e-01;
 constexpr double kF = 5.1213760274117377e+01, kSigma2 = 2.2346510872827252e+05;
 constexpr double kTotalWeight = 5.1286750000000002e+03;
 
 void importInto(const testing::ScratchDir& dir, const std::string& name,
                 const std::string& weight) {
-  cli::ImportedTable table = cli::readCsvFile(std::string(TESSARY_TEST_SOURCE_DIR) +
-                                              "/regression/data/apiclus2_" + name + ".csv");
-  cli::WriteOptions options;
-  options.weightVariable = weight;
-  cli::writeDataSet(table, dir.file(name), options);
+  importFile(std::string(TESSARY_TEST_SOURCE_DIR) + "/regression/data/apiclus2_" + name + ".csv",
+             dir.file(name), {.weightVariable = weight});
 }
 
 TEST(RealData, WeightedFitOfTheApiSchoolsMatchesR) {
@@ -256,12 +251,12 @@ TEST(RealData, WeightedFitOfTheApiSchoolsMatchesR) {
   std::ostream* previous = setTraceStream(nullptr);
   importInto(dir, "schools", "pw");
   importInto(dir, "districts", "");
-  cli::CombineOptions combine;
+  CombineOptions combine;
   combine.households = dir.file("schools");
   combine.clusters = dir.file("districts");
   combine.key = "dnum";
   combine.out = dir.file("api.daA");
-  cli::combineDataSets(combine);
+  combineDataSets(combine);
   testing::writeFile(dir.file("api.ini"),
                      "[DataArray]\nSurvey=api.daA\n[SelectedVars]\n"
                      "VarList=STYPE,ELL,MEALS,MOBILITY,CNUM\nSPosition=0,0,0,0,1\n");

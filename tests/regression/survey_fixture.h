@@ -16,8 +16,8 @@
 
 #include "data/data_array.h"
 #include "data/data_set_builder.h"
+#include "frame/trace.h"
 #include "regression/regression.h"
-#include "regression/regression_trace.h"
 #include "tessary.h"
 #include "test_support.h"
 
@@ -60,12 +60,12 @@ struct SurveyFixture {
   void add(int level, const std::string& name, std::vector<double> values, char kind = 'N',
            const std::string& label = "") {
     DataArray& data = levels[level];
-    data.addVariable("", name, label, kind, -1, -1, -1, 0, 2);
+    data.addVariable(name, {.textB = label, .kind = kind, .reservedByte1 = 2});
     std::vector<std::uint8_t> holes(data.maskBytes, 0);
     for (std::size_t i = 0; i < values.size(); ++i)
       if (!std::isfinite(values[i])) holes[i / 8] |= static_cast<std::uint8_t>(1u << (i % 8));
-    data.SetValue(name, values);
-    data.SetMask(name, holes);
+    data.setValue(name, values);
+    data.setMask(name, holes);
     data.saveHeader();
   }
 

@@ -1,7 +1,7 @@
 // The tabulation exports over a data array on disk, through the evaluator.
 #include <gtest/gtest.h>
 
-#include "../expr/eval_fixture.h"
+#include "data_fixture.h"
 #include "expr/expression_evaluation.h"
 #include "tab/html_report.h"
 #include "tessary.h"
@@ -60,7 +60,7 @@ TEST_F(CrossTabulateTest, TheLastFormulaEvaluatedLeavesItsLabelFile) {
       {1, "AGE<40", "INCOME", "SEX", "", categories},  // counts over every record
       {2, "", "INCOME", "SEX", "INT(AGE/10)", "0\n"},
       {2, "", "INCOME", "AGE", "SEX", categories},
-      {0, "", "INCOME,SEX", "", "", "0\n"},  // nothing evaluated
+      {0, "", "INCOME,SEX", "", "", "0\n"}  // nothing evaluated
   };
   unsigned char options[15] = {1, 1};
   for (const auto& c : cases) {

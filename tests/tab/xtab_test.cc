@@ -6,32 +6,11 @@
 #include <regex>
 #include <vector>
 
-#include "frame/failure.h"
-#include "frame/missing.h"
+#include "data_fixture.h"
 #include "platform/file.h"
-#include "test_support.h"
 
 namespace tessary {
 namespace {
-
-// Columns by name; an "expression" is a column name, "$ID$" the identifiers.
-class FakeSource : public TabSource {
- public:
-  std::map<std::string, std::vector<double>> columns;
-  std::map<std::string, LabelMap> labels;
-  std::map<std::string, char> kinds;
-
-  std::size_t recordCount() const override { return columns.begin()->second.size(); }
-  void evaluate(const std::string& expression, double* out, LabelMap& found) override {
-    const auto& column = columns.at(expression);
-    std::copy(column.begin(), column.end(), out);
-    if (labels.count(expression)) found = labels.at(expression);
-  }
-  char readVariable(const std::string& name, double* out, LabelMap& found) override {
-    evaluate(name, out, found);
-    return kinds.count(name) ? kinds.at(name) : 'N';
-  }
-};
 
 struct Options {
   std::uint8_t bytes[TabOptions::kBytes] = {};
@@ -61,24 +40,27 @@ std::vector<std::string> openElements(const std::string& html) {
   return open;
 }
 
+// Six records; "$ID$" reads ID, which the header names.
 class XTabTest : public ::testing::Test {
  protected:
-  XTabTest() : env_("TMPDIR", dir_.path().c_str()) {
-    source_.columns["X"] = {10, 20, 30, 40, 50, MISSING};
-    source_.columns["AGE"] = {3, 7, 5, 3, 4, 6};
-    source_.columns["W"] = {1, 2, 1, 1, 1, 1};
-    source_.columns["F"] = {1, 1, 1, 1, 0, 1};
-    source_.columns["ONE"] = {1, 1, 1, 1, 1, 1};
-    source_.columns["AREA"] = {1, 2, 2, 1, 9, 2};
-    source_.labels["AREA"] = {{1, "Urban"}, {2, "Rural"}};
-    source_.kinds["AREA"] = 'C';
-    source_.columns["$ID$"] = {101, 102, 201, 202, 203, 301};
+  XTabTest() : env_("TMPDIR", set_.dir.path().c_str()) {
+    set_.add("X", {10, 20, 30, 40, 50, MISSING});
+    set_.add("AGE", {3, 7, 5, 3, 4, 6});
+    set_.add("W", {1, 2, 1, 1, 1, 1});
+    set_.add("F", {1, 1, 1, 1, 0, 1});
+    set_.add("AREA", {1, 2, 2, 1, 9, 2}, 'C');
+    set_.add("ID", {101, 102, 201, 202, 203, 301});
+    set_.add("NONE", std::vector<double>(6, MISSING));
+    set_.add("WIDE", {0, 2e6, 1, 1, 1, 1});
+    set_.data.header(0).headerTextA = makeTextField("ID");
+    set_.data.saveHeader();
+    set_.labels("[AREA]\n1=Urban\n2=Rural\n");
   }
   std::string output() { return testing::readFile(HtmlReport::outputPath()); }
   std::string run(int mode, const std::string& filter, const std::string& weight,
                   const std::string& list, const std::string& rows, const std::string& cols,
                   const Options& options) {
-    XTab xtab(source_);
+    XTab xtab(set_.data);
     xtab.setup(mode, filter, weight, list, rows, cols, options.bytes);
     ::testing::internal::CaptureStdout();
     try {
@@ -90,9 +72,8 @@ class XTabTest : public ::testing::Test {
     return ::testing::internal::GetCapturedStdout();
   }
 
-  testing::ScratchDir dir_;
+  testing::EvalDataSet set_{6};
   testing::ScopedEnv env_;
-  FakeSource source_;
 };
 
 TEST_F(XTabTest, OneWayTableOfAnIntegralRowVariable) {
@@ -168,14 +149,12 @@ TEST_F(XTabTest, SummariesOfAVariableList) {
 
 TEST_F(XTabTest, FailuresLeaveTheOutputAlone) {
   testing::writeFile(HtmlReport::outputPath(), "kept");
-  source_.columns["NONE"] = std::vector<double>(6, MISSING);
   try {
     run(1, "", "", "X", "NONE", "", Options{0, 1});
     FAIL();
   } catch (const Failure& failure) {
     EXPECT_EQ(failure.text(), "No value on Row:NONE");
   }
-  source_.columns["WIDE"] = {0, 2e6, 1, 1, 1, 1};
   try {
     run(1, "", "", "X", "WIDE", "", Options{0, 1});
     FAIL();
@@ -192,8 +171,8 @@ TEST_F(XTabTest, FailuresLeaveTheOutputAlone) {
 }
 
 TEST_F(XTabTest, SelectionAcrossWholeAndPartialBitmapWords) {
-  FakeSource big;
   const int n = 300;
+  testing::EvalDataSet big(n);
   std::vector<double> filter(n), rows(n), x(n, 1.0);
   int expected[3] = {};
   for (int i = 0; i < n; ++i) {
@@ -201,8 +180,10 @@ TEST_F(XTabTest, SelectionAcrossWholeAndPartialBitmapWords) {
     rows[i] = 1 + (i * 7 % 3);
     if (filter[i] == 1) ++expected[static_cast<int>(rows[i]) - 1];
   }
-  big.columns = {{"F", filter}, {"R", rows}, {"X", x}};
-  XTab xtab(big);
+  big.add("F", filter);
+  big.add("R", rows);
+  big.add("X", x);
+  XTab xtab(big.data);
   Options options{1};
   xtab.setup(1, "F", "", "X", "R", "", options.bytes);
   ::testing::internal::CaptureStdout();
@@ -216,7 +197,7 @@ TEST_F(XTabTest, SelectionAcrossWholeAndPartialBitmapWords) {
 }
 
 TEST_F(XTabTest, SummaryByShiftedIdentifier) {
-  XTab xtab(source_);
+  XTab xtab(set_.data);
   Options options{};
   options.bytes[2] = 1;  // mean
   xtab.setup(4, "F", "W", "X", "$ID$", "2", options.bytes);

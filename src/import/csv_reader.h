@@ -1,0 +1,34 @@
+// Reading a CSV file: a header row naming the columns, then one record per line.
+// The separator (comma, semicolon or tab) is detected from the header; fields may be
+// quoted with '"' ("" inside a quoted field is one quote; quoted fields may hold
+// separators and line breaks). Blank lines are skipped. A column whose non-missing
+// cells all read as numbers is numeric; any other column is text. Empty cells, "NA"
+// and "." are missing, unless quoted: a quoted field is missing only when empty. A
+// column without a name in the header is named V<position>.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "data/imported_table.h"
+
+namespace tessary {
+
+// The separator of the header line: whichever of ',' ';' '\t' occurs most often
+// outside quotes; ',' when none does (or on a tie with it).
+char detectSeparator(std::string_view headerLine);
+
+// Reads one cell as a number. True for a number or a missing cell (value then not
+// finite); false for text. With the ';' separator a decimal comma is accepted.
+bool parseNumberCell(std::string_view cell, char separator, double& value);
+
+// Parses CSV content; `fileName` names the source in failure messages, which read
+// "<file>, line <n>, column <c> (<name>): <problem>".
+ImportedTable parseCsv(std::string_view content, const std::string& fileName,
+                       const ProgressCallback& progress = {});
+
+// Reads and parses a CSV file.
+ImportedTable readCsvFile(const std::string& path, const ProgressCallback& progress = {});
+
+}  // namespace tessary
