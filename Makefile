@@ -26,7 +26,8 @@ BENCH_PACKAGES := python3-numpy python3-pandas time
 # that use them skip, saying so, when they are absent.
 OPTIONAL_PACKAGES := chromium r-cran-sf
 
-.PHONY: all deps deps-optional bench-deps configure build test demo bench sanitize tsan fuzz fuzz-configure \
+.PHONY: all deps deps-optional bench-deps configure build tool test demo bench sanitize tsan fuzz \
+        fuzz-configure \
         fuzz-seeds install clean
 
 all: build
@@ -61,10 +62,14 @@ configure: deps $(BUILD)/build.ninja
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
+# The library and the tool alone, without the tests and benchmarks.
+tool: configure
+	cmake --build $(BUILD) -j $(JOBS) --target tessary tessary_cli
+
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-demo: build
+demo: tool
 	$(BUILD)/cli/tessary demo
 
 bench: build

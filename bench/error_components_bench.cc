@@ -293,17 +293,10 @@ void BM_LocationEffectKnownTruth(benchmark::State& state) {
           u.push_back(effect + eps(random));
       }
       const double mean = std::accumulate(u.begin(), u.end(), 0.0) / double(u.size());
-      std::vector<ClusterSummary> clusters;
-      for (int c = 0; c < kGroups; ++c) {
-        double sum = 0, squares = 0;
-        for (int h = 0; h < kSize; ++h) {
-          const double r = (u[c * kSize + h] -= mean);  // residuals of a fit with an intercept
-          sum += r;
-          squares += r * r;
-        }
-        clusters.push_back(
-            {kSize, sum / kSize, (squares - sum * sum / kSize) / (kSize - 1), kSize});
-      }
+      for (double& r : u)
+        r -= mean;  // residuals of a fit with an intercept
+      const std::vector<ClusterSummary> clusters =
+          summariseClusters(u, {}, std::vector<std::int32_t>(kGroups, kSize));
       std::vector<double> split(u.size());
       const LocationEffect effect =
           locationEffect(u, std::vector<double>(u.size(), 1.0), clusters, split);

@@ -20,8 +20,10 @@ void addDirectCommand(CLI::App& app);
 void addShapeCommand(CLI::App& app);
 void addMapCommand(CLI::App& app);
 void addModelCommand(CLI::App& app);
+void addFitCommand(CLI::App& app);
 void addSimulateCommand(CLI::App& app);
 void addMergeCommand(CLI::App& app);
+void addReportCommand(CLI::App& app);
 
 // Runs a command's work; a failure is printed as "tessary <command>: <text>" on
 // standard error and makes the tool's exit status 1.

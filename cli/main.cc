@@ -18,8 +18,10 @@ int main(int argc, char** argv) {
   tessary::cli::addShapeCommand(app);
   tessary::cli::addMapCommand(app);
   tessary::cli::addModelCommand(app);
+  tessary::cli::addFitCommand(app);
   tessary::cli::addSimulateCommand(app);
   tessary::cli::addMergeCommand(app);
+  tessary::cli::addReportCommand(app);
   tessary::cli::addDemoCommand(app);
   tessary::cli::installMessagePrinter();
   CLI11_PARSE(app, argc, argv);

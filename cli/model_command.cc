@@ -3,7 +3,6 @@
 // makeSSCP, OLSRegression and the selection exports).
 #include <cstdio>
 #include <functional>
-#include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,9 +16,9 @@
 #include "platform/file.h"
 #include "platform/paths.h"
 #include "platform/text.h"
-#include "regression/model_sample.h"
 #include "regression/model_summary.h"
 #include "regression/regression.h"
+#include "support/model_fitting.h"
 #include "tessary.h"
 
 namespace tessary::cli {
@@ -46,91 +45,43 @@ struct ModelOptions {
   std::optional<double> stay;
 };
 
-// Keeps the library's trace lines off standard output unless asked for.
-class TraceChoice {
- public:
-  explicit TraceChoice(bool verbose) : previous_(setTraceStream(verbose ? &std::cout : nullptr)) {}
-  ~TraceChoice() { setTraceStream(previous_); }
-
- private:
-  std::ostream* previous_;
-};
-
-void readModel(Regression& model, const std::string& path) {
-  if (!model.loading(path)) raiseFailure("cannot open the model file " + path);
-}
-
-// Marks exactly the named regressors (and the intercept) as the model.
-void markRegressors(const std::string& path, const std::vector<std::string>& names) {
-  Regression model;
-  readModel(model, path);
-  for (Regressor& record : model.regressors)
-    record.flags &= static_cast<std::uint8_t>(~kInModel);
-  for (const std::string& name : names) {
-    bool found = false;
-    for (Regressor& record : model.regressors)
-      if (upperCase(record.name) == upperCase(name)) record.flags |= kInModel, found = true;
-    if (!found) raiseFailure("the model has no regressor " + name);
-  }
-  if (!model.saving(path)) raiseFailure("cannot write the model file " + path);
-}
-
 void runBuild(const ModelOptions& options) {
   TraceChoice trace(options.verbose);
   const std::int32_t records = buildModelFromCombinedDataset(
       options.project.c_str(), options.model.c_str(), options.lhs.c_str(), options.yhat);
   if (records < 0) raiseFailure("the model file was not built");
   Regression model;
-  readModel(model, options.model);
+  readModelFile(model, options.model);
   std::printf("Wrote %s: %d candidate regressors for %s from %d records\n", options.model.c_str(),
               model.numOfRgrs, model.LHS.c_str(), records);
   std::fputs(modelSummary(model).c_str(), stdout);
 }
 
-// The packed SSCP of the model's sample (makeSSCP also records the sample in the file).
-std::vector<double> sampleSscp(const ModelOptions& options) {
+std::string surveyOf(const ModelOptions& options) {
   CProject project;
   project._init(options.project);
   if (!project.projectReady()) raiseFailure("cannot read the project " + options.project);
-  ModelSample sample = modelSample(project.surveyPath, options.model);
-  Regression model;
-  readModel(model, options.model);
-  std::vector<double> sscp(static_cast<std::size_t>(packedSize(model.numOfRgrs)));
-  double* weights = sample.weights.empty() ? nullptr : sample.weights.data();
-  if (makeSSCP(project.surveyPath.c_str(), options.model.c_str(), sample.mask.data(), weights,
-               sscp.data()) < 0)
-    raiseFailure("the cross-products could not be formed");
-  return sscp;
+  return project.surveyPath;
 }
 
 // The report of one OLS fit, written to `reportPath`.
 void fitByOls(const ModelOptions& options, const std::string& reportPath) {
   if (!options.use.empty()) markRegressors(options.model, options.use);
-  std::vector<double> sscp = sampleSscp(options);
-  const std::int16_t fitted = OLSRegression(options.model.c_str(), sscp.data(), reportPath.c_str());
-  if (fitted == 0) raiseFailure("the model file marks no regressor; choose some with --use");
-  if (fitted == -1)
-    raiseFailure(sscp[0] > 0.0 ? "the cross-product matrix is singular" : "no record is included");
-  if (fitted < 0) raiseFailure("the model file could not be read or written");
+  std::vector<double> sscp = sampleSscp(surveyOf(options), options.model);
+  fitModelFile(FitMethod::kOls, options.model, sscp, reportPath);
 }
 
-using SelectionExport = std::int16_t (*)(const char*, double*, const char*, unsigned char);
-
 // The step reports of one selection, written to `reportPath`.
-void fitBySelection(const ModelOptions& options, const std::string& reportPath,
-                    SelectionExport procedure) {
+void fitBySelection(const ModelOptions& options, const std::string& reportPath, FitMethod method) {
   if (options.entry || options.stay) {
     Regression model;
-    readModel(model, options.model);
+    readModelFile(model, options.model);
     model.slEntry = options.entry.value_or(model.slEntry);
     model.slStay = options.stay.value_or(model.slStay);
-    if (!model.saving(options.model)) raiseFailure("cannot write the model file " + options.model);
+    writeModelFile(model, options.model);
   }
-  std::vector<double> sscp = sampleSscp(options);
-  if (procedure(options.model.c_str(), sscp.data(), reportPath.c_str(), options.oneStep) != 0)
-    raiseFailure(sscp[0] > 0.0 ? "no candidate could be fitted, or the model file could not be "
-                                 "read or written"
-                               : "no record is included");
+  std::vector<double> sscp = sampleSscp(surveyOf(options), options.model);
+  fitModelFile(method, options.model, sscp, reportPath, options.oneStep);
 }
 
 // Runs a fit and prints its report, kept in a scratch file unless --report names one.
@@ -158,7 +109,7 @@ void runWithReport(const ModelOptions& options,
 
 void runShow(const ModelOptions& options) {
   Regression model;
-  readModel(model, options.model);
+  readModelFile(model, options.model);
   std::printf("%s: ", options.model.c_str());
   std::fputs(modelSummary(model).c_str(), stdout);
 }
@@ -173,24 +124,21 @@ void addModelCommand(CLI::App& app) {
   auto* build = model->add_subcommand(
       "build", "Build (or refresh) a model file from the project's selected variables");
   auto* ols = model->add_subcommand("ols", "Fit a model file by weighted least squares");
-  const std::pair<const char*, SelectionExport> procedures[] = {{"forward", ForwardRegression},
-                                                                {"stepwise", StepwiseRegression},
-                                                                {"backward", BackwardRegression}};
   std::vector<CLI::App*> fits{ols};
-  for (const auto& [name, procedure] : procedures) {
+  for (const FitMethod method : {FitMethod::kForward, FitMethod::kStepwise, FitMethod::kBackward}) {
+    const std::string name = fitMethodName(method);
     CLI::App* command = model->add_subcommand(
-        name, std::string("Choose the regressors of a model file by ") + name + " selection");
+        name, "Choose the regressors of a model file by " + name + " selection");
     command->add_flag("--one-step", options->oneStep, "Stop after one addition or removal");
     command
         ->add_option("--entry", options->entry, "Significance level for entry (kept in the file)")
         ->check(CLI::Range(1e-12, 1.0));
     command->add_option("--stay", options->stay, "Significance level to stay (kept in the file)")
         ->check(CLI::Range(1e-12, 1.0));
-    command->callback([options, name, procedure] {
-      runCommand((std::string("model ") + name).c_str(), [&] {
-        runWithReport(*options, [&](const std::string& report) {
-          fitBySelection(*options, report, procedure);
-        });
+    command->callback([options, name, method] {
+      runCommand(("model " + name).c_str(), [&] {
+        runWithReport(*options,
+                      [&](const std::string& report) { fitBySelection(*options, report, method); });
       });
     });
     fits.push_back(command);

@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <limits>
-#include <unordered_map>
 
 #include "frame/failure.h"
 #include "frame/number_format.h"
@@ -36,8 +35,14 @@ AreaValues valuesByArea(const AreaShapes& shapes, const std::string& csvPath,
       raiseFailure(csvPath + ": identifier " + formatGeneral(ids.numbers[row], 15) +
                    " appears twice");
   }
-  AreaValues out;
+  AreaValues out = valuesForShapes(shapes, byId);
   out.rows = table.rowCount;
+  return out;
+}
+
+AreaValues valuesForShapes(const AreaShapes& shapes,
+                           const std::unordered_map<double, double>& byId) {
+  AreaValues out;
   out.values.assign(static_cast<std::size_t>(shapes.count),
                     std::numeric_limits<double>::infinity());
   for (std::int32_t k = 0; k < shapes.count; ++k) {

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "support/area_shapes.h"
@@ -14,6 +15,11 @@ struct AreaValues {
   std::size_t withValue = 0;   // areas that found a row with a finite value
   std::size_t rows = 0;        // rows of the CSV file
 };
+
+// The values of `byId` for the areas whose GID it holds; areas without one, or whose
+// value is not finite, get none.
+AreaValues valuesForShapes(const AreaShapes& shapes,
+                           const std::unordered_map<double, double>& byId);
 
 // Matches the numbers of column `idColumn` with the areas' GIDs and takes column
 // `valueColumn` (both found without regard to case). Raises the tool's message for a

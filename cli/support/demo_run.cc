@@ -10,6 +10,7 @@
 #include "platform/text.h"
 #include "support/cross_table_run.h"
 #include "support/demo_map.h"
+#include "support/demo_pipeline.h"
 #include "support/expression_run.h"
 #include "support/synthetic_survey.h"
 #include "tessary.h"
@@ -117,13 +118,14 @@ std::string runDemo(const DemoOptions& options, const ProgressCallback& progress
   twoWay.columns = "URBAN";
   twoWay.statistics = {"count", "mean", "col%"};
   tabulate(twoWay, false);
-  const std::string page = synthetic.directory + "report.html";
+  const std::string page = synthetic.directory + "tables.html";
   finishReport(page);
   out += "\nTables (CrossTabulate) -> " + page +
          "\n  census: summaries of SIZE, ROOMS, EDUC, ELECTRICITY, URBAN\n"
          "  survey, weighted: LNWELFARE by REGION; LNWELFARE by EDUC and URBAN\n";
   out += writeDemoMap(synthetic.directory, report.censusDaa, report.surveyDaa, options.seed);
-  out += "\nNext: tessary info " + report.surveyDaa + "\n";
+  out += runDemoPipeline(synthetic.directory, report, options.seed);
+  out += "\nThe poverty map: " + synthetic.directory + "report.html\n";
   return out;
 }
 

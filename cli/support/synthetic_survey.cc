@@ -23,6 +23,7 @@ struct Household {
 
 struct Cluster {
   double id, district, region, urban;
+  double geocode;  // (region * 1000 + district) * 100 + the cluster's number in its district
   std::uint32_t first = 0, count = 0;  // its households in the census
   double meanSize = 0, meanRooms = 0, electricity = 0, educated = 0;
 };
@@ -67,9 +68,15 @@ ImportedTable householdTable(const std::vector<Household>& households,
   for (std::uint32_t r : records) {
     const Household& h = households[r];
     const Cluster& cl = clusters[static_cast<std::size_t>(h.cluster) - 1];
-    const double values[] = {
-        static_cast<double>(r + 1), h.cluster, h.size,     h.rooms, h.education, h.electricity,
-        cl.urban != 0 ? 1.0 : 2.0,  cl.region, h.lnWelfare};
+    const double values[] = {cl.id * kHouseholdAmplifier + (r - cl.first + 1),
+                             h.cluster,
+                             h.size,
+                             h.rooms,
+                             h.education,
+                             h.electricity,
+                             cl.urban != 0 ? 1.0 : 2.0,
+                             cl.region,
+                             h.lnWelfare};
     for (std::size_t i = 0; i < c.size(); ++i)
       c[i].numbers.push_back(values[i]);
   }
@@ -87,6 +94,7 @@ ImportedTable clusterTable(const std::vector<Cluster>& clusters,
   table.rowCount = records.size();
   std::vector<ImportedColumn> c;
   c.push_back(numberColumn("CLUSTER", "Cluster identifier"));
+  c.push_back(numberColumn("GEOCODE", "Region, district and cluster number"));
   c.push_back(numberColumn("DISTRICT", "District"));
   c.push_back(numberColumn("CL_REGION", "Region of the cluster"));
   c.push_back(numberColumn("CL_URBAN", "Urban cluster"));
@@ -94,10 +102,10 @@ ImportedTable clusterTable(const std::vector<Cluster>& clusters,
   c.push_back(numberColumn("CL_ROOMS", "Mean number of rooms"));
   c.push_back(numberColumn("CL_ELECTRICITY", "Share of households with electricity"));
   c.push_back(numberColumn("CL_EDUCATED", "Share of heads with secondary education or more"));
-  c[2].valueLabels = regionLabels(regions);
+  c[3].valueLabels = regionLabels(regions);
   for (std::uint32_t r : records) {
     const Cluster& cl = clusters[r];
-    const double values[] = {cl.id,       cl.district,  cl.region,      cl.urban,
+    const double values[] = {cl.id,       cl.geocode,   cl.district,    cl.region,  cl.urban,
                              cl.meanSize, cl.meanRooms, cl.electricity, cl.educated};
     for (std::size_t i = 0; i < c.size(); ++i)
       c[i].numbers.push_back(values[i]);
@@ -112,6 +120,7 @@ void combine(const std::string& directory, const std::string& name) {
   options.clusters = directory + name + "_clusters";
   options.key = "CLUSTER";
   options.out = directory + name + ".daA";
+  options.amplifier = kHouseholdAmplifier;
   combineDataSets(options);
 }
 
@@ -134,6 +143,8 @@ SyntheticReport writeSyntheticSurvey(const SyntheticOptions& options,
     cl.id = static_cast<double>(clusters.size() + 1);
     cl.district = static_cast<double>(clusters.size() / kClustersPerDistrict + 1);
     cl.region = std::floor((cl.district - 1) / kDistrictsPerRegion) + 1;
+    cl.geocode = (cl.region * 1000 + cl.district) * 100 +
+                 static_cast<double>(clusters.size() % kClustersPerDistrict + 1);
     cl.urban = uniform(random) < 0.3 ? 1.0 : 0.0;
     cl.first = placed;
     cl.count = std::min<std::uint32_t>(50 + static_cast<std::uint32_t>(uniform(random) * 151),

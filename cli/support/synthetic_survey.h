@@ -2,9 +2,13 @@
 // and for trying the tool without real data.
 //
 // Census: households in clusters of 50-200, clusters in districts (about 20 clusters
-// each), districts in regions (5 each). Household variables: size, rooms, the head's
-// education (labelled), electricity, urban/rural and region (labelled); cluster
-// variables: district, region, urban and the cluster means of the household variables.
+// each), districts in regions (5 each). Household variables: the identifier HHID =
+// cluster x 1000 + the household's number in its cluster (the levels are combined with
+// that amplifier), size, rooms, the head's education (labelled), electricity,
+// urban/rural and region (labelled); cluster variables: the geographic code GEOCODE =
+// (region x 1000 + district) x 100 + the cluster's number in its district (so that
+// dropping its last 2 digits gives the district's code, the last 5 the region),
+// district, region, urban and the cluster means of the household variables.
 // Log welfare follows
 //   7.2 - 0.11 SIZE + 0.07 ROOMS + 0.12 (EDUC - 1) + 0.25 ELECTRICITY
 //       + 0.18 URBAN + 0.40 CL_ELECTRICITY + eta + eps
@@ -23,6 +27,8 @@
 namespace tessary::cli {
 
 inline constexpr double kClusterEffectVariance = 0.15 * 0.15;
+// Household identifier = cluster x kHouseholdAmplifier + the household's number.
+inline constexpr double kHouseholdAmplifier = 1000;
 
 struct SyntheticOptions {
   std::string directory;  // must exist

@@ -56,8 +56,7 @@ void epsilonVariances(int mode, std::span<const double> z, double betaMSE, doubl
           << "Obs  Alkpha_RMSE_      Alpha-Yhat   B  VarEp   Sigma(Eps)" << '\n';
   for (std::size_t i = 0; i < z.size(); ++i) {
     if (mode > 1) {
-      const double p = 1.0 / (1.0 + std::exp(-z[i]));
-      out[i] = A * p + 0.5 * alphaMSE * A * p * (1.0 - p) * (1.0 - 2.0 * p);
+      out[i] = epsilonVarianceAt(A, alphaMSE, 1.0 / (1.0 + std::exp(-z[i])));
     } else {
       out[i] = betaMSE - sigEta2;
     }

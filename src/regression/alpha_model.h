@@ -5,8 +5,8 @@
 //
 // Readings taken where the behaviour is open:
 //  - the heteroskedastic variance A E/(1+E) + alphaMSE A E(1-E) / (2 (1+E)^3), E = exp(z),
-//    is computed through p = 1 / (1 + exp(-z)) as A p + alphaMSE A p(1-p)(1-2p) / 2, the
-//    same value without the overflow of E for large z (z = 0 still gives A/2 exactly);
+//    is computed through p = 1 / (1 + exp(-z)) (see epsilonVarianceAt), the same value
+//    without the overflow of E for large z (z = 0 still gives A/2 exactly);
 //  - without weights every weight is 1.
 #pragma once
 
@@ -30,6 +30,15 @@ struct WhiteCovariance {
 // uninversable." when H is singular.
 WhiteCovariance whiteCovariance(const double* x, std::size_t ld, int k, std::span<const double> r,
                                 const double* weights);
+
+// The household error variance of the alpha model at the prediction z, from
+// p = 1/(1 + e^-z): with E = e^z,
+//   A E/(1+E) + alphaMSE/2 A E (1-E)/(1+E)^3  =  A p (1 + alphaMSE/2 (1-p)(1-2p)),
+// the right-hand form holding no overflow for any z. The one formula of the variance:
+// getVarEpsilon and the census simulation both use it.
+inline double epsilonVarianceAt(double A, double alphaMSE, double p) {
+  return A * p * (1.0 + 0.5 * alphaMSE * (1.0 - p) * (1.0 - 2.0 * p));
+}
 
 // The household error variances from the alpha predictions z: heteroskedastic for
 // mode > 1, otherwise betaMSE - sigEta2 for every household. Traces the first 100.

@@ -1,5 +1,7 @@
 #include "regression/cluster_effects.h"
 
+#include <algorithm>
+
 #include "data/little_endian.h"
 #include "frame/failure.h"
 #include "numeric/saturating_cast.h"
@@ -39,6 +41,28 @@ std::vector<ClusterSummary> readClusterRecords(const void* records, std::int32_t
     const std::uint8_t* record = bytes + c * kClusterRecordBytes;
     clusters[c] = {loadLittle<double>(record), loadLittle<double>(record + 8),
                    loadLittle<double>(record + 16), loadLittle<double>(record + 48)};
+  }
+  return clusters;
+}
+
+std::vector<ClusterSummary> summariseClusters(std::span<const double> u, std::span<const double> w,
+                                              std::span<const std::int32_t> counts) {
+  std::vector<ClusterSummary> clusters;
+  std::size_t h = 0;
+  for (const std::int32_t count : counts) {
+    const auto m = static_cast<std::size_t>(std::max(count, 0));
+    if (m > u.size() - h) raiseFailure("Cluster size greater than the number of observation");
+    ClusterSummary cluster{static_cast<double>(m), 0.0, 0.0, 0.0};
+    for (std::size_t i = h; i < h + m; ++i) {
+      cluster.eta += u[i];
+      cluster.weight += w.empty() ? 1.0 : w[i];
+    }
+    cluster.eta /= std::max<double>(cluster.count, 1.0);
+    for (std::size_t i = h; i < h + m; ++i)
+      cluster.within += (u[i] - cluster.eta) * (u[i] - cluster.eta);
+    cluster.within /= std::max<double>(cluster.count - 1.0, 1.0);
+    clusters.push_back(cluster);
+    h += m;
   }
   return clusters;
 }

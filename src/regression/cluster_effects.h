@@ -41,6 +41,15 @@ struct ClusterSummary {
   double weight = 0.0;  // the cluster's total weight
 };
 
+// What a host hands locationalEffect, formed from the residuals u (households in
+// cluster order, `counts` of them per cluster in turn): each cluster's household count,
+// mean residual, the residuals' sample variance about that mean (divisor count - 1, so
+// that within / count estimates the variance of the mean; 0 for one household) and
+// total weight (w empty: 1 per household). Raises "Cluster size greater than the
+// number of observation" when the counts run past u.
+std::vector<ClusterSummary> summariseClusters(std::span<const double> u, std::span<const double> w,
+                                              std::span<const std::int32_t> counts);
+
 // The host's records: 104 bytes each, little-endian doubles, count at offset 0, eta at
 // 8, within at 16 and weight at 48; the other bytes are not read.
 inline constexpr std::size_t kClusterRecordBytes = 104;

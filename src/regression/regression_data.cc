@@ -1,6 +1,7 @@
 #include "regression/regression_data.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "data/data_set.h"
 #include "data/record_bitmap.h"
@@ -30,6 +31,11 @@ VariableFacts factsOf(const VariableRecord& record, int level) {
   return facts;
 }
 
+bool isPlainName(const std::string& text) {
+  return std::all_of(text.begin(), text.end(),
+                     [](unsigned char c) { return std::isalnum(c) != 0 || c == '_'; });
+}
+
 }  // namespace
 
 RegressionData::RegressionData() = default;
@@ -46,6 +52,7 @@ void RegressionData::open(const std::string& daaPath) {
   data_ = owned_.get();
   source_ = nullptr;
   name_ = daaPath;
+  expressions_.clear();
 }
 
 void RegressionData::attach(DataSet& data) {
@@ -54,6 +61,7 @@ void RegressionData::attach(DataSet& data) {
   data_ = &data;
   data_->setLevel(0);
   name_.clear();
+  expressions_.clear();
 }
 
 void RegressionData::attach(ColumnSource& source) {
@@ -61,6 +69,7 @@ void RegressionData::attach(ColumnSource& source) {
   data_ = nullptr;
   source_ = &source;
   name_.clear();
+  expressions_.clear();
 }
 
 std::int64_t RegressionData::recordCount() const {
@@ -75,8 +84,24 @@ std::size_t RegressionData::maskBytes() const {
 void RegressionData::read(const std::string& variable, std::int64_t fromRec, std::int64_t toRec,
                           double* out) {
   if (source_ != nullptr) return source_->read(variable, fromRec, toRec, out);
+  if (!isPlainName(variable) && !find(variable)) {
+    const ColumnBuffer<double>& column = expressionColumn(variable);
+    std::copy(column.data() + (fromRec - 1), column.data() + toRec, out);
+    return;
+  }
   data_->read(variable, std::span<double>(out, static_cast<std::size_t>(toRec - fromRec + 1)),
               fromRec, toRec);
+}
+
+const ColumnBuffer<double>& RegressionData::expressionColumn(const std::string& text) {
+  auto found = expressions_.find(text);
+  if (found != expressions_.end()) return found->second;
+  // The evaluator's buffer holds a column of the largest level.
+  ColumnBuffer<double> values(std::max<std::size_t>(data_->slotSize(), 1));
+  data_->setLevel(0);
+  evaluateExpression(text, *data_, 1, recordCount(),
+                     std::span<double>(values.data(), values.size()));
+  return expressions_.emplace(text, std::move(values)).first->second;
 }
 
 std::size_t RegressionData::readIncluded(const std::string& variable, const std::uint8_t* mask,

@@ -2,9 +2,14 @@
 // conditions, behind one small type. The regression reads the household level (level
 // 0) of a combined data array; coarser levels' variables come repeated over their
 // households.
+//
+// A name that no level holds and that is more than letters, digits and underscores is
+// read as an expression of the expression language, evaluated once over every
+// household: a dependent variable may be LOG(WELFARE).
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <span>
@@ -12,6 +17,7 @@
 #include <vector>
 
 #include "data/categorize.h"
+#include "platform/column_memory.h"
 
 namespace tessary {
 
@@ -52,7 +58,8 @@ class RegressionData {
   // Bytes of a record bitmap over recordCount() records.
   std::size_t maskBytes() const;
 
-  // Values of records fromRec..toRec into out[0 .. toRec-fromRec].
+  // Values of records fromRec..toRec into out[0 .. toRec-fromRec] (of a variable or an
+  // expression, see above).
   void read(const std::string& variable, std::int64_t fromRec, std::int64_t toRec, double* out);
   // The values of the records whose bit is clear in `mask` (all records when mask is
   // null), in record order, into out; returns how many were written.
@@ -81,10 +88,14 @@ class RegressionData {
   std::string weightName();
 
  private:
+  // The values of an expression over every household, evaluated on first use.
+  const ColumnBuffer<double>& expressionColumn(const std::string& text);
+
   std::unique_ptr<DataSet> owned_;
   DataSet* data_ = nullptr;
   ColumnSource* source_ = nullptr;
   std::string name_;
+  std::map<std::string, ColumnBuffer<double>> expressions_;
 };
 
 }  // namespace tessary

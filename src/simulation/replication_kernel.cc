@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "numeric/vector_functions.h"
-#include "simulation/replication_parameters.h"
+#include "regression/alpha_model.h"
 
 namespace tessary {
 

@@ -28,15 +28,6 @@ struct SimulationModel {
   bool heteroskedastic() const { return !alpha.empty(); }
 };
 
-// The household error variance of the alpha model at the prediction z (the
-// heteroskedastic form of the epsilon variance): with E = e^z,
-//   A E/(1+E) + alphaMSE/2 A E (1-E)/(1+E)^3,
-// computed through p = 1/(1 + e^-z) as A p (1 + alphaMSE/2 (1-p)(1-2p)), which holds no
-// overflow for any z.
-inline double epsilonVarianceAt(double A, double alphaMSE, double p) {
-  return A * p * (1.0 + 0.5 * alphaMSE * (1.0 - p) * (1.0 - 2.0 * p));
-}
-
 struct ReplicationParameters {
   int replications = 0;
   std::vector<double> betas;    // k x R, column r is beta_r

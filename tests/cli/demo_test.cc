@@ -82,9 +82,18 @@ TEST(Demo, WritesBothDataSetsAndReportsWhatItRan) {
                     "REGION        COUNT   POPULATION       MEAN"),
         std::string("North"), std::string("3000 records at level 0\ncount 3000  mean "),
         std::string("      CODE      COUNT  LABEL\n         1 "),
-        "Tables (CrossTabulate) -> " + dir.file("demo/report.html")})
+        "Tables (CrossTabulate) -> " + dir.file("demo/tables.html"),
+        std::string("  $ tessary fit "), std::string("  Fitted LNWELFARE on "),
+        std::string("  $ tessary simulate "), std::string("  $ tessary direct "),
+        std::string("  $ tessary report ")})
     EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
-  const std::string page = testing::readFile(dir.file("demo/report.html"));
+  const std::string report = testing::readFile(dir.file("demo/report.html"));
+  for (const char* part :
+       {"<title>Poverty map of the synthetic country</title>", "<h2>Maps</h2>",
+        "Headcount ratio (FGT0), model-based", "<h2>Estimates by area</h2>",
+        "<h2>The welfare model of LNWELFARE</h2>", "<td>SIZE</td><td>Household size</td>"})
+    EXPECT_NE(report.find(part), std::string::npos) << part;
+  const std::string page = testing::readFile(dir.file("demo/tables.html"));
   EXPECT_EQ(page.rfind("<html>\n<head>\n", 0), 0u);
   EXPECT_TRUE(page.ends_with("</table>\n</body>\n</html>\n")) << page.substr(page.size() - 200);
   for (const char* table :

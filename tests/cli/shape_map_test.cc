@@ -3,11 +3,14 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <limits>
 
 #include "../spatial/shape_fixture.h"
 #include "platform/file.h"
+#include "support/area_estimates.h"
 #include "support/map_file.h"
+#include "support/poverty_report.h"
 #include "support/shape_tools.h"
 #include "test_support.h"
 
@@ -98,6 +101,64 @@ TEST(MapFile, SvgWithLegendTitlesAndHoverLabels) {
   EXPECT_EQ(parsed.find("parsererror"), std::string::npos) << parsed;
   EXPECT_NE(parsed.find("<title>A5 (5): 50</title>"), std::string::npos) << parsed;
   EXPECT_NE(parsed.find("id=\"legend\""), std::string::npos);
+}
+
+AreaEstimate headcount(const std::string& area, double fgt0, double se) {
+  AreaEstimate row;
+  row.area = area;
+  row.households = 7;
+  row.fgt0 = {fgt0, se};
+  return row;
+}
+
+// The page of a poverty map: escaped texts, UTF-8 and a title, both maps, and the
+// model-based estimates beside the direct ones by area.
+TEST(PovertyReport, MapsAndEstimatesOnOneEscapedPage) {
+  Districts d;
+  for (const char* sub : {"model", "direct"})
+    std::filesystem::create_directory(d.dir.file(sub));
+  writeAreaEstimates(
+      d.dir.file("model/"),
+      {headcount("1", 0.2, 0.02), headcount("2", 0.3, 0.03), headcount("3", 0.1, 0.05)},
+      {{"line", 900}});
+  writeAreaEstimates(d.dir.file("direct/"),
+                     {headcount("1", 0.25, 0.1), headcount("x<&>", 0.5, 0.1)}, {});
+  ReportOptions o;
+  o.simulate = d.dir.file("model");
+  o.direct = d.dir.file("direct/estimates.json");
+  o.shapes = d.shapes;
+  o.title = "T <&> \"q\"";
+  o.out = d.dir.file("page.html");
+  EXPECT_EQ(runReport(o),
+            "Wrote " + o.out + ": 3 areas of model-based and 2 of direct estimates, 3 mapped");
+  const std::string page = readFile(o.out);
+  EXPECT_EQ(page.rfind("<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+                       "<title>T &lt;&amp;&gt; &quot;q&quot;</title>",
+                       0),
+            0u);
+  for (const char* part :
+       {"<h1>T &lt;&amp;&gt; &quot;q&quot;</h1>", "<p>Poverty line: 900.</p>",
+        "<tr><td>1</td><td>7</td><td>0.2</td><td>0.02</td><td>10</td><td></td><td></td>"
+        "<td>7</td><td>0.25</td><td>0.1</td><td>40</td><td></td><td></td></tr>",
+        "<tr><td>x&lt;&amp;&gt;</td><td></td>",
+        "Areas with both estimates: 1; the median CV of their headcount is 10 % model-based "
+        "and 40 % direct.",
+        "Coefficient of variation of the headcount"})
+    EXPECT_NE(page.find(part), std::string::npos) << part;
+  EXPECT_EQ(page.find("x<&>"), std::string::npos);
+  std::size_t maps = 0;
+  for (std::size_t at = page.find("<svg"); at != std::string::npos; at = page.find("<svg", at + 1))
+    ++maps;
+  EXPECT_EQ(maps, 2u);
+
+  writeAreaEstimates(d.dir.file("model/"), {headcount("a", 0.2, 0.02)}, {});
+  EXPECT_EQ(failureText([&] { runReport(o); }),
+            d.shapes + ": no area's GID is among the areas of " + o.simulate + "/estimates.json");
+  o.simulate.clear();
+  EXPECT_EQ(failureText([&] { runReport(o); }), "--shapes needs --simulate");
+  o.direct.clear();
+  EXPECT_EQ(failureText([&] { runReport(o); }),
+            "give at least one of --fit, --simulate and --direct");
 }
 
 }  // namespace
