@@ -218,12 +218,7 @@ TEST(RealData, WeightedFitOfTheApiSchoolsMatchesR) {
   std::ostream* previous = setTraceStream(nullptr);
   importInto(dir, "schools", "pw");
   importInto(dir, "districts", "");
-  CombineOptions combine;
-  combine.households = dir.file("schools");
-  combine.clusters = dir.file("districts");
-  combine.key = "dnum";
-  combine.out = dir.file("api.daA");
-  combineDataSets(combine);
+  combineDataSets({dir.file("schools"), dir.file("districts"), "dnum", dir.file("api.daA")});
   testing::writeFile(dir.file("api.ini"),
                      "[DataArray]\nSurvey=api.daA\n[SelectedVars]\n"
                      "VarList=STYPE,ELL,MEALS,MOBILITY,CNUM\nSPosition=0,0,0,0,1\n");
