@@ -92,8 +92,8 @@ fuzz-configure: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DTESSARY_FUZZ=ON -DTESSARY_TESTS=OFF -DTESSARY_BENCH=OFF
 
-# Rewrites the seed corpora that tests write from their fixtures (data sets, model and
-# project files, model.json, shape and linkage files).
+# Rewrites the fuzz seed corpora, all written by tests from their fixtures (data sets,
+# model and project files, model.json, shape and linkage files, stat and CSV files).
 fuzz-seeds: build
 	TESSARY_SEED_DIR=$(CURDIR)/fuzz/corpus $(BUILD)/tests/tessary_tests --gtest_filter='*.FuzzSeeds'
 
