@@ -32,19 +32,6 @@ std::vector<std::int32_t> words(const std::string& stem, const char* extension) 
   return out;
 }
 
-// A table of label anchors (longitude, latitude) over dummy squares.
-void writeAnchors(const std::string& stem, const std::vector<GeoPoint>& anchors,
-                  bool withCenterY = true) {
-  std::vector<Shape> shapes;
-  Field x{"centerX", 'N', 16, 10, {}}, y{"centerY", 'N', 16, 10, {}};
-  for (const GeoPoint& p : anchors) {
-    shapes.push_back({square(p.longitude, p.latitude, 0.1)});
-    x.values.push_back(std::to_string(p.longitude));
-    y.values.push_back(std::to_string(p.latitude));
-  }
-  writeShapeSet(stem, shapes, withCenterY ? std::vector<Field>{x, y} : std::vector<Field>{x});
-}
-
 // Haversine as the textbook writes it, for the references below.
 double referenceKm(const GeoPoint& a, const GeoPoint& b) {
   const double r = std::numbers::pi / 180;
