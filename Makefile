@@ -97,10 +97,10 @@ fuzz-configure: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DTESSARY_FUZZ=ON -DTESSARY_TESTS=OFF -DTESSARY_BENCH=OFF
 
-# Rewrites the seed corpora of the data-set targets from the fixture they read.
-fuzz-seeds: fuzz-configure
-	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_make_data_seeds
-	$(FUZZ_BUILD)/fuzz/fuzz_make_data_seeds fuzz/corpus
+# Rewrites the fuzz seed corpora, all written by tests from their fixtures (data sets,
+# model and project files, model.json, shape and linkage files, stat and CSV files).
+fuzz-seeds: build
+	TESSARY_SEED_DIR=$(CURDIR)/fuzz/corpus $(BUILD)/tests/tessary_tests --gtest_filter='*.FuzzSeeds'
 
 # Each fuzz target runs for FUZZ_SECONDS from its seed corpus (new inputs are kept in
 # the build directory); any sanitizer finding or crash fails the run.

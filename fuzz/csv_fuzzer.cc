@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "frame/failure.h"
-#include "import/csv_reader.h"
 #include "fuzz_scratch.h"
+#include "import/csv_reader.h"
 
 using tessary::fuzzing::require;
 

@@ -1,39 +1,19 @@
 // Any bytes read as model.json either load or end in one message naming a file of the
 // working directory; never a crash. A model that loads writes JSON that loads and
 // writes back to the very same text.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "frame/failure.h"
+#include "fuzz_scratch.h"
 #include "platform/file.h"
-#include "platform/paths.h"
 #include "support/fitted_model.h"
 
-namespace {
-
-void require(bool condition) {
-  if (!condition) std::abort();
-}
-
-const std::string& workDirectory() {
-  static const std::string directory = [] {
-    std::string path = tessary::temporaryDirectory() + "tessary_fitted_model_fuzz_" +
-                       std::to_string(::getpid()) + "/";
-    std::filesystem::create_directories(path);
-    return path;
-  }();
-  return directory;
-}
-
-}  // namespace
+using tessary::fuzzing::require;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
-  const std::string& directory = workDirectory();
+  const std::string& directory = tessary::fuzzing::scratchDirectory("fitted_model");
   const std::string input = directory + "model.json";
   require(tessary::writeWholeFile(input, std::string(reinterpret_cast<const char*>(bytes), size),
                                   tessary::Durability::kScratch));

@@ -31,8 +31,7 @@ void removeLeftovers(const std::string& parent, const std::string& prefix) {
 
 struct Scratch {
   std::string path;
-  explicit Scratch(const std::string& name) {
-    const std::string parent = temporaryDirectory();
+  Scratch(const std::string& parent, const std::string& name) {
     const std::string prefix = "tessary_fuzz_" + name + "_";
     removeLeftovers(parent, prefix);
     path = parent + prefix + std::to_string(::getpid()) + "/";
@@ -47,7 +46,14 @@ struct Scratch {
 }  // namespace
 
 const std::string& scratchDirectory(const std::string& name) {
-  static Scratch scratch(name);  // destroyed, and removed, at exit
+  static Scratch scratch(temporaryDirectory(), name);  // destroyed, and removed, at exit
+  return scratch.path;
+}
+
+const std::string& memoryScratchDirectory(const std::string& name) {
+  std::error_code error;
+  static Scratch scratch(
+      std::filesystem::is_directory("/dev/shm", error) ? "/dev/shm/" : temporaryDirectory(), name);
   return scratch.path;
 }
 

@@ -9,40 +9,22 @@
 #include <vector>
 
 #include "frame/failure.h"
-#include "platform/directories.h"
+#include "fuzz_scratch.h"
 #include "platform/file.h"
-#include "platform/paths.h"
 #include "spatial/linkage_file.h"
 #include "tessary.h"
-#include "fuzz_scratch.h"
 
 namespace {
 
-// Every input is written to files: memory-backed /dev/shm keeps that cheap.
-std::string scratchDirectory(const char* prefix) {
-  const std::string fast = tessary::createUniqueDirectory("/dev/shm/", prefix);
-  return fast.empty() ? tessary::createUniqueDirectory(tessary::temporaryDirectory(), prefix)
-                      : fast;
-}
-
 using tessary::fuzzing::require;
 
-int silent(void*, const char*, const char*, unsigned int) {
-  return 1;
-}
-
-struct Workspace {
-  std::string directory = scratchDirectory("tessary-linkage-fuzz-");
-  Workspace() {
-    require(!directory.empty());
-    TessarySetMessageHandler(&silent);
-  }
-  ~Workspace() { tessary::removeDirectoryTree(directory); }
-};
-
+// Every input is written to files, in memory where that can be.
 const std::string& directory() {
-  static const Workspace workspace;
-  return workspace.directory;
+  static const std::string& path = []() -> const std::string& {
+    TessarySetMessageHandler([](void*, const char*, const char*, unsigned int) { return 1; });
+    return tessary::fuzzing::memoryScratchDirectory("linkage_file");
+  }();
+  return path;
 }
 
 }  // namespace

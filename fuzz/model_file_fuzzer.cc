@@ -3,34 +3,26 @@
 // saves to bytes that load and save to the very same bytes, and goes through forward,
 // stepwise and backward selection from the SSCP of a fixed design sized to it, each
 // ending in 0 or -1 and, after 0, leaving a file whose fitted model is what it marks.
-#include <unistd.h>
-
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "frame/failure.h"
 #include "frame/trace.h"
-#include "platform/file.h"
-#include "platform/paths.h"
-#include "regression/regression.h"
 #include "fuzz_scratch.h"
+#include "platform/file.h"
+#include "regression/regression.h"
 
 namespace {
 
 using tessary::fuzzing::require;
 
 const std::string& workDirectory() {
-  static const std::string directory = [] {
-    std::string path =
-        tessary::temporaryDirectory() + "tessary_model_fuzz_" + std::to_string(::getpid()) + "/";
-    std::filesystem::create_directories(path);
+  static const std::string& directory = []() -> const std::string& {
     tessary::setTraceStream(nullptr);
-    return path;
+    return tessary::fuzzing::scratchDirectory("model_file");
   }();
   return directory;
 }

@@ -2,8 +2,6 @@
 // its own message box; loading the survey and selecting the variables either work or
 // raise a message. Paths are kept inside a private directory (inputs naming other
 // directories are skipped), so whatever the file names is created there only.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -12,8 +10,8 @@
 
 #include "common/project.h"
 #include "frame/failure.h"
+#include "fuzz_scratch.h"
 #include "platform/file.h"
-#include "platform/paths.h"
 #include "platform/presenter.h"
 
 namespace {
@@ -23,8 +21,7 @@ int ignoreMessage(void*, const char*, const char*, unsigned int) {
 }
 
 std::string freshDirectory() {
-  static const std::string directory =
-      tessary::temporaryDirectory() + "tessary_project_fuzz_" + std::to_string(::getpid()) + "/";
+  const std::string& directory = tessary::fuzzing::scratchDirectory("project");
   std::error_code ignored;
   std::filesystem::remove_all(directory, ignored);
   std::filesystem::create_directories(directory);

@@ -12,9 +12,8 @@
 #include <vector>
 
 #include "frame/failure.h"
-#include "platform/directories.h"
+#include "fuzz_scratch.h"
 #include "platform/file.h"
-#include "platform/paths.h"
 #include "shape_input.h"
 #include "spatial/attribute_table.h"
 #include "spatial/shape_access.h"
@@ -22,28 +21,20 @@
 
 namespace {
 
-// Every input is written to files: memory-backed /dev/shm keeps that cheap.
-std::string scratchDirectory(const char* prefix) {
-  const std::string fast = tessary::createUniqueDirectory("/dev/shm/", prefix);
-  return fast.empty() ? tessary::createUniqueDirectory(tessary::temporaryDirectory(), prefix)
-                      : fast;
-}
-
 // Neighbour searches over all pairs of anchors are left to small tables.
 constexpr int kLargestPairwiseTable = 300;
 
+// Every input is written to files, in memory where that can be.
 struct Workspace {
-  std::string directory = scratchDirectory("tessary-shape-fuzz-");
+  std::string directory = tessary::fuzzing::memoryScratchDirectory("shape_files");
   std::string input = directory + "in";
   Workspace() {
-    if (directory.empty()) std::abort();
     TessarySetMessageHandler([](void*, const char*, const char*, unsigned int) { return 1; });
     // Standardisation prints its field lines; the fuzzer's own report stays readable.
     const int null = open("/dev/null", O_WRONLY);
     dup2(null, STDOUT_FILENO);
     close(null);
   }
-  ~Workspace() { tessary::removeDirectoryTree(directory); }
   static Workspace& workspace() {
     static Workspace w;
     return w;

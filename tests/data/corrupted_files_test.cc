@@ -4,6 +4,9 @@
 // label files; here the value and hole files are damaged too.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -81,6 +84,36 @@ TEST(CorruptedFiles, HeaderCountsBeyondTheValueFileFailWhenTheHeaderLoads) {
     data.open(dir.file("hh.daH"));
     EXPECT_EQ(failureText([&] { data.loadHeader(); }),
               "DataArray: the header of " + dir.file("hh.daH") + " " + claim + ".\n");
+  }
+}
+
+// Writes the seed corpora of the data-set fuzz targets into $TESSARY_SEED_DIR/<target>/
+// (nothing without it): the fixture's own files and damaged or unusual variants.
+TEST(CorruptedFiles, FuzzSeeds) {
+  const char* root = std::getenv("TESSARY_SEED_DIR");
+  if (root == nullptr) GTEST_SKIP() << "TESSARY_SEED_DIR not set";
+  testing::ScratchDir dir;
+  const std::string home = dir.path() + "/";
+  fuzzing::buildDataSet(home);
+  auto file = [&](const char* name) { return readFile(home + name); };
+  const std::string header = file("hh.daH");
+  const std::map<std::string, std::vector<std::string>> seeds = {
+      {"data_header",
+       {header, file("cl.daH"), file("rg.daH"), header.substr(0, 538), header.substr(0, 14),
+        header.substr(0, 538 + 818 + 100)}},
+      {"data_ref", {file("cl.daR"), file("rg.daR"), std::string(4, '\0')}},
+      {"combined",
+       {file("s.daA"), "hh.daH\ncl.daH\ncl.daR\n", "hh.daH\r\ncl.daH\r\ncl.daR\r\n",
+        "hh.daH\ncl.daH\n", "hh.daH\ncl.daH\ncl.daR\nrg.daH\n", ""}},
+      {"label_groups",
+       {"0\n", "0\n1\v120\v118.5=North\n3\v7\v7=\n", "0\n-5,9\v1\v1=a=b\r\n99999999999=c\n=\n"}},
+      {"labels",
+       {file("hh.daL"), file("cl.daL"), "[R]\nnLevels=5\n2=two\n4 = \"four\"\n",
+        "[R]\r\n1=a=b\r\n-3=minus\r\n[r]\r\n9=later\r\n", "[R]\nnLevels=99999\n"}}};
+  for (const auto& [target, contents] : seeds) {
+    std::filesystem::create_directories(std::string(root) + "/" + target);
+    for (std::size_t i = 0; i < contents.size(); ++i)
+      writeFile(std::string(root) + "/" + target + "/seed0" + std::to_string(i + 1), contents[i]);
   }
 }
 

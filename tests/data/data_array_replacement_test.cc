@@ -11,7 +11,7 @@
 
 #include "data/data_array.h"
 #include "data/data_set_builder.h"
-#include "test_support.h"
+#include "data_fixture.h"
 
 namespace tessary {
 namespace {
@@ -23,14 +23,7 @@ using FileSet = std::map<std::string, std::string>;
 // Builds a data array at `stem` with one variable and, when asked, labels.
 FileSet build(const std::string& stem, std::uint32_t records, double value, bool labels) {
   createDataArray(stem + ".daH", records);
-  DataArray data;
-  data.open(stem + ".daH");
-  data.loadHeader();
-  data.addVariable("v", {.kind = 'C', .reservedByte1 = 2});
-  std::vector<double> values(records, value);
-  data.setValue("v", values);
-  data.setMask("v", std::vector<std::uint8_t>(data.maskBytes, 0));
-  data.saveHeader();
+  testing::storeVariable(stem + ".daH", "v", std::vector<double>(records, value), 'C');
   if (labels) testing::writeFile(stem + ".daL", "[V]\n1=one\n");
   FileSet files;
   for (const char* extension : {".daD", ".msk", ".daL", ".daH"})

@@ -12,9 +12,9 @@
 #include "data/data_ref.h"
 #include "data/data_set_builder.h"
 #include "data/encodings.h"
+#include "data_fixture.h"
 #include "frame/failure.h"
 #include "frame/missing.h"
-#include "test_support.h"
 
 namespace tessary {
 namespace {
@@ -72,35 +72,21 @@ TEST(DataValues, WriterChoosesTheCompactCodeWithStrictThresholds) {
     char code;
   };
   const double M = MISSING;
-  const std::vector<Case> cases = {{{0, 1, 1, 0}, '1'},
-                                   {{0, 1, M, 0}, '2'},
-                                   {{0, 1, 2, 2}, '2'},
-                                   {{0, 1, 2, M}, '4'},
-                                   {{0, 14, 3, 1}, '4'},
-                                   {{0, 15, 3, 1}, 'B'},
-                                   {{0, 13, M, 1}, '4'},
-                                   {{0, 14, M, 1}, 'B'},
-                                   {{0, 254, 1, 1}, 'B'},
-                                   {{0, 255, 1, 1}, 'S'},
-                                   {{0, 253, M, 1}, 'B'},
-                                   {{0, 65534, 1, 1}, 'S'},
-                                   {{0, 65535, 1, 1}, 'I'},
-                                   {{4294967294.0, 0, 1, 1}, 'I'},
-                                   {{4294967295.0, 0, 1, 1}, 'D'},
-                                   {{-5, 100, 0, 1}, 'b'},
-                                   {{-126, 126, 0, 1}, 'b'},
-                                   {{-127, 0, 0, 1}, 's'},
-                                   {{-128, 0, 0, 1}, 's'},
-                                   {{-1, 126, M, 1}, 's'},
-                                   {{-32766, 5, 0, 0}, 's'},
-                                   {{-32767, 5, 0, 0}, 'i'},
-                                   {{-2147483646.0, 0, 0, 0}, 'i'},
-                                   {{-2147483647.0, 0, 0, 0}, 'D'},
-                                   {{0, 2.5, 1, 1}, 'D'},
-                                   {{M, M, kNaN, -M}, 'D'},
-                                   {{3, 3, 3, 3}, '4'},
-                                   {{2, 2, 2, 2}, '2'},
-                                   {{1e300, 0, 0, 0}, 'D'}};
+  // Around the limits of each code, with and without a missing value.
+  // clang-format off
+  const std::vector<Case> cases = {
+      {{0, 1, 1, 0}, '1'}, {{0, 1, M, 0}, '2'}, {{0, 1, 2, 2}, '2'}, {{0, 1, 2, M}, '4'},
+      {{0, 14, 3, 1}, '4'}, {{0, 15, 3, 1}, 'B'}, {{0, 13, M, 1}, '4'}, {{0, 14, M, 1}, 'B'},
+      {{0, 254, 1, 1}, 'B'}, {{0, 255, 1, 1}, 'S'}, {{0, 253, M, 1}, 'B'},
+      {{0, 65534, 1, 1}, 'S'}, {{0, 65535, 1, 1}, 'I'},
+      {{4294967294.0, 0, 1, 1}, 'I'}, {{4294967295.0, 0, 1, 1}, 'D'},
+      {{-5, 100, 0, 1}, 'b'}, {{-126, 126, 0, 1}, 'b'}, {{-127, 0, 0, 1}, 's'},
+      {{-128, 0, 0, 1}, 's'}, {{-1, 126, M, 1}, 's'},
+      {{-32766, 5, 0, 0}, 's'}, {{-32767, 5, 0, 0}, 'i'},
+      {{-2147483646.0, 0, 0, 0}, 'i'}, {{-2147483647.0, 0, 0, 0}, 'D'},
+      {{0, 2.5, 1, 1}, 'D'}, {{M, M, kNaN, -M}, 'D'}, {{3, 3, 3, 3}, '4'}, {{2, 2, 2, 2}, '2'},
+      {{1e300, 0, 0, 0}, 'D'}};
+  // clang-format on
   for (const Case& c : cases) {
     Fixture f(4);
     std::vector<double> stored = f.write(c.values);
@@ -341,13 +327,8 @@ TEST(DataValues, CorruptedFilesEndInMessages) {
 TEST(DataValues, OpenFailuresAndReadOnlyDataArrays) {
   ScratchDir dir;
   createDataArray(dir.file("ro.daH"), 4);
-  DataArray writer;
-  writer.open(dir.file("ro.daH"));
-  writer.loadHeader();
-  writer.addVariable("v", {.reservedByte1 = 2});
   std::vector<double> values = {1, 2, 3, 4};
-  writer.setValue("v", values);
-  writer.saveHeader();
+  testing::storeVariable(dir.file("ro.daH"), "v", values);
 
   // A value file that cannot be opened at all (a directory in its place).
   std::filesystem::rename(dir.file("ro.daD"), dir.file("kept.daD"));

@@ -137,12 +137,5 @@ TEST(Boundary, ExportsWithoutMessagesReturnTheirFailureResultWhenMemoryRunsOut) 
   EXPECT_TRUE(recorder.messages().empty());
 }
 
-TEST(Failure, ThrowUnlessRaisesOnlyOnFalse) {
-  EXPECT_NO_THROW(throwUnless(true, "never"));
-  const std::string text = testing::failureText(
-      [] { throwUnless(false, std::string("DataArray::getValue: out of range")); });
-  EXPECT_EQ(text, "DataArray::getValue: out of range");
-}
-
 }  // namespace
 }  // namespace tessary

@@ -39,27 +39,6 @@ TEST(ShowErrorMessage, ComposesTableTextLineFeedAndDetail) {
   EXPECT_EQ(shown[3].text, "Do you want to remove weight variable :\nWEIGHT");
 }
 
-TEST(ShowMessageBox, AlwaysShowsUnexpectedErrorCaptionedMsgbox) {
-  testing::MessageRecorder recorder;
-  showMessageBox("");
-  showMessageBox("Error in reading file x");
-  ASSERT_EQ(recorder.messages().size(), 2u);
-  EXPECT_EQ(recorder.messages()[0].text, "Unexpected error\n");
-  EXPECT_EQ(recorder.messages()[0].caption, "msgbox");
-  EXPECT_EQ(recorder.messages()[0].style, 0x10u);
-  EXPECT_EQ(recorder.messages()[1].text, "Unexpected error\nError in reading file x");
-}
-
-TEST(LogError, AppendsOneLineAfterEarlierLines) {
-  testing::ScratchDir dir;
-  testing::ScopedEnv env("TMPDIR", dir.path().c_str());
-  const std::string log = dir.file("Tarvex.err");
-  testing::writeFile(log, "earlier line\n");
-  logError("x", " XTbl in Tessary.dll");
-  logError("second\tmessage", "");
-  EXPECT_EQ(testing::readFile(log), "earlier line\nx\t XTbl in Tessary.dll\nsecond\tmessage\t\n");
-}
-
 TEST(LogError, FallsBackToTheCurrentDirectoryAndFailsSilently) {
   testing::ScratchDir dir;
   char previous[4096];

@@ -25,32 +25,21 @@ TEST(Paths, BothSeparatorsSplitDirectoriesAndBackslashesBecomeSlashes) {
 }
 
 TEST(Paths, TemporaryDirectoryFollowsTmpdirAndEndsInSlash) {
-  {
-    testing::ScopedEnv env("TMPDIR", "/var/scratch");
-    EXPECT_EQ(temporaryDirectory(), "/var/scratch/");
-  }
-  {
-    testing::ScopedEnv env("TMPDIR", "/var/scratch/");
-    EXPECT_EQ(temporaryDirectory(), "/var/scratch/");
-  }
-  {
-    testing::ScopedEnv env("TMPDIR", "");
-    EXPECT_EQ(temporaryDirectory(), "/tmp/");
-  }
-  {
-    testing::ScopedEnv env("TMPDIR", nullptr);
-    EXPECT_EQ(temporaryDirectory(), "/tmp/");
-  }
   // 259 characters plus the final '/' still fit 260; one more does not.
-  const std::string fits = "/" + std::string(258, 'd');
-  {
-    testing::ScopedEnv env("TMPDIR", fits.c_str());
-    EXPECT_EQ(temporaryDirectoryWithin260(), fits + "/");
-  }
-  const std::string tooLong = fits + "e";
-  {
-    testing::ScopedEnv env("TMPDIR", tooLong.c_str());
-    EXPECT_EQ(temporaryDirectoryWithin260(), "");
+  const std::string fits = "/" + std::string(258, 'd'), tooLong = fits + "e";
+  const struct {
+    const char* tmpdir;
+    std::string directory, within260;
+  } cases[] = {{"/var/scratch", "/var/scratch/", "/var/scratch/"},
+               {"/var/scratch/", "/var/scratch/", "/var/scratch/"},
+               {"", "/tmp/", "/tmp/"},
+               {nullptr, "/tmp/", "/tmp/"},
+               {fits.c_str(), fits + "/", fits + "/"},
+               {tooLong.c_str(), tooLong + "/", ""}};
+  for (const auto& c : cases) {
+    testing::ScopedEnv env("TMPDIR", c.tmpdir);
+    EXPECT_EQ(temporaryDirectory(), c.directory);
+    EXPECT_EQ(temporaryDirectoryWithin260(), c.within260);
   }
 }
 

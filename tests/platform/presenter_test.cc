@@ -12,15 +12,12 @@ int answerNo(void*, const char*, const char*, unsigned int) {
 }
 
 TEST(Presenter, DefaultButtonFollowsTheStyleWord) {
-  EXPECT_EQ(defaultButton(0x10), kIdOk);
-  EXPECT_EQ(defaultButton(0x30), kIdOk);
-  EXPECT_EQ(defaultButton(0x40), kIdOk);
-  EXPECT_EQ(defaultButton(0x24), kIdYes);  // yes/no with question icon
-  EXPECT_EQ(defaultButton(0x23), kIdYes);  // yes/no/cancel
-  EXPECT_EQ(defaultButton(0x104), kIdNo);  // second button of yes/no
-  EXPECT_EQ(defaultButton(0x1), kIdOk);
-  EXPECT_EQ(defaultButton(0x2), kIdAbort);
-  EXPECT_EQ(defaultButton(0x5), kIdRetry);
+  // Yes/no with question icon, yes/no/cancel, the second button of yes/no.
+  const std::pair<unsigned int, int> cases[] = {{0x10, kIdOk},  {0x30, kIdOk},   {0x40, kIdOk},
+                                                {0x24, kIdYes}, {0x23, kIdYes},  {0x104, kIdNo},
+                                                {0x1, kIdOk},   {0x2, kIdAbort}, {0x5, kIdRetry}};
+  for (const auto& [style, button] : cases)
+    EXPECT_EQ(defaultButton(style), button) << style;
 }
 
 TEST(Presenter, DefaultWritesCaptionAndTextToStandardError) {

@@ -75,7 +75,7 @@ TEST(AlphaModel, WhiteCovarianceAndItsSquareRoot) {
       EXPECT_NEAR(root[a + 3 * b], root[b + 3 * a], 1e-15);
       EXPECT_NEAR(square, want[a][b], 1e-10 * std::fabs(want[0][0]));
     }
-  EXPECT_NE(s.survey.traced.str().find("aCov after White adjust(3x3)"), std::string::npos);
+  EXPECT_NE(s.survey.traced.text.str().find("aCov after White adjust(3x3)"), std::string::npos);
 }
 
 }  // namespace

@@ -174,7 +174,7 @@ TEST(GlsExport, RescalesTheWeightsInPlaceTracesAndReportsFailures) {
   };
   ASSERT_EQ(run(3), 0);
   EXPECT_NEAR(std::accumulate(weights.begin(), weights.end(), 0.0), 200.0, 1e-9);
-  const std::string traced = s.survey.traced.str();
+  const std::string traced = s.survey.traced.text.str();
   for (const char* line : {"GLSadjustment ====================\n200 3 3  LocationalError=0\n",
                            "GLS: SigEta2=0.2\nWghtAdjuster=", "error\n0 60\n1 80\n2 60\n"})
     EXPECT_NE(traced.find(line), traced.npos) << line;

@@ -15,6 +15,7 @@ namespace tessary::testing {
 struct LeastSquaresFit {
   std::vector<long double> beta, stdErr, prob;
   long double sse = 0, sst = 0, mse = 0, r2 = 0, adjR2 = 0, f = 0;
+  std::size_t n = 0;
 };
 
 // x holds the rows (each k values), y and w one value per row (w empty: all 1).
@@ -38,6 +39,7 @@ inline LeastSquaresFit leastSquares(const std::vector<std::vector<double>>& x,
   }
   const Dense inverse = denseInverse(xwx), beta = inverse * xwy;
   LeastSquaresFit fit;
+  fit.n = n;
   for (std::size_t t = 0; t < n; ++t) {
     Real e = y[t];
     for (std::size_t i = 0; i < k; ++i)
@@ -57,6 +59,22 @@ inline LeastSquaresFit leastSquares(const std::vector<std::vector<double>>& x,
     fit.prob.push_back(2 * reference::student(dfError, std::fabs(t)).upper);
   }
   return fit;
+}
+
+// What a leave-one-group-out refit reports of `fit`: the group's code, the count, SSE,
+// SSR, R2, F, MSE, adjusted R2, then each coefficient and its t.
+inline std::vector<long double> refitFigures(int code, const LeastSquaresFit& fit) {
+  std::vector<long double> out{static_cast<long double>(code),
+                               static_cast<long double>(fit.n),
+                               fit.sse,
+                               fit.sst - fit.sse,
+                               fit.r2,
+                               fit.f,
+                               fit.mse,
+                               fit.adjR2};
+  for (std::size_t i = 0; i < fit.beta.size(); ++i)
+    out.insert(out.end(), {fit.beta[i], fit.beta[i] / fit.stdErr[i]});
+  return out;
 }
 
 }  // namespace tessary::testing

@@ -21,28 +21,15 @@ TEST(OverFitting, RefitsLeaveEachGroupOutAndKeepTheModelFile) {
   EXPECT_EQ(testing::readFile(s.model), before);
   EXPECT_EQ(results.back(), -7.0);
   for (int group = 1; group <= 3; ++group) {
-    std::vector<std::vector<double>> rows;
-    std::vector<double> y, w;
-    for (std::size_t i = 0; i < 200; ++i)
-      if (s.d[i] != group) {
-        rows.push_back({1.0, s.x1[i], s.x2[i]});
-        y.push_back(s.y[i]);
-        w.push_back(s.w[i]);
-      }
-    const auto fit = testing::leastSquares(rows, y, w);
-    const double* got = results.data() + 14 * (group - 1);
-    const long double want[] = {1.0L * group, 1.0L * rows.size(),
-                                fit.sse,      fit.sst - fit.sse,
-                                fit.r2,       fit.f,
-                                fit.mse,      fit.adjR2,
-                                fit.beta[0],  fit.beta[0] / fit.stdErr[0],
-                                fit.beta[1],  fit.beta[1] / fit.stdErr[1],
-                                fit.beta[2],  fit.beta[2] / fit.stdErr[2]};
+    const auto want = testing::refitFigures(
+        group, s.fit({0, 4, 5}, [&](std::size_t i) { return s.d[i] != group; }));
     for (int at = 0; at < 14; ++at)
-      EXPECT_NEAR(got[at], want[at], 1e-10 * std::fabs(want[at])) << group << " figure " << at;
+      EXPECT_NEAR(results[14 * (group - 1) + at], want[at], 1e-10 * std::fabs(want[at]))
+          << group << " figure " << at;
   }
-  EXPECT_NE(s.survey.traced.str().find("under condition (D)!=2 n_obs=133\n"), std::string::npos);
-  EXPECT_NE(s.survey.traced.str().find("putting model 6\n"), std::string::npos);
+  EXPECT_NE(s.survey.traced.text.str().find("under condition (D)!=2 n_obs=133\n"),
+            std::string::npos);
+  EXPECT_NE(s.survey.traced.text.str().find("putting model 6\n"), std::string::npos);
 }
 
 TEST(OverFitting, SingularRefitsAreSkippedAndNoGroupsFitNothing) {
@@ -54,7 +41,7 @@ TEST(OverFitting, SingularRefitsAreSkippedAndNoGroupsFitNothing) {
   ASSERT_EQ(OverFittingTest(daa.c_str(), s.model.c_str(), "D", results.data()), 2);
   EXPECT_EQ(results[0], 1.0);
   EXPECT_EQ(results[14], 3.0);
-  EXPECT_NE(s.survey.traced.str().find("under condition (D)!=2 n_obs=133\ncan't inverse\n"),
+  EXPECT_NE(s.survey.traced.text.str().find("under condition (D)!=2 n_obs=133\ncan't inverse\n"),
             std::string::npos);
   testing::writeFile(s.survey.dir.file("EvalResult.lbl"), "0\n");
   std::vector<double> untouched(14, -7.0);

@@ -11,11 +11,6 @@
 namespace tessary {
 namespace {
 
-struct QuietTrace {
-  std::ostream* previous = setTraceStream(nullptr);
-  ~QuietTrace() { setTraceStream(previous); }
-};
-
 // A model of the intercept and one record per flag digit ("0312"), named `names`.
 void writeModel(const std::string& path, const std::string& flags, int nObs, double totalWeight,
                 const std::vector<std::string>& names = {}) {
@@ -129,7 +124,7 @@ struct BruteForce {
 };
 
 TEST(Selection, TrialFitsAndChosenModelsAgreeWithABruteForceSelection) {
-  QuietTrace quiet;
+  testing::TraceCapture quiet;
   testing::ScratchDir dir;
   const std::string file = dir.file("m.mdl");
   // 5 fixed in and the strong 9 fixed out; backward starts from every candidate.
@@ -201,7 +196,7 @@ std::string titlesOf(const std::string& report) {
 }
 
 TEST(Selection, StepReportsOfFullAndOneStepRuns) {
-  QuietTrace quiet;
+  testing::TraceCapture quiet;
   testing::ScratchDir dir;
   const std::string file = dir.file("m.mdl"), report = dir.file("r.txt");
   // A = B + 0.8 D + a part Y lacks; N1, N2 (F near 1, 2), FX weak; FO strong; DUP = B.
@@ -275,26 +270,9 @@ TEST(ByGroup, EachBlockIsTheWeightedFitWithoutItsCategory) {
   std::vector<double> results(3 * 20, -7.0);
   ASSERT_EQ(OLSbyVar(s.survey.daa().c_str(), s.model.c_str(), "G", results.data()), 2);
   for (int code = 1; code <= 2; ++code) {
-    std::vector<std::vector<double>> x;
-    std::vector<double> y, w;
-    for (std::size_t i = 0; i < 200; ++i)
-      if (s.x2[i] > 0.1 && g[i] != code) {
-        x.push_back({1, s.d[i] == 2 ? 1.0 : 0, s.d[i] == 3 ? 1.0 : 0, s.x1[i], s.x2[i], s.z[i]});
-        y.push_back(s.y[i]);
-        w.push_back(s.w[i]);
-      }
-    const auto ref = testing::leastSquares(x, y, w);
-    // code, count, SSE, SSR, R2, F, MSE, adjusted R2, then each coefficient and its t.
-    std::vector<long double> expected{static_cast<long double>(code),
-                                      y.size() + 0.0L,
-                                      ref.sse,
-                                      ref.sst - ref.sse,
-                                      ref.r2,
-                                      ref.f,
-                                      ref.mse,
-                                      ref.adjR2};
-    for (int i = 0; i < 6; ++i)
-      expected.insert(expected.end(), {ref.beta[i], ref.beta[i] / ref.stdErr[i]});
+    const auto expected = testing::refitFigures(code, s.fit({0, 2, 3, 4, 5, 6}, [&](std::size_t i) {
+      return s.x2[i] > 0.1 && g[i] != code;
+    }));
     for (int i = 0; i < 20; ++i)
       EXPECT_NEAR(results[(code - 1) * 20 + i], expected[i], 1e-10 * std::fabs(expected[i])) << i;
   }

@@ -16,7 +16,9 @@
 
 #include "data/data_array.h"
 #include "data/data_set_builder.h"
+#include "data_fixture.h"
 #include "frame/trace.h"
+#include "regression/least_squares_reference.h"
 #include "regression/regression.h"
 #include "tessary.h"
 #include "test_support.h"
@@ -33,9 +35,7 @@ struct TraceCapture {
 struct SurveyFixture {
   ScratchDir dir;
   ScopedEnv temporary{"TMPDIR", dir.path().c_str()};
-  DataArray levels[2];
-  std::ostringstream traced;  // the library's trace lines while the fixture lives
-  std::ostream* previousTrace = setTraceStream(&traced);
+  TraceCapture traced;  // the library's trace lines while the fixture lives
 
   // householdsPerCluster[c] households belong to cluster c.
   explicit SurveyFixture(const std::vector<std::uint32_t>& householdsPerCluster) {
@@ -47,33 +47,26 @@ struct SurveyFixture {
       entries.push_back({1, count, false, static_cast<double>(entries.size() + 1)});
     writeDataRef(dir.file("cl.daR"), 1.0, entries);
     writeCombinedDescription(daa(), "hh.daH", "cl.daH", "cl.daR");
-    for (int level = 0; level < 2; ++level) {
-      levels[level].open(dir.file(level == 0 ? "hh.daH" : "cl.daH"));
-      levels[level].loadHeader();
-    }
   }
-  ~SurveyFixture() { setTraceStream(previousTrace); }
 
   std::string daa() const { return dir.file("survey.daA"); }
 
-  // Stores a variable; missing values become holes.
+  // Stores a variable at level 0 (households) or 1 (clusters); missing values become holes.
   void add(int level, const std::string& name, std::vector<double> values, char kind = 'N',
            const std::string& label = "") {
-    DataArray& data = levels[level];
-    data.addVariable(name, {.textB = label, .kind = kind, .reservedByte1 = 2});
-    std::vector<std::uint8_t> holes(data.maskBytes, 0);
-    for (std::size_t i = 0; i < values.size(); ++i)
-      if (!std::isfinite(values[i])) holes[i / 8] |= static_cast<std::uint8_t>(1u << (i % 8));
-    data.setValue(name, values);
-    data.setMask(name, holes);
-    data.saveHeader();
+    DataSet data;
+    data.openDataArray(dir.file(level == 0 ? "hh.daH" : "cl.daH"));
+    storeVariable(data, name, std::move(values), kind, label);
   }
 
   // The household header's cluster identifier and weight variable names.
   void name(const std::string& clusterId, const std::string& weight) {
-    levels[0].headerTextA = makeTextField(clusterId);
-    levels[0].headerTextB = makeTextField(weight);
-    levels[0].saveHeader();
+    DataArray households;
+    households.open(dir.file("hh.daH"));
+    households.loadHeader();
+    households.headerTextA = makeTextField(clusterId);
+    households.headerTextB = makeTextField(weight);
+    households.saveHeader();
   }
 
   // A project file naming the survey and selecting `varList` at `positions`.
@@ -137,6 +130,37 @@ struct ModelSurvey {
       edit.condition = condition;
       edit.Weight = weight;
     });
+  }
+
+  // The rows of `columns` (0 the intercept, 1-3 the dummies D_1 to D_3, 4 X1, 5 X2, 6 Z,
+  // 7 Y, 8 W) over the records `keep` accepts.
+  template <class Keep>
+  std::vector<std::vector<double>> rows(const std::vector<int>& columns, Keep keep) const {
+    std::vector<std::vector<double>> out;
+    for (std::size_t i = 0; i < 200; ++i) {
+      const double all[] = {1,
+                            d[i] == 1 ? 1.0 : 0,
+                            d[i] == 2 ? 1.0 : 0,
+                            d[i] == 3 ? 1.0 : 0,
+                            x1[i],
+                            x2[i],
+                            z[i],
+                            y[i],
+                            w[i]};
+      if (!keep(i)) continue;
+      out.emplace_back();
+      for (int c : columns)
+        out.back().push_back(all[c]);
+    }
+    return out;
+  }
+  // The weighted reference fit of Y on `columns` over the records `keep` accepts.
+  template <class Keep>
+  LeastSquaresFit fit(const std::vector<int>& columns, Keep keep) const {
+    std::vector<double> dependent, weights;
+    for (const auto& row : rows({7, 8}, keep))
+      dependent.push_back(row[0]), weights.push_back(row[1]);
+    return leastSquares(rows(columns, keep), dependent, weights);
   }
 
   std::unique_ptr<Regression> read() const {

@@ -6,13 +6,17 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <numbers>
 #include <random>
 
 #include "data/little_endian.h"
 #include "platform/file.h"
 #include "shape_fixture.h"
+#include "shape_input.h"
 #include "spatial/geo_anchors.h"
+#include "spatial/linkage_file.h"
 #include "tessary.h"
 #include "test_support.h"
 
@@ -26,19 +30,6 @@ std::vector<std::int32_t> words(const std::string& stem, const char* extension) 
   for (std::size_t k = 0; k < out.size(); ++k)
     out[k] = loadLittle<std::int32_t>(bytes.data() + 4 * k);
   return out;
-}
-
-// A table of label anchors (longitude, latitude) over dummy squares.
-void writeAnchors(const std::string& stem, const std::vector<GeoPoint>& anchors,
-                  bool withCenterY = true) {
-  std::vector<Shape> shapes;
-  Field x{"centerX", 'N', 16, 10, {}}, y{"centerY", 'N', 16, 10, {}};
-  for (const GeoPoint& p : anchors) {
-    shapes.push_back({square(p.longitude, p.latitude, 0.1)});
-    x.values.push_back(std::to_string(p.longitude));
-    y.values.push_back(std::to_string(p.latitude));
-  }
-  writeShapeSet(stem, shapes, withCenterY ? std::vector<Field>{x, y} : std::vector<Field>{x});
 }
 
 // Haversine as the textbook writes it, for the references below.
@@ -137,6 +128,49 @@ TEST(BuildLinkageMatrix, FailureResults) {
   EXPECT_FALSE(fileExists(path + ".LMX"));
   ASSERT_EQ(mkdir((path + ".LMX").c_str(), 0700), 0);
   EXPECT_EQ(buildLinkageMatrix(path.c_str(), 1, 1), -9);
+}
+
+// Writes the seed corpora of the spatial fuzz targets into
+// $TESSARY_SEED_DIR/{shape_files,linkage_file} (nothing without it): standardised sets
+// (a grid, holes and a multi-part area, identifiers to aggregate), the linkage files of
+// each, and a raw set with string identifiers and a numeric label.
+TEST(ShapeFiles, FuzzSeeds) {
+  const char* seeds = std::getenv("TESSARY_SEED_DIR");
+  if (seeds == nullptr) GTEST_SKIP() << "TESSARY_SEED_DIR not set";
+  const std::string root = std::string(seeds) + "/";
+  std::filesystem::create_directories(root + "shape_files");
+  std::filesystem::create_directories(root + "linkage_file");
+  ScratchDir dir;
+  const std::string raw = dir.file("raw"), standard = dir.file("standard");
+  auto seed = [&](const std::string& stem, int number) {
+    writeFile(root + "shape_files/seed" + std::to_string(number),
+              fuzzing::joinShapeInput(readFile(stem + ".shp"), readFile(stem + ".shx"),
+                                      readFile(stem + ".dbf")));
+  };
+  const std::vector<std::pair<std::vector<Shape>, std::vector<std::string>>> sets = {
+      {{{square(0, 0, 1)}, {square(1, 0, 1)}, {square(0, 1, 1)}, {square(1, 1, 1)}},
+       {"1", "2", "3", "4"}},
+      {{{square(30, -2, 1), reversed(square(30.2, -1.8, 0.6))},
+        {square(31, -2, 0.5), square(40, 5, 1)}},
+       {"11", "12"}},
+      {{{square(0, 0, 1)}, {square(1, 0, 1)}, {square(5, 5, 1)}}, {"1101", "1102", "1201"}}};
+  for (std::size_t k = 0; k < sets.size(); ++k) {
+    const auto& [shapes, gids] = sets[k];
+    writeShapeSet(raw, shapes, {{"GID", 'N', 8, 0, gids}, {"NAME", 'C', 8, 0, gids}});
+    ::testing::internal::CaptureStdout();
+    ASSERT_EQ(shapeStandardize(raw.c_str(), standard.c_str(), "GID", "NAME", 0, 0), 0);
+    ::testing::internal::GetCapturedStdout();
+    seed(standard, static_cast<int>(k + 1));
+    for (std::int32_t kind = 1; kind <= 3; ++kind) {
+      ASSERT_EQ(buildLinkageMatrix(standard.c_str(), kind, kind == 2 ? 200 : 2), 0);
+      writeFile(root + "linkage_file/seed" + std::to_string(k + 1) + "_" + std::to_string(kind),
+                readFile(linkageFilePath(standard, kind)));
+    }
+  }
+  writeShapeSet(
+      raw, {{square(0, 0, 1)}, {square(1, 0, 1)}, {square(2, 0, 1)}},
+      {{"GID", 'C', 8, 0, {"AB123", "AB122", "AB121"}}, {"Label", 'N', 4, 0, {"0", "1", "2"}}});
+  seed(raw, 4);
 }
 
 }  // namespace

@@ -99,6 +99,17 @@ std::vector<std::string> fieldDefinitions(const std::string& stem) {
   return definitions;
 }
 
+void writeAnchors(const std::string& stem, const std::vector<GeoPoint>& anchors, bool withCenterY) {
+  std::vector<Shape> shapes;
+  Field x{"centerX", 'N', 16, 10, {}}, y{"centerY", 'N', 16, 10, {}};
+  for (const GeoPoint& p : anchors) {
+    shapes.push_back({square(p.longitude, p.latitude, 0.1)});
+    x.values.push_back(std::to_string(p.longitude));
+    y.values.push_back(std::to_string(p.latitude));
+  }
+  writeShapeSet(stem, shapes, withCenterY ? std::vector<Field>{x, y} : std::vector<Field>{x});
+}
+
 void writeSquareGrid(const std::string& stem, int columns, int rows) {
   std::vector<Shape> shapes;
   Field gid{"GID", 'N', 10, 0, {}}, label{"NAME", 'C', 10, 0, {}};

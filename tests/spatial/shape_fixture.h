@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "spatial/geo_anchors.h"
+
 namespace tessary::testing {
 
 using Ring = std::vector<std::pair<double, double>>;
@@ -35,6 +37,11 @@ std::vector<std::string> readColumn(const std::string& stem, const char* field);
 
 // Name, type letter, width and decimals of every field, "Seq N 10 0" ...
 std::vector<std::string> fieldDefinitions(const std::string& stem);
+
+// A table of label anchors (longitude, latitude: "centerX", "centerY", or only the
+// first) over small squares.
+void writeAnchors(const std::string& stem, const std::vector<GeoPoint>& anchors,
+                  bool withCenterY = true);
 
 // The squares of a columns x rows grid with side 1, row by row from the bottom, with
 // GID 1, 2, ... and labels "A1", "A2", ...

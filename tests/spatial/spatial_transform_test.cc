@@ -53,10 +53,7 @@ TEST(SpatialTransform, InverseDistanceWeights) {
   ScratchDir dir;
   const std::string path = dir.file("set");
   const std::vector<GeoPoint> anchors = {{0, 0}, {1, 0}, {3, 0}, {3, 0}};
-  std::vector<Shape> shapes(4, {square(0, 0, 1)});
-  writeShapeSet(
-      path, shapes,
-      {{"centerX", 'N', 8, 2, {"0", "1", "3", "3"}}, {"centerY", 'N', 8, 2, {"0", "0", "0", "0"}}});
+  writeAnchors(path, anchors);
   const std::vector<double> x = {1, 2, 4, kInf};
   std::vector<double> out(4);
   ASSERT_EQ(spatialTransform(path.c_str(), const_cast<double*>(x.data()), out.data(), 4, 4, 2), 0);
@@ -75,7 +72,7 @@ TEST(SpatialTransform, InverseDistanceWeights) {
   std::vector<double> missing(4, kInf);
   ASSERT_EQ(spatialTransform(path.c_str(), missing.data(), out.data(), 4, 4, 1), 0);
   EXPECT_EQ(out, std::vector<double>(4, kInf));
-  writeShapeSet(path, shapes, {{"centerX", 'N', 8, 2, {"0", "1", "3", "3"}}});
+  writeAnchors(path, anchors, false);
   EXPECT_EQ(spatialTransform(path.c_str(), missing.data(), out.data(), 4, 4, 1), 0xF9);
   EXPECT_EQ(spatialTransform(dir.file("none").c_str(), missing.data(), out.data(), 4, 4, 1), 0xFE);
 }
