@@ -124,87 +124,95 @@ void combine(const std::string& directory, const std::string& name) {
   combineDataSets(options);
 }
 
-}  // namespace
+// The random streams every step draws from, in the order the steps run, so that a seed
+// always gives the same census and survey.
+struct Draws {
+  explicit Draws(std::uint64_t seed) : random(seed) {}
+  std::mt19937_64 random;
+  std::uniform_real_distribution<double> uniform{0.0, 1.0};
+  std::normal_distribution<double> normal{0.0, 1.0};
+};
 
-SyntheticReport writeSyntheticSurvey(const SyntheticOptions& options,
-                                     const ProgressCallback& progress) {
-  if (options.households < 50) raiseFailure("the census needs at least 50 households");
-  std::string directory = options.directory;
-  if (!directory.empty() && directory.back() != '/') directory += '/';
-  std::mt19937_64 random(options.seed);
-  std::uniform_real_distribution<double> uniform(0.0, 1.0);
-  std::normal_distribution<double> normal(0.0, 1.0);
-
-  // Clusters of 50-200 households until the census is full.
+// Clusters of 50-200 households until the census is full; a short last cluster joins
+// its predecessor.
+std::vector<Cluster> placeClusters(std::uint32_t households, Draws& draws) {
   std::vector<Cluster> clusters;
   std::uint32_t placed = 0;
-  while (placed < options.households) {
+  while (placed < households) {
     Cluster cl;
     cl.id = static_cast<double>(clusters.size() + 1);
     cl.district = static_cast<double>(clusters.size() / kClustersPerDistrict + 1);
     cl.region = std::floor((cl.district - 1) / kDistrictsPerRegion) + 1;
     cl.geocode = (cl.region * 1000 + cl.district) * 100 +
                  static_cast<double>(clusters.size() % kClustersPerDistrict + 1);
-    cl.urban = uniform(random) < 0.3 ? 1.0 : 0.0;
+    cl.urban = draws.uniform(draws.random) < 0.3 ? 1.0 : 0.0;
     cl.first = placed;
-    cl.count = std::min<std::uint32_t>(50 + static_cast<std::uint32_t>(uniform(random) * 151),
-                                       options.households - placed);
+    cl.count = std::min<std::uint32_t>(
+        50 + static_cast<std::uint32_t>(draws.uniform(draws.random) * 151), households - placed);
     placed += cl.count;
     clusters.push_back(cl);
   }
-  // A short last cluster joins its predecessor.
   if (clusters.size() > 1 && clusters.back().count < 50) {
     clusters[clusters.size() - 2].count += clusters.back().count;
     clusters.pop_back();
   }
-  const auto regions = static_cast<std::uint32_t>(clusters.back().region);
+  return clusters;
+}
 
-  std::vector<Household> households(options.households);
-  for (std::size_t k = 0; k < clusters.size(); ++k) {
-    Cluster& cl = clusters[k];
-    for (std::uint32_t i = cl.first; i < cl.first + cl.count; ++i) {
-      Household& h = households[i];
-      h.cluster = cl.id;
-      h.size = std::min(12.0, 1.0 + std::floor(-std::log(1.0 - uniform(random)) * 3.5));
-      h.rooms = std::min(8.0, 1.0 + std::floor(h.size / 3.0 + uniform(random) * 2.5));
-      const double schooling = uniform(random) + (cl.urban != 0 ? 0.25 : 0.0);
-      h.education = schooling < 0.3 ? 1 : schooling < 0.7 ? 2 : schooling < 0.95 ? 3 : 4;
-      h.electricity = uniform(random) < (cl.urban != 0 ? 0.9 : 0.4) ? 1.0 : 0.0;
-      cl.meanSize += h.size;
-      cl.meanRooms += h.rooms;
-      cl.electricity += h.electricity;
-      cl.educated += h.education >= 3 ? 1.0 : 0.0;
-    }
-    cl.meanSize /= cl.count;
-    cl.meanRooms /= cl.count;
-    cl.electricity /= cl.count;
-    cl.educated /= cl.count;
-    const double eta = std::sqrt(kClusterEffectVariance) * normal(random);
-    for (std::uint32_t i = cl.first; i < cl.first + cl.count; ++i) {
-      Household& h = households[i];
-      const double sigma = 0.30 * std::exp(0.06 * (h.size - 4.0));
-      h.lnWelfare = 7.2 - 0.11 * h.size + 0.07 * h.rooms + 0.12 * (h.education - 1) +
-                    0.25 * h.electricity + 0.18 * cl.urban + 0.40 * cl.electricity + eta +
-                    sigma * normal(random);
-    }
-    if (progress) progress(k + 1, clusters.size() * 2);
+// The households of one cluster, with the cluster's means, then their log welfare from
+// the known model: cluster effect eta, household error growing with the household's size.
+void drawHouseholds(Cluster& cl, std::vector<Household>& households, Draws& draws) {
+  auto& uniform = draws.uniform;
+  auto& random = draws.random;
+  for (std::uint32_t i = cl.first; i < cl.first + cl.count; ++i) {
+    Household& h = households[i];
+    h.cluster = cl.id;
+    h.size = std::min(12.0, 1.0 + std::floor(-std::log(1.0 - uniform(random)) * 3.5));
+    h.rooms = std::min(8.0, 1.0 + std::floor(h.size / 3.0 + uniform(random) * 2.5));
+    const double schooling = uniform(random) + (cl.urban != 0 ? 0.25 : 0.0);
+    h.education = schooling < 0.3 ? 1 : schooling < 0.7 ? 2 : schooling < 0.95 ? 3 : 4;
+    h.electricity = uniform(random) < (cl.urban != 0 ? 0.9 : 0.4) ? 1.0 : 0.0;
+    cl.meanSize += h.size;
+    cl.meanRooms += h.rooms;
+    cl.electricity += h.electricity;
+    cl.educated += h.education >= 3 ? 1.0 : 0.0;
   }
+  cl.meanSize /= cl.count;
+  cl.meanRooms /= cl.count;
+  cl.electricity /= cl.count;
+  cl.educated /= cl.count;
+  const double eta = std::sqrt(kClusterEffectVariance) * draws.normal(random);
+  for (std::uint32_t i = cl.first; i < cl.first + cl.count; ++i) {
+    Household& h = households[i];
+    const double sigma = 0.30 * std::exp(0.06 * (h.size - 4.0));
+    h.lnWelfare = 7.2 - 0.11 * h.size + 0.07 * h.rooms + 0.12 * (h.education - 1) +
+                  0.25 * h.electricity + 0.18 * cl.urban + 0.40 * cl.electricity + eta +
+                  sigma * draws.normal(random);
+  }
+}
 
-  // The survey: clusters at random, then households at random within them.
+struct SurveySample {
+  std::vector<std::uint32_t> clusters;    // sampled cluster indices, ascending
+  std::vector<std::uint32_t> households;  // sampled household indices, ascending
+  std::vector<double> weights;            // one per sampled household
+};
+
+// Clusters at random, then households at random within them.
+SurveySample drawSurvey(const std::vector<Cluster>& clusters, const SyntheticOptions& options,
+                        Draws& draws) {
+  SurveySample sample;
   const std::uint32_t sampled =
       std::min<std::uint32_t>(options.surveyClusters, static_cast<std::uint32_t>(clusters.size()));
-  std::vector<std::uint32_t> order(clusters.size());
-  std::iota(order.begin(), order.end(), 0u);
-  std::shuffle(order.begin(), order.end(), random);
-  order.resize(sampled);
-  std::sort(order.begin(), order.end());
-  std::vector<std::uint32_t> surveyRecords;
-  std::vector<double> weights;
-  for (std::uint32_t k : order) {
+  sample.clusters.resize(clusters.size());
+  std::iota(sample.clusters.begin(), sample.clusters.end(), 0u);
+  std::shuffle(sample.clusters.begin(), sample.clusters.end(), draws.random);
+  sample.clusters.resize(sampled);
+  std::sort(sample.clusters.begin(), sample.clusters.end());
+  for (std::uint32_t k : sample.clusters) {
     const Cluster& cl = clusters[k];
     std::vector<std::uint32_t> members(cl.count);
     std::iota(members.begin(), members.end(), cl.first);
-    std::shuffle(members.begin(), members.end(), random);
+    std::shuffle(members.begin(), members.end(), draws.random);
     const std::uint32_t take = std::min(options.householdsPerCluster, cl.count);
     members.resize(take);
     std::sort(members.begin(), members.end());
@@ -212,29 +220,54 @@ SyntheticReport writeSyntheticSurvey(const SyntheticOptions& options,
     const double weight =
         std::max(1.0, std::round(static_cast<double>(clusters.size()) / sampled * cl.count / take));
     for (std::uint32_t m : members) {
-      surveyRecords.push_back(m);
-      weights.push_back(weight);
+      sample.households.push_back(m);
+      sample.weights.push_back(weight);
     }
   }
+  return sample;
+}
 
-  std::vector<std::uint32_t> everyHousehold(households.size()), everyCluster(clusters.size());
-  std::iota(everyHousehold.begin(), everyHousehold.end(), 0u);
-  std::iota(everyCluster.begin(), everyCluster.end(), 0u);
+// The writer consumes the columns of a table made for it alone.
+void writeTable(ImportedTable table, const std::string& path, const WriteOptions& options) {
+  writeDataSet(table, path, options);
+}
+
+std::vector<std::uint32_t> allRecords(std::size_t count) {
+  std::vector<std::uint32_t> records(count);
+  std::iota(records.begin(), records.end(), 0u);
+  return records;
+}
+
+}  // namespace
+
+SyntheticReport writeSyntheticSurvey(const SyntheticOptions& options,
+                                     const ProgressCallback& progress) {
+  if (options.households < 50) raiseFailure("the census needs at least 50 households");
+  std::string directory = options.directory;
+  if (!directory.empty() && directory.back() != '/') directory += '/';
+  Draws draws(options.seed);
+  std::vector<Cluster> clusters = placeClusters(options.households, draws);
+  const auto regions = static_cast<std::uint32_t>(clusters.back().region);
+  std::vector<Household> households(options.households);
+  for (std::size_t k = 0; k < clusters.size(); ++k) {
+    drawHouseholds(clusters[k], households, draws);
+    if (progress) progress(k + 1, clusters.size() * 2);
+  }
+  const SurveySample survey = drawSurvey(clusters, options, draws);
   {
-    ImportedTable census = householdTable(households, clusters, everyHousehold, nullptr, regions);
+    ImportedTable census =
+        householdTable(households, clusters, allRecords(households.size()), nullptr, regions);
     if (!options.censusWelfare) census.columns.pop_back();  // a census measures no welfare
     writeDataSet(census, directory + "census_households", {"HHID", ""});
-    ImportedTable censusClusters = clusterTable(clusters, everyCluster, regions);
-    writeDataSet(censusClusters, directory + "census_clusters", {"CLUSTER", ""});
+    writeTable(clusterTable(clusters, allRecords(clusters.size()), regions),
+               directory + "census_clusters", {"CLUSTER", ""});
   }
   if (progress) progress(clusters.size() * 3 / 2, clusters.size() * 2);
-  {
-    ImportedTable survey =
-        householdTable(households, clusters, surveyRecords, weights.data(), regions);
-    writeDataSet(survey, directory + "survey_households", {"HHID", "WEIGHT"});
-    ImportedTable surveyClusters = clusterTable(clusters, order, regions);
-    writeDataSet(surveyClusters, directory + "survey_clusters", {"CLUSTER", ""});
-  }
+  writeTable(
+      householdTable(households, clusters, survey.households, survey.weights.data(), regions),
+      directory + "survey_households", {"HHID", "WEIGHT"});
+  writeTable(clusterTable(clusters, survey.clusters, regions), directory + "survey_clusters",
+             {"CLUSTER", ""});
   combine(directory, "census");
   combine(directory, "survey");
   if (progress) progress(clusters.size() * 2, clusters.size() * 2);
@@ -244,8 +277,8 @@ SyntheticReport writeSyntheticSurvey(const SyntheticOptions& options,
   report.surveyDaa = directory + "survey.daA";
   report.censusHouseholds = options.households;
   report.censusClusters = static_cast<std::uint32_t>(clusters.size());
-  report.surveyHouseholds = static_cast<std::uint32_t>(surveyRecords.size());
-  report.surveyClusters = sampled;
+  report.surveyHouseholds = static_cast<std::uint32_t>(survey.households.size());
+  report.surveyClusters = static_cast<std::uint32_t>(survey.clusters.size());
   report.districts = static_cast<std::uint32_t>(clusters.back().district);
   report.regions = regions;
   return report;
