@@ -14,7 +14,6 @@ namespace tessary::cli {
 namespace {
 
 using testing::failureText;
-using testing::readFile;
 using testing::ScratchDir;
 using testing::writeFile;
 

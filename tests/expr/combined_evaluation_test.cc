@@ -6,7 +6,6 @@ namespace tessary {
 namespace {
 
 using testing::failureText;
-using testing::sameValues;
 using testing::ScratchDir;
 using testing::storeVariable;
 using testing::writeFile;
