@@ -117,10 +117,6 @@ struct Census {
   }
 };
 
-json estimates(const std::string& path) {
-  return json::parse(readFile(path));
-}
-
 class ParallelSimulate : public ::testing::Test {
  protected:
   void TearDown() override { useEnvironmentThreadCount(); }
@@ -216,7 +212,8 @@ TEST(Simulate, WelfareWithoutErrorsMatchesTheCensusByHand) {
     for (int k = 0; k < 6; ++k)
       area[k] += add[k];
   }
-  const json areas = estimates(o.out + "/estimates.json")["areas"];
+  const json areas = json::parse(readFile(o.out + "/estimates.json"))["areas"];
+
   ASSERT_EQ(areas.size(), expected.size());
   for (const json& area : areas) {
     const auto& e = expected.at(area["area"].get<std::string>());
