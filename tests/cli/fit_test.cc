@@ -62,10 +62,11 @@ std::pair<double, double> coefficient(const FittedEquation& e, const std::string
   return {0, 1};
 }
 
-// The fit recovers the generator's parameters, and the simulation of the fitted model
-// covers the census's true area headcounts: at least 85% within 1.96 standard errors
-// (nominal 95%), the mean error (persons-weighted: the error for the whole census)
-// within two standard errors of the whole census's estimate.
+// The fit recovers the generator's parameters, and the simulation of the fitted model,
+// with normal errors and with the fit's own empirical errors, covers the census's true
+// area headcounts: at least 85% within 1.96 standard errors (nominal 95%), the mean
+// error (persons-weighted: the error for the whole census) within two standard errors
+// of the whole census's estimate.
 TEST(Fit, KnownTruthFromSurveyToCensusHeadcounts) {
   const KnownCountry country(40000, 150);
   const FitOptions fit = country.fit("fit");
@@ -89,17 +90,20 @@ TEST(Fit, KnownTruthFromSurveyToCensusHeadcounts) {
   simulate.line = kLine;
   simulate.persons = "SIZE";
   simulate.areaDigits = {1, 3};  // areas of 10 clusters, and the whole census
-  simulate.out = country.dir.file("simulate");
-  runSimulate(simulate);
   const auto estimates = [&](const std::string& name) {
     return areaEstimatesFromJson(name, readJsonFile(simulate.out + "/" + name));
   };
-  const TruthCoverage coverage =
-      truthCoverage(country.data.censusDaa, "CLUSTER", 1, kLine, estimates("estimates.json"));
-  EXPECT_GE(coverage.areas, 30u);
-  EXPECT_GE(coverage.covered, 0.85);
-  const double wholeSe = estimates("estimates-3.json").at(0).fgt0.standardError;
-  EXPECT_LE(std::fabs(coverage.meanError), 2 * wholeSe);
+  for (const char* errors : {"normal", "empirical"}) {
+    simulate.errors = errors;
+    simulate.out = country.dir.file(errors);
+    runSimulate(simulate);
+    const TruthCoverage coverage =
+        truthCoverage(country.data.censusDaa, "CLUSTER", 1, kLine, estimates("estimates.json"));
+    EXPECT_GE(coverage.areas, 30u) << errors;
+    EXPECT_GE(coverage.covered, 0.85) << errors;
+    const double wholeSe = estimates("estimates-3.json").at(0).fgt0.standardError;
+    EXPECT_LE(std::fabs(coverage.meanError), 2 * wholeSe) << errors;
+  }
 }
 
 // An expression as the dependent variable reads the same values as the variable, and

@@ -14,7 +14,6 @@ namespace tessary::cli {
 namespace {
 
 using testing::failureText;
-using testing::readFile;
 using testing::ScratchDir;
 using testing::writeFile;
 
@@ -50,13 +49,11 @@ FittedModel sampleModel() {
   return m;
 }
 
+// The written form holds every field, so equal texts mean equal models; a side file's
+// errors are read into the model but written as the file's name.
 void expectSame(const FittedModel& a, const FittedModel& b) {
   EXPECT_EQ(fittedModelJson(a), fittedModelJson(b));
-  ASSERT_EQ(a.welfare.regressors.size(), b.welfare.regressors.size());
-  EXPECT_EQ(b.welfare.regressors[2].code, 2);
-  EXPECT_EQ(b.welfare.regressors[2].source, "EDUC");
-  EXPECT_EQ(b.welfare.coefficients, a.welfare.coefficients);
-  EXPECT_EQ(b.alpha->A, 2.5);
+  ASSERT_TRUE(b.empirical);
   EXPECT_EQ(b.empirical->standardisedResiduals, a.empirical->standardisedResiduals);
 }
 

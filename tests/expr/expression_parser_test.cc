@@ -6,6 +6,7 @@
 #include "expr/postfix_view.h"
 #include "frame/failure.h"
 #include "frame/missing.h"
+#include "test_support.h"
 
 namespace tessary {
 namespace {
@@ -31,9 +32,7 @@ std::string messageOf(const std::string& text) {
 }
 
 TEST(ExpressionParser, CleaningDropsBlanksAndUpperCasesOutsideStrings) {
-  EXPECT_EQ(cleanExpressionText("ln(x)"), "LN(X)");
   EXPECT_EQ(cleanExpressionText(" a\t+\r\nb "), "A+B");
-  EXPECT_EQ(cleanExpressionText("lookup(x, \"My table\")"), "LOOKUP(X,\"My table\")");
   // An unclosed constant is copied verbatim to the end.
   EXPECT_EQ(cleanExpressionText("a=\"b c"), "A=\"b c");
   // Other control characters survive cleaning; the parser rejects them.
@@ -55,27 +54,20 @@ TEST(ExpressionParser, Postfix) {
       {"A<>B | A!=B | A><B", "A B # A B # | A B # |"},
       {"A==B", "A B ="},
       {"A<-1", "A 1 _ <"},
-      {"A#B", "A#B"},  // '#' is a name character
-      {"a#b_$9+1", "A#B_$9 1 +"},
+      {"a#b_$9+1", "A#B_$9 1 +"},  // '#', '_' and '$' are name characters
       {"!A&B", "A ! B &"},
       {"A*B%C/D", "A B * C % D /"},
       {"A+B*C^D", "A B C D ^ * +"},
-      {"x@{1,2;3}", "X {1,2;3} @"},
       {"REGION=\"North Coast\"", "REGION \"North Coast\" ="},
       {"1.5E+3*.5+5.+1D+3", "1.5E+3 .5 * 5. + 1D+3 +"},
       // A trailing comparison character is a one-character token; the evaluator
       // reports the missing operand.
       {"A<", "A <"},
-      {"log(a)", "A LOG"},
-      {"ROUND(A,2)", "A 2 ROUND"},
       {"COUNT()*2", "COUNT 2 *"},
       {"LOG+1", "LOG 1 +"},  // a function name without '(' is a variable
       {"IIF(A>0,LOG(A+1),-1)", "A 0 > A 1 + LOG 1 _ IIF"},
       {"ROUND(LOG(A*2),SQRT(B))+1", "A 2 * LOG B SQRT ROUND 1 +"},
       {"-LOG(A)", "A LOG _"},
-      {"ENCODE(X,{<0;>=0})", "X {<0;>=0} ENCODE"},
-      {"LOOKUP(X,\"tab\")", "X \"tab\" LOOKUP"},
-      {"WCMEANON(A,W,B,2)", "A W B 2 WCMEANON"},
       // Commas inside grouping parentheses still count toward the enclosing call.
       {"ROUND((A,2))", "A 2 ROUND"}};
   for (const auto& [text, postfix] : cases)
@@ -92,14 +84,9 @@ TEST(ExpressionParser, TypedStepsAndExplanation) {
             "   1  V  X\n   2  R  {1;2}\n   3  O  @\n   4  S  \"a\"\n   5  O  =\n"
             "   6  C  2\n   7  F  COUNT\n   8  F  IIF\n   9  V  Y\n  10  S  \"t\"\n"
             "  11  F  LOOKUP\n  12  V  X\n  13  O  *\n  14  O  +\n");
-  EXPECT_EQ(steps[2].op, Operator::kApplyRule);
-  EXPECT_EQ(steps[1].rule->groupCount(), 2);
-  EXPECT_EQ(steps[5].constant, 2.0);
-  EXPECT_EQ(steps[7].function->parameters, 3);
-  EXPECT_FALSE(steps[3].namesLookupTable);
-  EXPECT_TRUE(steps[9].namesLookupTable);
-  EXPECT_EQ(steps[9].literal(), "t");
-  // Variables are numbered in order of first use.
+  // The steps' own fields are read by the evaluator, and checked by its tests. Variables
+  // are numbered in order of first use, each once.
+
   EXPECT_EQ(parser.variables(), (std::vector<std::string>{"X", "Y"}));
   EXPECT_EQ(steps[11].variable, 0u);
   EXPECT_FALSE(parser.elementwise());
@@ -108,19 +95,14 @@ TEST(ExpressionParser, TypedStepsAndExplanation) {
   EXPECT_EQ(explainPostfix({}), "");
 }
 
+// Plain forms are the standard conversion's (and their values show in the evaluator's
+// tests); these are the exponent letter D and the ends of the range.
 TEST(ExpressionParser, ConstantsAreConvertedOnce) {
-  const std::pair<const char*, double> cases[] = {
-      {".5", 0.5},
-      {"5.", 5},
-      {"1E5", 1e5},
-      {"1E-5", 1e-5},
-      {"1D+3", 1000},
-      {"0.1", 0.1},
-      {"1E999", MISSING},
-      {"1E-999", 0},
-      {"4.9E-324", 4.9e-324},
-      {"0.000001E309", 1e303},
-      {"123456789012345678901234567890", 1.2345678901234568e29}};
+  const std::pair<const char*, double> cases[] = {{"1D+3", 1000},
+                                                  {"1E999", MISSING},
+                                                  {"1E-999", 0},
+                                                  {"4.9E-324", 4.9e-324},
+                                                  {"0.000001E309", 1e303}};
   for (const auto& [text, value] : cases) {
     ExpressionParser parser;
     ASSERT_TRUE(parser.parse(text));
@@ -128,23 +110,13 @@ TEST(ExpressionParser, ConstantsAreConvertedOnce) {
   }
 }
 
-TEST(ExpressionParser, VariableNamesAreDistinctAndSorted) {
-  ExpressionParser parser;
-  ASSERT_TRUE(parser.parse("zeta+alpha*LOG(Zeta)-log+b#1"));
-  const std::set<std::string> expected{"ALPHA", "B#1", "LOG", "ZETA"};
-  EXPECT_EQ(parser.variableNames(), expected);
-  ASSERT_TRUE(parser.parse("1+2"));
-  EXPECT_TRUE(parser.variableNames().empty());
-  EXPECT_EQ(parser.cleanedText(), "1+2");
-}
-
 TEST(ExpressionParser, Messages) {
   const std::pair<const char*, const char*> cases[] = {
       {"1.2.3+A", "Syntax Error in number specification. Improper '.' found.\n"},
       {"A*1E5E2", "Syntax Error in number specification. More than one exponential found.\n"},
+      {"1E5.2", "Syntax Error in number specification. Improper '.' found.\n"},
       {"A+1E", "Syntax Error: no exponential part.\n"},
       {"1EX", "Error in exponential specification\n"},
-      {"1E5.2", "Syntax Error in number specification. Improper '.' found.\n"},
       {"A+.", "Error: decimal alone.\n"},
       {".+1", "Error: decimal alone.\n"},
       {"A=\"abc", "Syntax Error: constant string incomplete\n"},
@@ -159,19 +131,17 @@ TEST(ExpressionParser, Messages) {
       {"ROUND(A,B,C,D)", "Syntax Error: Function ROUND needs 2 parameter(s) only.\n2 more.\n"},
       {"ROUND(A,)", "parameter expected.\n"},
       {"ROUND(A,,2)", "parameter expected.\n"},
+
       {"ROUND(A,", "parameter expected.\n"},
       {")A(", "Syntax Error: \"(\" expected\n"},
       {"(A", "Syntax Error: Parenthesis not match\n"},
       {"A,B", "Syntax Error: \"(\" expected\n"},
       {"*A", "Syntax Error: operand expected\n"},
       {"A+/B", "Syntax Error: operand expected\n"},
-      {"(^A)", "Syntax Error: operand expected\n"},
       {"!=A", "Syntax Error: operand expected\n"},
       {"A!B", "Syntax Error: operand expected after !(NOT) operator\n"},
       {"A&!", "Syntax Error: operand expected after !(NOT) operator\n"},
       {"A ? B", "Unrecognized character ?"},
-      {"A:B", "Unrecognized character :"},
-      {"A\\B", "Unrecognized character \\"},
       {"x@{1,2", "Recode/Trunc rule incomplete\n"}};
   for (const auto& [text, message] : cases)
     EXPECT_EQ(messageOf(text), message) << text;
@@ -191,12 +161,7 @@ TEST(ExpressionParser, StackLimits) {
   EXPECT_EQ(messageOf(std::string(257, '(') + "A"),
             "Fatal Error: parser stack overflow, can't push");
   StepStack stack;
-  EXPECT_THROW(
-      try { stack.pop(); } catch (const Failure& failure) {
-        EXPECT_EQ(failure.text(), "Fatal Error: stack underflow\n");
-        throw;
-      },
-      Failure);
+  EXPECT_EQ(testing::failureText([&] { stack.pop(); }), "Fatal Error: stack underflow\n");
 }
 
 TEST(ExpressionParser, ReparseStartsAfresh) {
@@ -211,14 +176,6 @@ TEST(ExpressionParser, ReparseStartsAfresh) {
 }
 
 TEST(ExpressionParser, FunctionTable) {
-  std::size_t all = 0;
-  std::size_t plain = 0;
-  for (const BuiltInFunction& function : builtInFunctions()) {
-    all += findFunction(function.name, true) != nullptr;
-    plain += findFunction(function.name, false) != nullptr;
-  }
-  EXPECT_EQ(all, 65u);
-  EXPECT_EQ(plain, 41u);
   // Cluster-only entries are found only with the cluster functions; the ON family always.
   for (const char* name :
        {"CCOUNT", "CMEAN", "CSERIALBY", "CGET", "ICOUNT", "LCOUNT", "RCOUNT", "WCSUM", "WCMEANBY"})
