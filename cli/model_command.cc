@@ -3,7 +3,6 @@
 // makeSSCP, OLSRegression and the selection exports).
 #include <cstdio>
 #include <functional>
-#include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -12,7 +11,6 @@
 #include "commands.h"
 #include "common/project.h"
 #include "frame/failure.h"
-#include "frame/trace.h"
 #include "platform/directories.h"
 #include "platform/file.h"
 #include "platform/paths.h"
@@ -40,20 +38,9 @@ struct ModelOptions {
   int yhat = 0;
   std::vector<std::string> use;
   std::string report;
-  bool verbose = false;
   bool oneStep = false;
   std::optional<double> entry;
   std::optional<double> stay;
-};
-
-// Keeps the library's trace lines off standard output unless asked for.
-class TraceChoice {
- public:
-  explicit TraceChoice(bool verbose) : previous_(setTraceStream(verbose ? &std::cout : nullptr)) {}
-  ~TraceChoice() { setTraceStream(previous_); }
-
- private:
-  std::ostream* previous_;
 };
 
 void readModel(Regression& model, const std::string& path) {
@@ -76,7 +63,6 @@ void markRegressors(const std::string& path, const std::vector<std::string>& nam
 }
 
 void runBuild(const ModelOptions& options) {
-  TraceChoice trace(options.verbose);
   const std::int32_t records = buildModelFromCombinedDataset(
       options.project.c_str(), options.model.c_str(), options.lhs.c_str(), options.yhat);
   if (records < 0) raiseFailure("the model file was not built");
@@ -136,7 +122,6 @@ void fitBySelection(const ModelOptions& options, const std::string& reportPath,
 // Runs a fit and prints its report, kept in a scratch file unless --report names one.
 void runWithReport(const ModelOptions& options,
                    const std::function<void(const std::string&)>& fit) {
-  TraceChoice trace(options.verbose);
   std::string scratch;
   std::string reportPath = options.report;
   if (reportPath.empty()) {
@@ -200,7 +185,6 @@ void addModelCommand(CLI::App& app) {
   withProject.push_back(build);
   for (CLI::App* command : withProject) {
     command->add_option("PROJECT", options->project, "The project file (INI)")->required();
-    command->add_flag("--verbose", options->verbose, "Print the library's trace lines");
     command->footer(kExample);
   }
   for (CLI::App* command : withProject)
