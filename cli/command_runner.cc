@@ -40,6 +40,12 @@ int exitStatus() {
   return status;
 }
 
+void addWeightOptions(CLI::App& command, WeightChoice& choice) {
+  command.add_option("--weight", choice.name,
+                     "The weight variable or expression (default: the one stored at import)");
+  command.add_flag("--unweighted", choice.unweighted, "Weigh every record 1");
+}
+
 void addVerboseFlags(CLI::App& app) {
   for (CLI::App* command : app.get_subcommands({})) {
     if (command->get_option_no_throw("--verbose") == nullptr)

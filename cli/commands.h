@@ -6,6 +6,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "support/weight_choice.h"
+
 namespace tessary::cli {
 
 void addVersionCommand(CLI::App& app);
@@ -29,6 +31,9 @@ void runCommand(const char* command, const std::function<void()>& work);
 
 // The exit status the commands leave.
 int exitStatus();
+
+// --weight NAME and --unweighted of a command that weighs its records.
+void addWeightOptions(CLI::App& command, WeightChoice& choice);
 
 // Gives every command a --verbose flag that lets the library's trace lines through to
 // standard output.

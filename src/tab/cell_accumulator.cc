@@ -113,4 +113,12 @@ std::string percentText(double percent) {
   return formatFixed(percent, 2, 7);
 }
 
+std::string frequencyText(double count, TabPolicy policy) {
+  return formatGeneral(count, policy == TabPolicy::kExact ? 10 : 6);
+}
+
+std::string frequencyPercentText(double percent, TabPolicy policy) {
+  return policy == TabPolicy::kExact ? percentText(percent) : formatGeneral(percent);
+}
+
 }  // namespace tessary

@@ -68,7 +68,13 @@ double statisticValue(const CellAccumulator& cell, TabStatistic statistic,
 std::string statisticText(const CellAccumulator& cell, TabStatistic statistic,
                           const PercentBases& bases, TabPolicy policy);
 
-// A percentage as every kExact page writes it: 2 decimals, width 7.
+// A percentage as statistics are written: 2 decimals, width 7.
 std::string percentText(double percent);
+
+// The numbers of a frequency table (counts of the values of a categorical variable):
+// kExport writes them in the general format (six significant digits); kExact writes
+// weighted counts with ten and percentages as percentText does.
+std::string frequencyText(double count, TabPolicy policy);
+std::string frequencyPercentText(double percent, TabPolicy policy);
 
 }  // namespace tessary

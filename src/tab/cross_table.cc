@@ -30,6 +30,12 @@ void CrossTable::add(std::size_t r, std::size_t c, double x, double w) {
   totalWeight += w;
 }
 
+bool CrossTable::rowIsEmpty(std::size_t r) const {
+  for (std::size_t c = 0; c < columnCount(); ++c)
+    if (cell(r, c).count != 0) return false;
+  return true;
+}
+
 void CrossTable::merge(const CrossTable& later) {
   for (std::size_t k = 0; k < cells.size(); ++k)
     cells[k].merge(later.cells[k]);

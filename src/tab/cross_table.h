@@ -38,6 +38,12 @@ struct CrossTable {
   }
   // Adds one record to cell (r, c) and its weight to the row, column and table weights.
   void add(std::size_t r, std::size_t c, double x, double w);
+  // The totals the percentages of cell (r, c) divide by.
+  PercentBases bases(std::size_t r, std::size_t c) const {
+    return {rowWeight[r], columnWeight[c], totalWeight};
+  }
+  // True when no record fell into row r.
+  bool rowIsEmpty(std::size_t r) const;
   // Adds the records of a table of the same headings that follow this one's.
   void merge(const CrossTable& later);
 };

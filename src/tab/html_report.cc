@@ -32,32 +32,6 @@ constexpr std::string_view kPageHead[] = {
     "style=\"text-align:center;\">Loading...</td></tr></table></div>\n",
 };
 
-std::string intervalLabel(const CategoryHeading& heading) {
-  return "[" + formatGeneral(heading.lower) + "," + formatGeneral(heading.upper) + ")";
-}
-
-std::string headingText(const CategoryHeading& heading) {
-  switch (heading.kind) {
-    case CategoryHeading::Kind::kLabel:
-      return heading.label;
-    case CategoryHeading::Kind::kInteger:
-      return formatGeneral(heading.value);
-    case CategoryHeading::Kind::kInterval:
-      return intervalLabel(heading);
-  }
-  return {};
-}
-
-PercentBases basesOf(const CrossTable& table, std::size_t r, std::size_t c) {
-  return {table.rowWeight[r], table.columnWeight[c], table.totalWeight};
-}
-
-bool emptyRow(const CrossTable& table, std::size_t r) {
-  for (std::size_t c = 0; c < table.columnCount(); ++c)
-    if (table.cell(r, c).count != 0) return false;
-  return true;
-}
-
 }  // namespace
 
 std::string escapeHtml(std::string_view text) {
@@ -92,19 +66,11 @@ std::string HtmlReport::placed(std::string_view text) const {
 }
 
 bool HtmlReport::shown(const CrossTable& table, std::size_t r) const {
-  return !options_.hideEmptyRows || !emptyRow(table, r);
-}
-
-std::vector<TabStatistic> HtmlReport::enabledStatistics() const {
-  std::vector<TabStatistic> shown;
-  for (int i = 1; i <= kTabStatisticCount; ++i)
-    if (options_.enabled(static_cast<TabStatistic>(i)))
-      shown.push_back(static_cast<TabStatistic>(i));
-  return shown;
+  return !options_.hideEmptyRows || !table.rowIsEmpty(r);
 }
 
 void HtmlReport::statisticNames(std::string_view open, std::string_view close) {
-  for (TabStatistic statistic : enabledStatistics()) {
+  for (TabStatistic statistic : options_.enabledStatistics()) {
     html_ += open;
     html_ += statisticName(statistic);
     html_ += close;
@@ -113,7 +79,7 @@ void HtmlReport::statisticNames(std::string_view open, std::string_view close) {
 
 void HtmlReport::statisticValues(const CellAccumulator& cell, const PercentBases& bases,
                                  std::string_view open, std::string_view close) {
-  for (TabStatistic statistic : enabledStatistics()) {
+  for (TabStatistic statistic : options_.enabledStatistics()) {
     html_ += open;
     html_ += statisticText(cell, statistic, bases, options_.policy);
     html_ += close;
@@ -138,12 +104,12 @@ void HtmlReport::categoricalSection(std::string_view name, const std::vector<Fre
   html_ +=
       "<td>Label</td><td>Count</td><td>Weighted Count</td><td>%</td><td>Weighted %</td></tr>\n";
   for (const FrequencyRow& row : rows) {
-    const auto percent = [&](double p) { return exact() ? percentText(p) : formatGeneral(p); };
+    const TabPolicy policy = options_.policy;
     html_ += "<tr class=\"cell1\"><td class=\"cell2\">" + placed(row.label) + "</td>";
     html_ += "<td>" + formatGeneral(row.count) + "</td>";
-    html_ += "<td>" + formatGeneral(row.weightedCount, exact() ? 10 : 6) + "</td>";
-    html_ += "<td>" + percent(row.percent) + "</td>";
-    html_ += "<td>" + percent(row.weightedPercent) + "</td></tr>\n";
+    html_ += "<td>" + frequencyText(row.weightedCount, policy) + "</td>";
+    html_ += "<td>" + frequencyPercentText(row.percent, policy) + "</td>";
+    html_ += "<td>" + frequencyPercentText(row.weightedPercent, policy) + "</td></tr>\n";
   }
   html_ += "</table></p>\n";
 }
@@ -180,7 +146,7 @@ void HtmlReport::oneWayTable(std::string_view rowFormula, const CrossTable& tabl
       html_ += "<tr><td class=\"cell2\">" + placed(heading.label) + "</td>";
     else
       html_ += "<tr class=\"cell2\"><td>" + headingText(heading) + "</td>";
-    statisticValues(table.cell(r, 0), basesOf(table, r, 0), "<td class=\"cell1\">", "</td>");
+    statisticValues(table.cell(r, 0), table.bases(r, 0), "<td class=\"cell1\">", "</td>");
     html_ += "</tr>\n";
   }
   html_ += "</table>\n";
@@ -218,7 +184,7 @@ void HtmlReport::twoWayRow(const CrossTable& table, std::size_t r) {
       continue;
     }
     html_ += "<td>";
-    statisticValues(cell, basesOf(table, r, c), "<br />", "");
+    statisticValues(cell, table.bases(r, c), "<br />", "");
     html_ += "</td>";
   }
   html_ += "</tr>\n";
@@ -231,16 +197,15 @@ void HtmlReport::twoWayRowPerStatistic(const CrossTable& table, std::size_t r) {
   for (std::size_t c = 0; c < table.columns.size(); ++c)
     html_ += "</td><td>&nbsp;";
   html_ += "</td></tr>\n";
-  for (TabStatistic statistic : enabledStatistics()) {
+  for (TabStatistic statistic : options_.enabledStatistics()) {
     html_ += "<tr class=\"cell1\"><td class=\"cell2\">&nbsp;</td><td class=\"cell2\">";
     html_ += statisticName(statistic);
     html_ += "</td>";
     for (std::size_t c = 0; c < table.columns.size(); ++c) {
       const CellAccumulator& cell = table.cell(r, c);
       html_ += "<td>";
-      html_ += cell.count == 0
-                   ? std::string("&nbsp;")
-                   : statisticText(cell, statistic, basesOf(table, r, c), options_.policy);
+      html_ += cell.count == 0 ? std::string("&nbsp;")
+                               : statisticText(cell, statistic, table.bases(r, c), options_.policy);
       html_ += "</td>";
     }
     html_ += "</tr>\n";

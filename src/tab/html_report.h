@@ -52,7 +52,6 @@ class HtmlReport final : public TabReport {
   std::string placed(std::string_view text) const;
   // False for a row without records when empty rows are hidden.
   bool shown(const CrossTable& table, std::size_t r) const;
-  std::vector<TabStatistic> enabledStatistics() const;
   void statisticNames(std::string_view open, std::string_view close);
   void statisticValues(const CellAccumulator& cell, const PercentBases& bases,
                        std::string_view open, std::string_view close);

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "tab/cell_accumulator.h"
 
@@ -36,6 +37,8 @@ class TabOptions {
   // Byte 9 lays a two-way table out with one line per statistic.
   bool statisticPerLine() const { return bytes_[9] != 0; }
   bool enabled(TabStatistic statistic) const { return bytes_[static_cast<int>(statistic)] != 0; }
+  // The statistics shown, in order.
+  std::vector<TabStatistic> enabledStatistics() const;
   std::uint8_t byte(int i) const { return bytes_[i]; }
   void set(int i, std::uint8_t value) { bytes_[i] = value; }
 
