@@ -35,6 +35,35 @@ TEST(HtmlReport, PageHeadThenSelection) {
   EXPECT_EQ(html.substr(html.size() - tail.size()), tail);
 }
 
+TEST(HtmlReport, TheExactPolicyEscapesTextsAndDeclaresItsCharacterSet) {
+  const struct {
+    TabPolicy policy;
+    const char* head;
+    const char* selection;
+    const char* row;
+  } cases[] = {
+      {TabPolicy::kExport, "<html>\n<head>\n<style>", "Record Filter: API99<API00<br />",
+       "<td class=\"cell2\">a&b</td><td>1</td><td>3</td><td>33.3333</td><td>60</td>"},
+      {TabPolicy::kExact,
+       "<html>\n<head>\n<meta charset=\"utf-8\">\n<title>T &lt;1&gt;</title>\n<style>",
+       "Record Filter: API99&lt;API00<br />",
+       "<td class=\"cell2\">a&amp;b</td><td>1</td><td>3</td><td>33.33</td><td>60</td>"},
+  };
+  for (const auto& c : cases) {
+    TabOptions options = optionsWith({0});
+    options.policy = c.policy;
+    HtmlReport report(options);
+    report.pageHead("T <1>");
+    report.selection("API99<API00", "W");
+    report.categoricalSection("\xC3\xA9", {{"a&b", 1, 3, 100.0 / 3, 60}});
+    const std::string& html = report.html();
+    EXPECT_EQ(html.rfind(c.head, 0), 0u) << html;
+    EXPECT_NE(html.find(c.selection), std::string::npos) << html;
+    EXPECT_NE(html.find(c.row), std::string::npos) << html;
+    EXPECT_NE(html.find("<p>\xC3\xA9 (Categorical)"), std::string::npos);  // UTF-8 passes
+  }
+}
+
 TEST(HtmlReport, CategoricalAndNumericalSections) {
   HtmlReport report(optionsWith({2, 5}));
   report.categoricalSection(
