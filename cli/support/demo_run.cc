@@ -68,8 +68,9 @@ std::string evalSection(const std::string& title, const std::string& daa,
   options.data = daa;
   options.expression = expression;
   options.level = level;
+  options.weight.unweighted = true;  // these describe the records themselves
   return "\n" + title + " (tessary eval " + daa + " \"" + expression + "\"" +
-         (level != 0 ? formatText(" --level %d", level) : std::string()) + "):\n" +
+         (level != 0 ? formatText(" --level %d", level) : std::string()) + " --unweighted):\n" +
          runEval(options);
 }
 

@@ -45,17 +45,21 @@ std::string categoryTable(std::vector<double> values, const LabelMap& labels,
   const int result = categorizeColumn(
       values, labels, weights != nullptr ? weights->data() : nullptr, false, 1, categories);
   if (result < 0) raiseFailure(categorizeFailureText(result));
-  std::string out =
-      formatText("%10s %10s %12s  %s\n", "CODE", "COUNT", weights ? "WEIGHT" : "", "LABEL");
+  // The weight column only when weighted.
+  const auto line = [&](const std::string& code, std::uint64_t count, const std::string& weight,
+                        const std::string& label) {
+    return formatText("%10s %10llu", code.c_str(), static_cast<unsigned long long>(count)) +
+           (weights != nullptr ? formatText(" %12s", weight.c_str()) : "") + "  " + label + "\n";
+  };
+  std::string out = formatText("%10s %10s", "CODE", "COUNT") +
+                    (weights != nullptr ? formatText(" %12s", "WEIGHT") : "") + "  LABEL\n";
   std::uint64_t counted = 0;
   for (const Category& category : categories) {
     counted += category.count;
-    out += formatText(
-        "%10d %10llu %12s  %s\n", category.code, static_cast<unsigned long long>(category.count),
-        weights ? formatGeneral(category.weightTotal).c_str() : "", category.label.c_str());
+    out += line(std::to_string(category.code), category.count,
+                formatGeneral(category.weightTotal, 10), category.label);
   }
-  out += formatText("%10s %10llu %12s  %s\n", ".",
-                    static_cast<unsigned long long>(values.size() - counted), "", "(missing)");
+  out += line(".", values.size() - counted, "", "(missing)");
   return out;
 }
 
