@@ -101,12 +101,15 @@ double statisticValue(const CellAccumulator& cell, TabStatistic statistic,
 
 std::string statisticText(const CellAccumulator& cell, TabStatistic statistic,
                           const PercentBases& bases, TabPolicy policy) {
-  if (statistic == TabStatistic::kCount && policy == TabPolicy::kExport)
-    return std::to_string(cell.weightedCount);
+  if (statistic == TabStatistic::kCount)
+    return policy == TabPolicy::kExport ? std::to_string(cell.weightedCount)
+                                        : frequencyText(cell.weightSum, policy);
   const double value = statisticValue(cell, statistic, bases, policy);
   if (!std::isfinite(value)) return "-";
   const bool percent = statistic >= TabStatistic::kRowPercent;
-  return percent ? percentText(value) : formatFixed(value, 4, 0);
+  // Width 0 leaves the export four significant digits; a width of 14 keeps four decimals
+  // up to 1e8.
+  return percent ? percentText(value) : formatFixed(value, 4, policy == TabPolicy::kExact ? 14 : 0);
 }
 
 std::string percentText(double percent) {

@@ -140,11 +140,11 @@ TEST(Xtab, WeightsFormatsAndRows) {
     std::string expected;
   } cases[] = {
       {[](XtabOptions& o) { o.format = TableFormat::kCsv; },
-       "g,Count,Mean,Std Dev.\n1,6,2,0.8944\n2,2.3,17.39,5.841\n"},
+       "g,Count,Mean,Std Dev.\n1,6,2,0.8944\n2,2.3,17.3913,5.8407\n"},
       {[](XtabOptions& o) { o.format = TableFormat::kTsv, o.weight.unweighted = true; },
-       "g\tCount\tMean\tStd Dev.\n1\t3\t2\t1\n2\t2\t15\t7.071\n"},
+       "g\tCount\tMean\tStd Dev.\n1\t3\t2\t1\n2\t2\t15\t7.0711\n"},
       {[](XtabOptions& o) { o.format = TableFormat::kCsv, o.weight.name = "x"; },
-       "g,Count,Mean,Std Dev.\n1,6,2.333,0.8165\n2,30,16.67,4.795\n"},
+       "g,Count,Mean,Std Dev.\n1,6,2.3333,0.8165\n2,30,16.6667,4.7946\n"},
       // Only a filter of exactly 1 keeps a record; the hidden row 2 has none left.
       {[](XtabOptions& o) {
          o.format = TableFormat::kCsv, o.filter = "f*(g=1)", o.hideEmpty = true;
