@@ -137,8 +137,9 @@ TEST(Eval, ConventionsOfTheTool) {
        "6\n"},
       {[](EvalOptions& o) { o.weight.unweighted = true, o.digits = 3; },
        "count 4  missing 1  mean 4.5  sd 1.29  sum 18  min 3  max 6\n"},
-      {[](EvalOptions& o) { o.weight.name = "1", o.filter = "f"; },
-       "weighted by 1\ncount 3  missing 1  mean 4  sd 1  sum 12  weight 3  min 3  max 5\n"},
+      // Only a filter of exactly 1 keeps a record (f is 2 for the size 6).
+      {[](EvalOptions& o) { o.weight.unweighted = true, o.filter = "f"; },
+       "count 3  missing 1  mean 4  sd 1  sum 12  min 3  max 5\n"},
       {[](EvalOptions& o) { o.by = "g"; },
        "weighted by WT\n"
        "       GROUP        COUNT      MISSING         MEAN           SD          SUM       WEIGHT"

@@ -74,13 +74,7 @@ TEST(Xtab, FailuresAreReportedAndWriteNoPage) {
   options.rows = "LOGX(SIZE)";
   EXPECT_EQ(failureText([&] { tabulate(options, true); }),
             "unknown function LOGX (tessary eval --help lists the functions)");
-  options.rows = "SIZE";
-  options.format = TableFormat::kCsv;
-  options.bins = -1;
-  EXPECT_EQ(failureText([&] { tabulate(options, true); }),
-            "--bins takes a positive number of intervals");
   EXPECT_EQ(failureText([] { tableFormat("xls"); }), "unknown format xls (html, csv, tsv)");
-  options.bins = 0;
 
   options.variables = {"SIZE"};
   EXPECT_EQ(failureText([&] { tabulate(options, true); }),

@@ -69,18 +69,5 @@ TEST(CellAccumulator, ExactRowPercentagesAddUpToAHundred) {
   EXPECT_DOUBLE_EQ(exact, 100.0);
 }
 
-TEST(CellAccumulator, MergingFollowsAddingOneByOne) {
-  const std::vector<double> x = {3, -1, 7, 2.5}, w = {1.5, 2, 0.25, 4};
-  const CellAccumulator whole = cellOf(x, w);
-  CellAccumulator merged = cellOf({3, -1}, {1.5, 2});
-  merged.merge(cellOf({7, 2.5}, {0.25, 4}));
-  EXPECT_EQ(merged.count, whole.count);
-  EXPECT_EQ(merged.weightedCount, whole.weightedCount);
-  EXPECT_EQ(merged.weightSum, whole.weightSum);
-  EXPECT_EQ(merged.sumXXW, whole.sumXXW);
-  EXPECT_EQ(merged.min, whole.min);
-  EXPECT_EQ(merged.max, whole.max);
-}
-
 }  // namespace
 }  // namespace tessary
