@@ -26,7 +26,7 @@ class HtmlReport final : public TabReport {
  public:
   explicit HtmlReport(const TabOptions& options) : options_(options) {}
 
-  void pageHead(std::string_view title = {}) override;
+  void pageHead(std::string_view title) override;
   // "Record Filter: " and "Weighted By: " lines.
   void selection(std::string_view filter, std::string_view weight) override;
   void categoricalSection(std::string_view name, const std::vector<FrequencyRow>& rows) override;
