@@ -1,10 +1,13 @@
 #include <cstdio>
 #include <exception>
+#include <iostream>
 #include <new>
 #include <string>
 
 #include "commands.h"
 #include "frame/failure.h"
+#include "frame/trace.h"
+#include "platform/text.h"
 #include "support/message_printer.h"
 
 namespace tessary::cli {
@@ -35,6 +38,36 @@ void runCommand(const char* command, const std::function<void()>& work) {
 
 int exitStatus() {
   return status;
+}
+
+void addWeightOptions(CLI::App& command, WeightChoice& choice) {
+  command.add_option("--weight", choice.name,
+                     "The weight variable or expression (default: the one stored at import)");
+  command.add_flag("--unweighted", choice.unweighted, "Weigh every record 1");
+}
+
+void addVerboseFlags(CLI::App& app) {
+  for (CLI::App* command : app.get_subcommands({})) {
+    if (command->get_option_no_throw("--verbose") == nullptr)
+      command->add_flag_callback(
+          "--verbose", [] { setTraceStream(&std::cout); }, "Print the library's trace lines");
+    addVerboseFlags(*command);
+  }
+}
+
+int reportUsageError(const CLI::App& app, const CLI::ParseError& error) {
+  // The innermost command given names the line ("model build").
+  std::string command;
+  for (const CLI::App* at = &app; at != nullptr;) {
+    const std::vector<CLI::App*> given = at->get_subcommands();
+    at = given.empty() ? nullptr : given.front();
+    if (at != nullptr) command += (command.empty() ? "" : " ") + at->get_name();
+  }
+  const std::string line = command.empty()
+                               ? "tessary: " + joinLines(error.what()) + " (see tessary --help)\n"
+                               : commandFailureLine(command.c_str(), error.what());
+  std::fputs(line.c_str(), stderr);
+  return 1;
 }
 
 }  // namespace tessary::cli

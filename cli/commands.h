@@ -6,6 +6,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "support/weight_choice.h"
+
 namespace tessary::cli {
 
 void addVersionCommand(CLI::App& app);
@@ -31,5 +33,16 @@ void runCommand(const char* command, const std::function<void()>& work);
 
 // The exit status the commands leave.
 int exitStatus();
+
+// --weight NAME and --unweighted of a command that weighs its records.
+void addWeightOptions(CLI::App& command, WeightChoice& choice);
+
+// Gives every command a --verbose flag that lets the library's trace lines through to
+// standard output.
+void addVerboseFlags(CLI::App& app);
+
+// Prints a usage error as one line, "tessary <command>: <what CLI11 says>", on standard
+// error and returns the exit status 1.
+int reportUsageError(const CLI::App& app, const CLI::ParseError& error);
 
 }  // namespace tessary::cli

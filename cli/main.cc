@@ -2,6 +2,8 @@
 #include <CLI/CLI.hpp>
 
 #include "commands.h"
+#include "frame/trace.h"
+#include "platform/directories.h"
 #include "support/message_printer.h"
 
 int main(int argc, char** argv) {
@@ -23,7 +25,18 @@ int main(int argc, char** argv) {
   tessary::cli::addMergeCommand(app);
   tessary::cli::addReportCommand(app);
   tessary::cli::addDemoCommand(app);
+  tessary::cli::addVerboseFlags(app);
   tessary::cli::installMessagePrinter();
-  CLI11_PARSE(app, argc, argv);
+  // The library's progress lines reach the terminal only with --verbose.
+  tessary::setTraceStream(nullptr);
+  // This run's own "EvalResult.tbl", "EvalResult.lbl" and "Tarvex.err", removed at exit.
+  tessary::PrivateTemporaryDirectory temporary("tessary-run-");
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::Success& done) {
+    return app.exit(done);  // --help
+  } catch (const CLI::ParseError& error) {
+    return tessary::cli::reportUsageError(app, error);
+  }
   return tessary::cli::exitStatus();
 }

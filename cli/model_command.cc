@@ -11,7 +11,6 @@
 #include "commands.h"
 #include "common/project.h"
 #include "frame/failure.h"
-#include "frame/trace.h"
 #include "platform/directories.h"
 #include "platform/file.h"
 #include "platform/paths.h"
@@ -39,14 +38,12 @@ struct ModelOptions {
   int yhat = 0;
   std::vector<std::string> use;
   std::string report;
-  bool verbose = false;
   bool oneStep = false;
   std::optional<double> entry;
   std::optional<double> stay;
 };
 
 void runBuild(const ModelOptions& options) {
-  TraceChoice trace(options.verbose);
   const std::int32_t records = buildModelFromCombinedDataset(
       options.project.c_str(), options.model.c_str(), options.lhs.c_str(), options.yhat);
   if (records < 0) raiseFailure("the model file was not built");
@@ -87,7 +84,6 @@ void fitBySelection(const ModelOptions& options, const std::string& reportPath, 
 // Runs a fit and prints its report, kept in a scratch file unless --report names one.
 void runWithReport(const ModelOptions& options,
                    const std::function<void(const std::string&)>& fit) {
-  TraceChoice trace(options.verbose);
   std::string scratch;
   std::string reportPath = options.report;
   if (reportPath.empty()) {
@@ -148,7 +144,6 @@ void addModelCommand(CLI::App& app) {
   withProject.push_back(build);
   for (CLI::App* command : withProject) {
     command->add_option("PROJECT", options->project, "The project file (INI)")->required();
-    command->add_flag("--verbose", options->verbose, "Print the library's trace lines");
     command->footer(kExample);
   }
   for (CLI::App* command : withProject)

@@ -6,10 +6,10 @@
 namespace tessary::cli {
 
 void addVersionCommand(CLI::App& app) {
-  auto* command = app.add_subcommand("version", "Print the library version");
+  auto* command = app.add_subcommand("version", "Print the tool's and the library's versions");
   command->callback([] {
     char buffer[4];
-    std::printf("%s\n", RgVersion(buffer));
+    std::printf("tessary %s (library version %s)\n", TESSARY_TOOL_VERSION, RgVersion(buffer));
   });
 }
 

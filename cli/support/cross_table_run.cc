@@ -1,12 +1,12 @@
 #include "support/cross_table_run.h"
 
-#include "data/data_set_path.h"
+#include "data/data_set.h"
 #include "frame/failure.h"
-#include "platform/file.h"
-#include "platform/paths.h"
 #include "platform/text.h"
+#include "support/delimited_report.h"
+#include "support/expression_messages.h"
 #include "support/output_file.h"
-#include "tessary.h"
+#include "tab/xtab.h"
 
 namespace tessary::cli {
 namespace {
@@ -20,8 +20,26 @@ std::string joined(const std::vector<std::string>& items) {
   return out;
 }
 
-std::string tableFile() {
-  return temporaryDirectory() + "EvalResult.tbl";
+void checkCombination(const XtabOptions& options) {
+  const bool table = !options.rows.empty();
+  if (table == !options.variables.empty())
+    raiseFailure("give either --vars or --rows (with --cols and --of as needed)");
+  if (!table && (!options.columns.empty() || !options.of.empty()))
+    raiseFailure("--cols and --of go with --rows");
+  if (options.bins < 0) raiseFailure("--bins takes a positive number of intervals");
+}
+
+std::vector<unsigned char> optionBytes(const XtabOptions& options, bool first) {
+  const bool table = !options.rows.empty();
+  std::vector<std::string> statistics = options.statistics;
+  if (statistics.empty()) {
+    statistics = {"count"};
+    if (!table || !options.of.empty()) statistics.push_back("mean");
+  }
+  std::vector<unsigned char> bytes = statisticBytes(statistics);
+  bytes[0] = first ? 1 : 0;
+  bytes[9] = options.statisticPerLine ? 1 : 0;
+  return bytes;
 }
 
 }  // namespace
@@ -48,39 +66,39 @@ std::vector<unsigned char> statisticBytes(const std::vector<std::string>& names)
   return bytes;
 }
 
-void tabulate(const XtabOptions& options, bool first) {
-  const DataSetPath data = resolveDataSet(options.data);
+TableFormat tableFormat(const std::string& name) {
+  const std::string key = upperCase(name);
+  if (key == "HTML") return TableFormat::kHtml;
+  if (key == "CSV") return TableFormat::kCsv;
+  if (key == "TSV") return TableFormat::kTsv;
+  raiseFailure("unknown format " + name + " (html, csv, tsv)");
+}
+
+std::string tabulate(const XtabOptions& options, bool first) {
+  checkCombination(options);
+  DataSet data;
+  data.open(options.data, options.level);
   const bool table = !options.rows.empty();
-  if (table == !options.variables.empty())
-    raiseFailure("give either --vars or --rows (with --cols and --of as needed)");
-  if (!table && (!options.columns.empty() || !options.of.empty()))
-    raiseFailure("--cols and --of go with --rows");
-  std::vector<std::string> statistics = options.statistics;
-  if (statistics.empty()) {
-    statistics = {"count"};
-    if (!table || !options.of.empty()) statistics.push_back("mean");
-  }
-  std::vector<unsigned char> bytes = statisticBytes(statistics);
-  bytes[0] = first ? 1 : 0;
-  bytes[9] = options.statisticPerLine ? 1 : 0;
   const int mode = !table ? 0 : options.columns.empty() ? 1 : 2;
   const std::string list =
       table ? (options.of.empty() ? "1" : options.of) : joined(options.variables);
-  const int source = data.combined ? options.level : 3;
-  if (!data.combined && options.level != 0)
-    raiseFailure(data.path + ": a data array has only level 0; levels need a .daA");
-  const int result = CrossTabulate(nullptr, data.path.c_str(), source, options.filter.c_str(),
-                                   options.weight.c_str(), mode, list.c_str(), options.rows.c_str(),
-                                   options.columns.c_str(), bytes.data(), 1);
-  // The library has shown its own message by now.
-  if (result != 0) raiseFailure("no table was written");
+  XTab xtab(data);
+  xtab.setPresentation(options.compat ? TabPolicy::kExport : TabPolicy::kExact, options.hideEmpty);
+  if (options.bins > 0) xtab.setRowLimit(options.bins);
+  xtab.setup(mode, options.filter, chosenWeight(options.weight, data), list, options.rows,
+             options.columns, optionBytes(options, first).data());
+  if (options.format != TableFormat::kHtml)
+    xtab.useReport(std::make_unique<DelimitedReport>(
+        xtab.options(), options.format == TableFormat::kCsv ? ',' : '\t'));
+  const std::string expressions = options.filter + "\n" + options.weight.name + "\n" + list + "\n" +
+                                  options.rows + "\n" + options.columns;
+  withExpressionHints(expressions, [&] { xtab.generate(); });
+  return xtab.report().text();
 }
 
-void finishReport(const std::string& outPath) {
-  std::string page;
-  if (!readWholeFile(tableFile(), page)) raiseFailure(tableFile() + ": can't read the tables");
-  page += "</body>\n</html>\n";
-  writeOutputFile(outPath, page);
+void finishReport(const std::string& outPath, std::string text, TableFormat format) {
+  if (format == TableFormat::kHtml) text += "</body>\n</html>\n";
+  writeOutputFile(outPath, text);
 }
 
 }  // namespace tessary::cli

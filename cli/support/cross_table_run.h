@@ -1,31 +1,43 @@
-// `tessary xtab`: tables through the library's CrossTabulate, which writes an HTML
-// fragment (with the page head when asked) to "EvalResult.tbl" in the temporary
-// directory; the tool closes the page and copies it where the user wants it.
+// `tessary xtab`: tables through the library's tabulation (XTab). By default the numbers
+// are exact weighted sums and the page escapes its texts (TabPolicy::kExact); --compat
+// gives the CrossTabulate export's numbers and page, byte for byte. Pages are built from
+// the fragments of one or more tabulations and closed once.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "support/weight_choice.h"
+
 namespace tessary::cli {
+
+enum class TableFormat { kHtml, kCsv, kTsv };
 
 struct XtabOptions {
   std::string data;
   int level = 0;  // of a combined data array
   std::string filter;
-  std::string weight;
+  WeightChoice weight;
   std::vector<std::string> variables;   // summaries of variables, or
   std::string rows, columns, of;        // a one-way or two-way table
   std::vector<std::string> statistics;  // count, mean, std, min, max, row%, col%, total%
   bool statisticPerLine = false;
+  bool compat = false;  // the export's arithmetic and page
+  TableFormat format = TableFormat::kHtml;
+  int bins = 0;  // intervals of a continuous row variable; 0: the library's 500
+  bool hideEmpty = false;
 };
 
 // The options bytes for the statistics named; raises on an unknown name.
 std::vector<unsigned char> statisticBytes(const std::vector<std::string>& names);
 
-// Appends one tabulation to the library's output file; `first` starts a new page.
-void tabulate(const XtabOptions& options, bool first);
+// The format named "html", "csv" or "tsv"; raises on another name.
+TableFormat tableFormat(const std::string& name);
 
-// Copies the library's output file to `outPath` with the page's closing tags.
-void finishReport(const std::string& outPath);
+// The text of one tabulation; `first` starts the page (HTML).
+std::string tabulate(const XtabOptions& options, bool first);
+
+// Writes the tabulations' text to `outPath` ("-": standard output), closing an HTML page.
+void finishReport(const std::string& outPath, std::string text, TableFormat format);
 
 }  // namespace tessary::cli

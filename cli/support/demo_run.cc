@@ -69,8 +69,9 @@ std::string evalSection(const std::string& title, const std::string& daa,
   options.data = daa;
   options.expression = expression;
   options.level = level;
+  options.weight.unweighted = true;  // these describe the records themselves
   return "\n" + title + " (tessary eval " + daa + " \"" + expression + "\"" +
-         (level != 0 ? formatText(" --level %d", level) : std::string()) + "):\n" +
+         (level != 0 ? formatText(" --level %d", level) : std::string()) + " --unweighted):\n" +
          runEval(options);
 }
 
@@ -105,21 +106,21 @@ std::string runDemo(const DemoOptions& options, const ProgressCallback& progress
   XtabOptions summaries;
   summaries.data = report.censusDaa;
   summaries.variables = {"SIZE", "ROOMS", "EDUC", "ELECTRICITY", "URBAN"};
-  tabulate(summaries, true);
+  std::string tables = tabulate(summaries, true);
   XtabOptions byRegion;
   byRegion.data = report.surveyDaa;
-  byRegion.weight = "WEIGHT";
+  byRegion.weight.name = "WEIGHT";
   byRegion.rows = "REGION";
   byRegion.of = "LNWELFARE";
   byRegion.statistics = {"count", "mean", "std", "min", "max"};
-  tabulate(byRegion, false);
+  tables += tabulate(byRegion, false);
   XtabOptions twoWay = byRegion;
   twoWay.rows = "EDUC";
   twoWay.columns = "URBAN";
   twoWay.statistics = {"count", "mean", "col%"};
-  tabulate(twoWay, false);
+  tables += tabulate(twoWay, false);
   const std::string page = synthetic.directory + "tables.html";
-  finishReport(page);
+  finishReport(page, tables, TableFormat::kHtml);
   out += "\nTables (CrossTabulate) -> " + page +
          "\n  census: summaries of SIZE, ROOMS, EDUC, ELECTRICITY, URBAN\n"
          "  survey, weighted: LNWELFARE by REGION; LNWELFARE by EDUC and URBAN\n";

@@ -13,6 +13,7 @@
 #include "support/csv_export.h"
 #include "support/direct_estimator.h"
 #include "support/direct_survey_reader.h"
+#include "support/weight_choice.h"
 
 namespace tessary::cli {
 namespace {
@@ -29,7 +30,6 @@ void checkOptions(const DirectOptions& o) {
   if (o.by.empty() == (o.areaDigits < 0)) raiseFailure("give either --by or --area-digits");
   if (o.areaDigits > kMostAreaDigits)
     raiseFailure(formatText("--area-digits goes up to %d", kMostAreaDigits));
-  if (o.unweighted && !o.weight.empty()) raiseFailure("give --weight or --unweighted, not both");
   if (o.out.empty()) raiseFailure("give the directory to write (--out)");
 }
 
@@ -81,7 +81,7 @@ struct SurveyInput {
 
 SurveyInput readInput(const DirectOptions& o, SurveyReader& reader) {
   SurveyInput in;
-  in.weightName = o.unweighted ? "" : o.weight.empty() ? reader.storedWeight() : o.weight;
+  in.weightName = chosenWeight({o.weight, o.unweighted}, reader.data());
   in.welfare = reader.column(o.welfare);
   in.cluster = reader.column(o.cluster);
   const auto optionalColumn = [&](const std::string& expression, SurveyColumn& column) {

@@ -16,10 +16,6 @@ SurveyReader::SurveyReader(const std::string& argument) : data_(std::make_unique
 
 SurveyReader::~SurveyReader() = default;
 
-std::string SurveyReader::storedWeight() const {
-  return textOf(data_->header(0).headerTextB);
-}
-
 SurveyColumn SurveyReader::column(const std::string& expression) {
   SurveyColumn column;
   // A combined data array evaluates into a buffer as long as its longest level.

@@ -28,8 +28,7 @@ class SurveyReader {
 
   const std::string& path() const { return path_; }
   std::uint32_t households() const { return households_; }
-  // The weight variable stored at import ("" when none).
-  std::string storedWeight() const;
+  const DataSet& data() const { return *data_; }
   // Raises the evaluator's message for an expression it can't evaluate.
   SurveyColumn column(const std::string& expression);
 

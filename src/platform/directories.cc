@@ -27,6 +27,17 @@ std::string createUniqueDirectory(std::string_view parent, std::string_view pref
   return pattern + "/";
 }
 
+PrivateTemporaryDirectory::PrivateTemporaryDirectory(std::string_view prefix)
+    : path_(createUniqueDirectory(temporaryDirectory(), prefix)) {
+  if (!path_.empty()) previous_ = setTemporaryDirectory(path_);
+}
+
+PrivateTemporaryDirectory::~PrivateTemporaryDirectory() {
+  if (path_.empty()) return;
+  setTemporaryDirectory(previous_);
+  removeDirectoryTree(path_);
+}
+
 bool renamePath(std::string_view from, std::string_view to) {
   const std::string target = nativePath(to);
   if (hasNulByte(from) || hasNulByte(to)) {

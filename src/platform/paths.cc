@@ -1,6 +1,7 @@
 #include "platform/paths.h"
 
 #include <cstdlib>
+#include <utility>
 
 namespace tessary {
 
@@ -52,7 +53,23 @@ std::string resolveAgainst(std::string_view directory, std::string_view path) {
   return out;
 }
 
+namespace {
+
+std::string& privateTemporaryDirectory() {
+  static std::string directory;
+  return directory;
+}
+
+}  // namespace
+
+std::string setTemporaryDirectory(std::string directory) {
+  if (!directory.empty() && !isSeparator(directory.back())) directory += '/';
+  std::swap(privateTemporaryDirectory(), directory);
+  return directory;
+}
+
 std::string temporaryDirectory() {
+  if (!privateTemporaryDirectory().empty()) return privateTemporaryDirectory();
   const char* dir = std::getenv("TMPDIR");
   std::string out = (dir != nullptr && *dir != '\0') ? dir : "/tmp";
   if (!isSeparator(out.back())) out += '/';

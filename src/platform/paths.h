@@ -32,9 +32,14 @@ std::string stemOf(std::string_view path);
 // A path read from a file that lives in `directory`: kept when full, else prefixed.
 std::string resolveAgainst(std::string_view directory, std::string_view path);
 
-// The platform's temporary directory, ending in '/': $TMPDIR when set and non-empty,
-// else "/tmp/".
+// The platform's temporary directory, ending in '/': the directory a
+// PrivateTemporaryDirectory (platform/directories.h) has put in place, else $TMPDIR when
+// set and non-empty, else "/tmp/".
 std::string temporaryDirectory();
+
+// Makes `directory` the temporary directory ("" goes back to $TMPDIR); returns the
+// previous setting.
+std::string setTemporaryDirectory(std::string directory);
 
 // The temporary directory as a 260-character buffer would hold it: "" when the
 // directory is longer than that, so the caller falls back to the current directory.

@@ -38,6 +38,14 @@ struct CrossTable {
   }
   // Adds one record to cell (r, c) and its weight to the row, column and table weights.
   void add(std::size_t r, std::size_t c, double x, double w);
+  // The totals the percentages of cell (r, c) divide by.
+  PercentBases bases(std::size_t r, std::size_t c) const {
+    return {rowWeight[r], columnWeight[c], totalWeight};
+  }
+  // True when no record fell into row r.
+  bool rowIsEmpty(std::size_t r) const;
+  // Adds the records of a table of the same headings that follow this one's.
+  void merge(const CrossTable& later);
 };
 
 // The columns a table is formed from, one value per record: the analysis value and
@@ -52,7 +60,9 @@ struct TableColumns {
 
 // Adds every record whose values are all finite to the cell its row and column values
 // name, and its weight to the row, column and table weights; a record outside the
-// categories adds nothing and is listed among the strays.
+// categories adds nothing and is listed among the strays. Fixed blocks of records are
+// tabulated in parallel and their tables merged in block order, so the result is the
+// same for any number of threads.
 CrossTable crossTabulate(const TableColumns& values, const TableDimension& rows,
                          const TableDimension* columns);
 

@@ -32,38 +32,45 @@ constexpr std::string_view kPageHead[] = {
     "style=\"text-align:center;\">Loading...</td></tr></table></div>\n",
 };
 
-std::string intervalLabel(const CategoryHeading& heading) {
-  return "[" + formatGeneral(heading.lower) + "," + formatGeneral(heading.upper) + ")";
-}
-
-std::string headingText(const CategoryHeading& heading) {
-  switch (heading.kind) {
-    case CategoryHeading::Kind::kLabel:
-      return heading.label;
-    case CategoryHeading::Kind::kInteger:
-      return formatGeneral(heading.value);
-    case CategoryHeading::Kind::kInterval:
-      return intervalLabel(heading);
-  }
-  return {};
-}
-
-PercentBases basesOf(const CrossTable& table, std::size_t r, std::size_t c) {
-  return {table.rowWeight[r], table.columnWeight[c], table.totalWeight};
-}
-
 }  // namespace
 
-std::vector<TabStatistic> HtmlReport::enabledStatistics() const {
-  std::vector<TabStatistic> shown;
-  for (int i = 1; i <= kTabStatisticCount; ++i)
-    if (options_.enabled(static_cast<TabStatistic>(i)))
-      shown.push_back(static_cast<TabStatistic>(i));
-  return shown;
+std::string escapeHtml(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&#39;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+std::string HtmlReport::placed(std::string_view text) const {
+  return exact() ? escapeHtml(text) : std::string(text);
+}
+
+bool HtmlReport::shown(const CrossTable& table, std::size_t r) const {
+  return !options_.hideEmptyRows || !table.rowIsEmpty(r);
 }
 
 void HtmlReport::statisticNames(std::string_view open, std::string_view close) {
-  for (TabStatistic statistic : enabledStatistics()) {
+  for (TabStatistic statistic : options_.enabledStatistics()) {
     html_ += open;
     html_ += statisticName(statistic);
     html_ += close;
@@ -72,48 +79,43 @@ void HtmlReport::statisticNames(std::string_view open, std::string_view close) {
 
 void HtmlReport::statisticValues(const CellAccumulator& cell, const PercentBases& bases,
                                  std::string_view open, std::string_view close) {
-  for (TabStatistic statistic : enabledStatistics()) {
+  for (TabStatistic statistic : options_.enabledStatistics()) {
     html_ += open;
-    html_ += statisticText(cell, statistic, bases);
+    html_ += statisticText(cell, statistic, bases, options_.policy);
     html_ += close;
   }
 }
 
-void HtmlReport::pageHead() {
-  for (std::string_view part : kPageHead)
-    html_ += part;
+void HtmlReport::pageHead(std::string_view title) {
+  html_ += kPageHead[0];
+  if (exact()) html_ += "<meta charset=\"utf-8\">\n<title>" + escapeHtml(title) + "</title>\n";
+  for (std::size_t i = 1; i < std::size(kPageHead); ++i)
+    html_ += kPageHead[i];
 }
 
 void HtmlReport::selection(std::string_view filter, std::string_view weight) {
-  html_ += "Record Filter: ";
-  html_ += filter;
-  html_ += "<br />\n";
-  html_ += "Weighted By: ";
-  html_ += weight;
-  html_ += "<br />\n";
+  html_ += "Record Filter: " + placed(filter) + "<br />\n";
+  html_ += "Weighted By: " + placed(weight) + "<br />\n";
 }
 
 void HtmlReport::categoricalSection(std::string_view name, const std::vector<FrequencyRow>& rows) {
-  html_ += "<p>";
-  html_ += name;
-  html_ += " (Categorical)<br />\n";
+  html_ += "<p>" + placed(name) + " (Categorical)<br />\n";
   html_ += kTableOpen;
   html_ +=
       "<td>Label</td><td>Count</td><td>Weighted Count</td><td>%</td><td>Weighted %</td></tr>\n";
   for (const FrequencyRow& row : rows) {
-    html_ += "<tr class=\"cell1\"><td class=\"cell2\">" + row.label + "</td>";
+    const TabPolicy policy = options_.policy;
+    html_ += "<tr class=\"cell1\"><td class=\"cell2\">" + placed(row.label) + "</td>";
     html_ += "<td>" + formatGeneral(row.count) + "</td>";
-    html_ += "<td>" + formatGeneral(row.weightedCount) + "</td>";
-    html_ += "<td>" + formatGeneral(row.percent) + "</td>";
-    html_ += "<td>" + formatGeneral(row.weightedPercent) + "</td></tr>\n";
+    html_ += "<td>" + frequencyText(row.weightedCount, policy) + "</td>";
+    html_ += "<td>" + frequencyPercentText(row.percent, policy) + "</td>";
+    html_ += "<td>" + frequencyPercentText(row.weightedPercent, policy) + "</td></tr>\n";
   }
   html_ += "</table></p>\n";
 }
 
 void HtmlReport::numericalSection(std::string_view name, const CellAccumulator& cell) {
-  html_ += "<p>";
-  html_ += name;
-  html_ += " (Numerical)<br />\n";
+  html_ += "<p>" + placed(name) + " (Numerical)<br />\n";
   html_ += kTableOpen;
   statisticNames("<td>", "</td>");
   html_ += "\n<tr class=\"cell1\">";
@@ -134,18 +136,17 @@ void HtmlReport::strayRecords(const CrossTable& table) {
 
 void HtmlReport::oneWayTable(std::string_view rowFormula, const CrossTable& table) {
   html_ += kTableOpen;
-  html_ += "<td>";
-  html_ += rowFormula;
-  html_ += "</td>";
+  html_ += "<td>" + placed(rowFormula) + "</td>";
   statisticNames("<td>", "</td>");
   html_ += "</tr>\n";
   for (std::size_t r = 0; r < table.rows.size(); ++r) {
+    if (!shown(table, r)) continue;
     const CategoryHeading& heading = table.rows[r];
     if (heading.kind == CategoryHeading::Kind::kLabel)
-      html_ += "<tr><td class=\"cell2\">" + heading.label + "</td>";
+      html_ += "<tr><td class=\"cell2\">" + placed(heading.label) + "</td>";
     else
       html_ += "<tr class=\"cell2\"><td>" + headingText(heading) + "</td>";
-    statisticValues(table.cell(r, 0), basesOf(table, r, 0), "<td class=\"cell1\">", "</td>");
+    statisticValues(table.cell(r, 0), table.bases(r, 0), "<td class=\"cell1\">", "</td>");
     html_ += "</tr>\n";
   }
   html_ += "</table>\n";
@@ -153,21 +154,16 @@ void HtmlReport::oneWayTable(std::string_view rowFormula, const CrossTable& tabl
 
 void HtmlReport::twoWayTable(std::string_view rowFormula, std::string_view colFormula,
                              const CrossTable& table) {
-  html_ += rowFormula;
-  html_ += " by ";
-  html_ += colFormula;
-  html_ += "<br />\n";
+  html_ += placed(rowFormula) + " by " + placed(colFormula) + "<br />\n";
   html_ += kTableOpen;
   // The leading cell spans the two heading columns of the body rows.
-  html_ += "<td colspan=\"2\">";
-  html_ += rowFormula;
-  html_ += "</td>";
+  html_ += "<td colspan=\"2\">" + placed(rowFormula) + "</td>";
   for (const CategoryHeading& column : table.columns)
-    html_ += "<td rowspan=\"2\" class=\"cell2\">" + headingText(column) + "</td>";
-  html_ += "</tr>\n<tr class=\"cell4\"><td>Statistic</td><td>";
-  html_ += colFormula;
-  html_ += "</td></tr>\n";
+    html_ += "<td rowspan=\"2\" class=\"cell2\">" + placed(headingText(column)) + "</td>";
+  html_ +=
+      "</tr>\n<tr class=\"cell4\"><td>Statistic</td><td>" + placed(colFormula) + "</td></tr>\n";
   for (std::size_t r = 0; r < table.rows.size(); ++r) {
+    if (!shown(table, r)) continue;
     if (options_.statisticPerLine())
       twoWayRowPerStatistic(table, r);
     else
@@ -177,7 +173,7 @@ void HtmlReport::twoWayTable(std::string_view rowFormula, std::string_view colFo
 }
 
 void HtmlReport::twoWayRow(const CrossTable& table, std::size_t r) {
-  html_ += "<tr class=\"cell1\"><td class=\"cell2\">" + headingText(table.rows[r]) +
+  html_ += "<tr class=\"cell1\"><td class=\"cell2\">" + placed(headingText(table.rows[r])) +
            "</td><td class=\"cell4\">";
   statisticNames("<br />", "");
   html_ += "</td>";
@@ -188,7 +184,7 @@ void HtmlReport::twoWayRow(const CrossTable& table, std::size_t r) {
       continue;
     }
     html_ += "<td>";
-    statisticValues(cell, basesOf(table, r, c), "<br />", "");
+    statisticValues(cell, table.bases(r, c), "<br />", "");
     html_ += "</td>";
   }
   html_ += "</tr>\n";
@@ -196,12 +192,12 @@ void HtmlReport::twoWayRow(const CrossTable& table, std::size_t r) {
 
 void HtmlReport::twoWayRowPerStatistic(const CrossTable& table, std::size_t r) {
   // A heading line with filler cells, then one line per statistic.
-  html_ += "<tr class=\"cell1\"><td class=\"cell2\">" + headingText(table.rows[r]) +
+  html_ += "<tr class=\"cell1\"><td class=\"cell2\">" + placed(headingText(table.rows[r])) +
            "</td><td class=\"cell2\">&nbsp;";
   for (std::size_t c = 0; c < table.columns.size(); ++c)
     html_ += "</td><td>&nbsp;";
   html_ += "</td></tr>\n";
-  for (TabStatistic statistic : enabledStatistics()) {
+  for (TabStatistic statistic : options_.enabledStatistics()) {
     html_ += "<tr class=\"cell1\"><td class=\"cell2\">&nbsp;</td><td class=\"cell2\">";
     html_ += statisticName(statistic);
     html_ += "</td>";
@@ -209,7 +205,7 @@ void HtmlReport::twoWayRowPerStatistic(const CrossTable& table, std::size_t r) {
       const CellAccumulator& cell = table.cell(r, c);
       html_ += "<td>";
       html_ += cell.count == 0 ? std::string("&nbsp;")
-                               : statisticText(cell, statistic, basesOf(table, r, c));
+                               : statisticText(cell, statistic, table.bases(r, c), options_.policy);
       html_ += "</td>";
     }
     html_ += "</tr>\n";

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "frame/failure.h"
+#include "frame/number_format.h"
 #include "frame/trace.h"
 #include "numeric/small_statistics.h"
 
@@ -87,6 +88,18 @@ long long TableDimension::indexOf(double value) const {
   const double index = static_cast<double>(whole) - base_;
   if (!(std::fabs(index) < 9e15)) return -1;
   return static_cast<long long>(index);
+}
+
+std::string headingText(const CategoryHeading& heading) {
+  switch (heading.kind) {
+    case CategoryHeading::Kind::kLabel:
+      return heading.label;
+    case CategoryHeading::Kind::kInteger:
+      return formatGeneral(heading.value);
+    case CategoryHeading::Kind::kInterval:
+      return "[" + formatGeneral(heading.lower) + "," + formatGeneral(heading.upper) + ")";
+  }
+  return {};
 }
 
 }  // namespace tessary

@@ -19,6 +19,10 @@ struct CategoryHeading {
   double upper = 0;
 };
 
+// A heading as tables write it: the label, the integer, or "[lower,upper)", numbers in
+// the general format.
+std::string headingText(const CategoryHeading& heading);
+
 class TableDimension {
  public:
   // Forms the categories: one per label when `labels` is not empty; else the integers

@@ -2,14 +2,18 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "frame/boundary.h"
 #include "frame/missing.h"
 #include "platform/column_memory.h"
+#include "platform/parallel.h"
 #include "tessary.h"
 
 namespace tessary {
 namespace {
+
+constexpr std::size_t kGroupsPerBlock = 64;
 
 struct WeightedValue {
   double value;
@@ -77,17 +81,27 @@ void univariateStatistics(double* values, double* weights, std::int32_t n,
   double* used = (weights != nullptr && weights[0] > 0) ? weights : nullptr;
   const bool uniform = nGroups == 0;
   const std::int32_t groups = uniform ? (groupSizes[0] > 0 ? n / groupSizes[0] : 0) : nGroups;
-  ColumnBuffer<WeightedValue> work;
+  // Where each group starts and how many values it has; a layout longer than the data
+  // stops at its end.
+  std::vector<std::int64_t> starts;
+  std::vector<std::int32_t> sizes;
   std::int64_t start = 0;
   for (std::int32_t g = 0; g < groups; ++g) {
     const std::int32_t size = uniform ? groupSizes[0] : std::max(groupSizes[g], 0);
-    // A layout longer than the data stops at its end.
-    const std::int32_t m = static_cast<std::int32_t>(std::min<std::int64_t>(size, n - start));
+    const auto m = static_cast<std::int32_t>(std::min<std::int64_t>(size, n - start));
     if (m < 0) break;
-    summarise(values + start, used != nullptr ? used + start : nullptr, m, work,
-              out + static_cast<std::size_t>(g) * kUnivariateSlots);
+    starts.push_back(start);
+    sizes.push_back(m);
     start += m;
   }
+  // Groups are disjoint, so blocks of groups run in parallel with the same results.
+  forEachBlock(starts.size(), kGroupsPerBlock,
+               [&](std::size_t, std::size_t begin, std::size_t end) {
+                 ColumnBuffer<WeightedValue> work;
+                 for (std::size_t g = begin; g < end; ++g)
+                   summarise(values + starts[g], used != nullptr ? used + starts[g] : nullptr,
+                             sizes[g], work, out + g * kUnivariateSlots);
+               });
 }
 
 }  // namespace tessary

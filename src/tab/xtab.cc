@@ -7,6 +7,7 @@
 #include "frame/failure.h"
 #include "frame/number_format.h"
 #include "frame/trace.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 #include "tab/shifted_id_summary.h"
 #include "tab/table_dimension.h"
@@ -52,9 +53,18 @@ void XTab::setup(int mode, std::string filter, std::string weight, std::string l
     variables_ = splitVariableList(list);
   else
     analysis_ = std::move(list);
+  const TabOptions previous = options_;
   options_ = TabOptions(options);
+  options_.policy = previous.policy;
+  options_.hideEmptyRows = previous.hideEmptyRows;
   options_.restrictForMode(mode_);
-  report_ = HtmlReport(options_);
+  report_ = std::make_unique<HtmlReport>(options_);
+}
+
+void XTab::setPresentation(TabPolicy policy, bool hideEmptyRows) {
+  options_.policy = policy;
+  options_.hideEmptyRows = hideEmptyRows;
+  report_ = std::make_unique<HtmlReport>(options_);
 }
 
 void XTab::summarizeVariables(RecordSelection& selection) {
@@ -67,7 +77,7 @@ void XTab::summarizeVariables(RecordSelection& selection) {
       CellAccumulator cell;
       for (std::size_t k = 0; k < values.size(); ++k)
         cell.add(values[k], weights[k]);
-      report_.numericalSection(name, cell);
+      report_->numericalSection(name, cell);
       continue;
     }
     std::vector<Category> categories;
@@ -81,7 +91,7 @@ void XTab::summarizeVariables(RecordSelection& selection) {
     for (const Category& c : categories)
       rows.push_back({c.label, static_cast<double>(c.count), c.weightTotal,
                       static_cast<double>(c.count) * 100 / count, c.weightTotal * 100 / weight});
-    report_.categoricalSection(name, rows);
+    report_->categoricalSection(name, rows);
   }
 }
 
@@ -104,7 +114,7 @@ CrossTable XTab::tabulate(RecordSelection& selection) {
   const auto [rowMin, rowMax] = finiteRange(rows);  // before the dimension rewrites them
 
   TableDimension rowDimension, columnDimension;
-  rowDimension.form(rows.data(), rows.size(), rowLabels, kRowLimit);
+  rowDimension.form(rows.data(), rows.size(), rowLabels, rowLimit_);
   throwUnless(rowDimension.size() > 0, "No value on Row:" + rowFormula_);
   if (twoWay) {
     columnDimension.form(columns.data(), columns.size(), columnLabels, kColumnLimit);
@@ -133,19 +143,19 @@ std::int32_t XTab::summarizeByIdentifier() {
 std::int32_t XTab::generate() {
   if (mode_ == 4) return summarizeByIdentifier();
   RecordSelection selection(data_, filter_, weight_);
-  if (options_.pageHead()) report_.pageHead();
-  report_.selection(filter_, weight_);
+  if (options_.pageHead()) report_->pageHead("Tabulation of " + baseNameOf(data_.path()));
+  report_->selection(filter_, weight_);
   if (mode_ == 0) {
     summarizeVariables(selection);
   } else {
     const CrossTable table = tabulate(selection);
-    report_.strayRecords(table);
+    report_->strayRecords(table);
     if (mode_ >= 2)
-      report_.twoWayTable(rowFormula_, colFormula_, table);
+      report_->twoWayTable(rowFormula_, colFormula_, table);
     else
-      report_.oneWayTable(rowFormula_, table);
+      report_->oneWayTable(rowFormula_, table);
   }
-  report_.save();
+  report_->save();
   return 0;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,15 @@ class XTab {
   // An empty filter selects every record; an empty weight weighs every record 1.
   void setup(int mode, std::string filter, std::string weight, std::string list,
              std::string rowFormula, std::string colFormula, const std::uint8_t* options);
+  // How the numbers are accumulated and written (TabPolicy), and whether rows without
+  // records are left out; kept across setup().
+  void setPresentation(TabPolicy policy, bool hideEmptyRows);
+  // The number of intervals a continuous row variable is grouped into (about).
+  void setRowLimit(int limit) { rowLimit_ = limit; }
+  // The options as setup() left them.
+  const TabOptions& options() const { return options_; }
+  // Writes into `report` instead of the HTML page (call after setup()).
+  void useReport(std::unique_ptr<TabReport> report) { report_ = std::move(report); }
   // Mode 4 writes its groups here (the caller sizes them).
   void setSummaryOutput(double* keysOut, double* valuesOut) {
     keysOut_ = keysOut;
@@ -36,7 +46,7 @@ class XTab {
   // or the number of groups for mode 4.
   std::int32_t generate();
 
-  const HtmlReport& report() const { return report_; }
+  const TabReport& report() const { return *report_; }
 
  private:
   void summarizeVariables(RecordSelection& selection);
@@ -49,7 +59,8 @@ class XTab {
   std::string filter_, weight_, rowFormula_, colFormula_, analysis_;
   std::vector<std::string> variables_;
   TabOptions options_;
-  HtmlReport report_{options_};
+  int rowLimit_ = kRowLimit;
+  std::unique_ptr<TabReport> report_ = std::make_unique<HtmlReport>(options_);
   double* keysOut_ = nullptr;
   double* valuesOut_ = nullptr;
 };

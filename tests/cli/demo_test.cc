@@ -69,7 +69,7 @@ TEST(Demo, WritesBothDataSetsAndReportsWhatItRan) {
        {std::string("census: 3000 households in"),
         std::string("Weighted log welfare in the survey by region (Univariate):\n"
                     "REGION        COUNT   POPULATION       MEAN"),
-        std::string("North"), std::string("3000 records at level 0\ncount 3000  mean "),
+        std::string("North"), std::string("3000 records at level 0\ncount 3000  missing 0  mean "),
         std::string("      CODE      COUNT  LABEL\n         1 "),
         "Tables (CrossTabulate) -> " + dir.file("demo/tables.html"),
         std::string("  $ tessary fit "), std::string("  $ tessary simulate "),

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "platform/directories.h"
 #include "test_support.h"
 
 namespace tessary {
@@ -41,6 +44,26 @@ TEST(Paths, TemporaryDirectoryFollowsTmpdirAndEndsInSlash) {
     EXPECT_EQ(temporaryDirectory(), c.directory);
     EXPECT_EQ(temporaryDirectoryWithin260(), c.within260);
   }
+}
+
+}  // namespace
+}  // namespace tessary
+
+namespace tessary {
+namespace {
+
+TEST(Paths, APrivateTemporaryDirectoryServesItsScopeAndIsRemoved) {
+  testing::ScratchDir dir;
+  testing::ScopedEnv env("TMPDIR", dir.path().c_str());
+  {
+    PrivateTemporaryDirectory first("run-"), second("run-");  // two runs never share one
+    EXPECT_EQ(first.path().rfind(dir.path() + "/run-", 0), 0u) << first.path();
+    EXPECT_NE(first.path(), second.path());
+    EXPECT_EQ(temporaryDirectory(), second.path());
+    testing::writeFile(temporaryDirectoryWithin260() + "EvalResult.tbl", "x");
+  }
+  EXPECT_EQ(temporaryDirectory(), dir.path() + "/");
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
 }  // namespace

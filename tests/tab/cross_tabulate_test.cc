@@ -26,27 +26,6 @@ class CrossTabulateTest : public ::testing::Test {
   std::string path_;
 };
 
-TEST_F(CrossTabulateTest, TwoWayTableThroughTheEvaluator) {
-  unsigned char options[15] = {1, 1, 1};
-  ::testing::internal::CaptureStdout();
-  const int result = CrossTabulate(nullptr, path_.c_str(), 3, "AGE<40", "W", 2, "INCOME/100", "SEX",
-                                   "INT(AGE/10)", options, 0);
-  ::testing::internal::GetCapturedStdout();
-  ASSERT_EQ(result, 0);
-  const std::string html = output();
-  EXPECT_NE(html.find("Record Filter: AGE<40<br />\nWeighted By: W<br />\n"), std::string::npos);
-  EXPECT_NE(html.find("SEX by INT(AGE/10)<br />\n"), std::string::npos);
-  // Male aged 20 (record 1, weight 1) and 35 (record 5); female 35 (2) and 20 (4, w 2).
-  EXPECT_NE(
-      html.find("<tr class=\"cell1\"><td class=\"cell2\">Male</td><td class=\"cell4\">"
-                "<br />Count<br />Mean</td><td><br />1<br />1</td><td><br />1<br />5</td></tr>\n"
-                "<tr class=\"cell1\"><td class=\"cell2\">Female</td><td class=\"cell4\">"
-                "<br />Count<br />Mean</td><td><br />2<br />4</td><td><br />1<br />2</td>"
-                "</tr>\n</table>\n"),
-      std::string::npos)
-      << html;
-}
-
 TEST_F(CrossTabulateTest, TheLastFormulaEvaluatedLeavesItsLabelFile) {
   const std::string categories = "0\n1\v3\v3=Male\n2\v3\v3=Female\n";
   const struct {

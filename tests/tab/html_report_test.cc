@@ -17,22 +17,34 @@ TabOptions optionsWith(std::initializer_list<int> bytes) {
   return options;
 }
 
-TEST(HtmlReport, PageHeadThenSelection) {
-  HtmlReport report(optionsWith({0}));
-  report.pageHead();
-  report.selection("AGE>15", "WEIGHT");
-  const std::string& html = report.html();
-  EXPECT_EQ(html.substr(0, 76),
-            "<html>\n<head>\n<style>\nbody{font-family:tahoma,sans-serif;font-size: 13px;}\n.");
-  EXPECT_NE(html.find(".cell2 {background-color:#eeeeff;}\n.cell4 {background-color:#ccccff;}\n"
-                      "</style>\n<script>\nfunction init() {document.getElementById(\"divLoading\")"
-                      ".style.display=\"none\";}\n</script>\n</head>\n<body onload=\"init()\">\n"
-                      "<div id=\"divLoading\""),
-            std::string::npos);
-  const std::string tail =
-      "style=\"text-align:center;\">Loading...</td></tr></table></div>\n"
-      "Record Filter: AGE>15<br />\nWeighted By: WEIGHT<br />\n";
-  EXPECT_EQ(html.substr(html.size() - tail.size()), tail);
+TEST(HtmlReport, TheExactPolicyEscapesTextsAndDeclaresItsCharacterSet) {
+  const struct {
+    TabPolicy policy;
+    const char* head;
+    const char* selection;
+    const char* row;
+  } cases[] = {
+      {TabPolicy::kExport, "<html>\n<head>\n<style>\nbody{font-family:tahoma,sans-serif;",
+       "Loading...</td></tr></table></div>\nRecord Filter: API99<API00<br />",
+       "<td class=\"cell2\">a&b</td><td>1</td><td>3</td><td>33.3333</td><td>60</td>"},
+      {TabPolicy::kExact,
+       "<html>\n<head>\n<meta charset=\"utf-8\">\n<title>T &lt;1&gt;</title>\n<style>",
+       "Record Filter: API99&lt;API00<br />",
+       "<td class=\"cell2\">a&amp;b</td><td>1</td><td>3</td><td>33.33</td><td>60</td>"},
+  };
+  for (const auto& c : cases) {
+    TabOptions options = optionsWith({0});
+    options.policy = c.policy;
+    HtmlReport report(options);
+    report.pageHead("T <1>");
+    report.selection("API99<API00", "W");
+    report.categoricalSection("\xC3\xA9", {{"a&b", 1, 3, 100.0 / 3, 60}});
+    const std::string& html = report.html();
+    EXPECT_EQ(html.rfind(c.head, 0), 0u) << html;
+    EXPECT_NE(html.find(c.selection), std::string::npos) << html;
+    EXPECT_NE(html.find(c.row), std::string::npos) << html;
+    EXPECT_NE(html.find("<p>\xC3\xA9 (Categorical)"), std::string::npos);  // UTF-8 passes
+  }
 }
 
 TEST(HtmlReport, CategoricalAndNumericalSections) {

@@ -1,0 +1,72 @@
+// Cross tabulation and Univariate give the same bytes for any number of threads.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "frame/trace.h"
+#include "platform/parallel_threads.h"
+#include "tab/cross_table.h"
+#include "tab/html_report.h"
+#include "tab/univariate.h"
+
+namespace tessary {
+namespace {
+
+class ParallelTabulation : public ::testing::Test {
+ protected:
+  ParallelTabulation() : trace_(setTraceStream(nullptr)) {}
+  ~ParallelTabulation() override {
+    setTraceStream(trace_);
+    useEnvironmentThreadCount();
+  }
+  std::ostream* trace_;
+};
+
+TEST_F(ParallelTabulation, TwoWayPagesAreIdenticalForAnyThreadCount) {
+  // Several blocks of records, with weights and values whose sums depend on their order.
+  const std::size_t n = 300'007;
+  std::mt19937_64 random(11);
+  std::uniform_int_distribution<int> row(1, 9), column(0, 4);
+  std::uniform_real_distribution<double> value(-1e6, 1e6), weight(0.1, 3e3);
+  std::vector<double> x(n), w(n), rows(n), columns(n);
+  for (std::size_t i = 0; i < n; ++i)
+    x[i] = value(random), w[i] = weight(random), rows[i] = row(random), columns[i] = column(random);
+  TableDimension rowDimension, columnDimension;
+  rowDimension.form(rows.data(), n, {}, 500);
+  columnDimension.form(columns.data(), n, {}, 100);
+
+  std::string first;
+  for (int threads : {1, 2, 7}) {
+    setThreadCount(threads);
+    const CrossTable table = crossTabulate({x, w, rows, columns}, rowDimension, &columnDimension);
+    const std::uint8_t every[TabOptions::kBytes] = {0, 1, 1, 1, 1, 1, 1, 1, 1};
+    HtmlReport report{TabOptions(every)};
+    report.twoWayTable("R", "C", table);
+    if (first.empty()) first = report.html();
+    EXPECT_EQ(report.html(), first) << threads << " threads";
+  }
+}
+
+TEST_F(ParallelTabulation, UnivariateGroupsAreIdenticalForAnyThreadCount) {
+  std::mt19937_64 random(3);
+  std::uniform_real_distribution<double> value(0, 100);
+  std::vector<double> x(20'000), w(x.size());
+  for (std::size_t i = 0; i < x.size(); ++i)
+    x[i] = value(random), w[i] = 1 + value(random);
+  const std::int32_t groupSize[] = {7};
+  const std::size_t groups = x.size() / 7;
+  std::vector<double> expected;
+  for (int threads : {1, 2, 7}) {
+    setThreadCount(threads);
+    std::vector<double> xs = x, ws = w, out(groups * kUnivariateSlots);
+    univariateStatistics(xs.data(), ws.data(), static_cast<std::int32_t>(xs.size()), groupSize, 0,
+                         out.data());
+    if (expected.empty()) expected = out;
+    EXPECT_EQ(std::memcmp(out.data(), expected.data(), out.size() * sizeof(double)), 0) << threads;
+  }
+}
+
+}  // namespace
+}  // namespace tessary
