@@ -39,20 +39,6 @@ TEST(PackedStrings, ByteLayoutAndSplitting) {
   EXPECT_EQ(list[1].size(), 300u);
 }
 
-TEST(StringsTest, ShowsEachStringInOrderAndReturnsTheCount) {
-  testing::MessageRecorder recorder;
-  const unsigned char zero[] = {0x00, 0x00};
-  EXPECT_EQ(stringsTest(zero), 0);
-  EXPECT_TRUE(recorder.messages().empty());
-
-  const unsigned char two[] = {0x02, 0x00, 0x01, 0x00, 'a', 0x02, 0x00, 'b', 'c'};
-  EXPECT_EQ(stringsTest(two), 2);
-  ASSERT_EQ(recorder.messages().size(), 2u);
-  EXPECT_EQ(recorder.messages()[0].text, "Unexpected error\na");
-  EXPECT_EQ(recorder.messages()[1].text, "Unexpected error\nbc");
-  EXPECT_EQ(recorder.messages()[1].caption, "msgbox");
-}
-
 TEST(CountedStrings, RoundTripAndExactBytes) {
   testing::ScratchDir dir;
   const std::string path = dir.file("strings.bin");

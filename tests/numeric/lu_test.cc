@@ -112,24 +112,13 @@ TEST(LinearEq, AgreesWithAnIndependentSolveOnRandomSystems) {
       b[r] = uniform(random) * 10;
     }
     const auto expected = referenceSolve({a.begin(), a.end()}, {b.begin(), b.end()}, n);
-    std::vector<double> original = a, x(n), inv(n * n);
+    std::vector<double> x(n);
     ASSERT_EQ(linearEq(a.data(), n, b.data(), x.data()), 0);
     long double scale = 0;
     for (auto v : expected)
       scale = std::max(scale, std::fabs(v));
     for (int i = 0; i < n; ++i)
       EXPECT_NEAR(x[i], expected[i], 1e-10 * scale) << n << " " << i;
-
-    // The inverse, column c of the stored array, solves a x = e_c.
-    a = original;
-    ASSERT_EQ(minverse(a.data(), n, inv.data()), 1);
-    for (int c = 0; c < n; c += std::max(1, n / 4)) {
-      std::vector<long double> unit(n, 0.0L);
-      unit[c] = 1.0L;
-      const auto column = referenceSolve({original.begin(), original.end()}, unit, n);
-      for (int r = 0; r < n; ++r)
-        EXPECT_NEAR(inv[c * n + r], column[r], 1e-10) << n;
-    }
   }
 }
 
