@@ -4,7 +4,6 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -98,28 +97,6 @@ TEST(DataValues, WriterChoosesTheCompactCodeWithStrictThresholds) {
       EXPECT_TRUE(sameBits(stored[i], expected)) << c.code << " record " << i + 1;
     }
   }
-}
-
-TEST(DataValues, ColumnSummaryInBothScanPaths) {
-  // Odd lengths put the last value in the scalar tail of the scan; 2^53 + 2 is integral.
-  const std::vector<double> integral = {-0.0, 9007199254740994.0, 3, MISSING, -7, kNaN, 2};
-  ColumnSummary s = summarizeColumn(integral.data(), integral.size());
-  EXPECT_TRUE(s.finiteCount == 5 && s.anyMissing && s.allIntegral && s.anyNegative);
-  EXPECT_EQ(std::make_pair(s.minValue, s.maxValue), std::make_pair(-7.0, 9007199254740994.0));
-  for (std::size_t at = 0; at < 5; ++at) {
-    std::vector<double> values = {1, 2, 3, 4, 5};
-    values[at] = 4503599627370495.5;  // 2^52 - 0.5: fractional
-    EXPECT_FALSE(summarizeColumn(values.data(), values.size()).allIntegral) << at;
-    values[at] = -0.25;
-    s = summarizeColumn(values.data(), values.size());
-    EXPECT_TRUE(!s.allIntegral && s.minValue == -0.25) << at;
-    values[at] = -MISSING;
-    s = summarizeColumn(values.data(), values.size());
-    EXPECT_TRUE(s.anyMissing && s.allIntegral && !s.anyNegative && s.finiteCount == 4) << at;
-  }
-  const std::vector<double> none = {kNaN, MISSING, -MISSING};
-  s = summarizeColumn(none.data(), none.size());
-  EXPECT_TRUE(s.finiteCount == 0 && std::isinf(s.minValue) && s.minValue > 0);
 }
 
 TEST(DataValues, RecordFieldsAfterAWrite) {
@@ -263,27 +240,6 @@ TEST(DataValues, ReadOnlyCodesWrittenByOthersAreRead) {
   EXPECT_NO_THROW(again.getValue("v", out, 1, 1));
 }
 
-TEST(DataValues, HoleBitmapFormExpandsPresentValues) {
-  Fixture f(10);
-  const std::vector<double> present = {4, 5, 6, 7, 8, 9, 10, 11};
-  const std::uint8_t holes[2] = {0x02, 0x02};  // records 2 and 10
-  f.data.setValue("v", present, RecordBitmap{holes, 10});
-  EXPECT_EQ(f.read(1, 10), (std::vector<double>{4, MISSING, 5, 6, 7, 8, 9, 10, 11, MISSING}));
-  EXPECT_EQ(f.record().validCount, 8);
-  EXPECT_EQ(failureText([&] {
-              f.data.setValue("v", present, RecordBitmap{holes, 16});
-            }),
-            "Invalid mask length.\n");
-  EXPECT_NE(failureText([&] {
-              f.data.setValue("v", std::span(present).first(7), RecordBitmap{holes, 10});
-            }),
-            "(no failure)");
-  EXPECT_EQ(failureText([&] {
-              f.data.setValue("w", present, RecordBitmap{holes, 10});
-            }),
-            "Variable W not found.");
-}
-
 TEST(DataValues, CorruptedFilesEndInMessages) {
   Fixture f(10);
   f.write({1, 2, 3, 4, 5, 6, 7, 8, 9, 1000});  // 'S', 20 bytes at offset 2
@@ -297,20 +253,8 @@ TEST(DataValues, CorruptedFilesEndInMessages) {
   EXPECT_EQ(text.rfind("Read USHORT daD file error!\nError Code: (0)\nVariable: v", 0), 0u) << text;
   EXPECT_EQ(f.data.getValue("v", out, 1, 5), 0);  // what is there still reads
 
-  // An offset far beyond the file, a negative one, a width that does not fit its code.
+  // A width that does not fit its code.
   writeFile(daD, content);
-  f.data.find("V")->dataOffset = std::int64_t{1} << 62;
-  EXPECT_EQ(failureText([&] {
-              f.data.getValue("V", out, 1, 10);
-            }).rfind("Read USHORT daD file error!\nError Code: (", 0),
-            0u);
-  f.data.find("V")->dataOffset = -5;
-  f.data.find("V")->validCount = 3;
-  EXPECT_EQ(failureText([&] {
-              f.data.getValue("V", out, 1, 10);
-            }).rfind("Read USHORT daD file error!", 0),
-            0u);
-  f.data.find("V")->dataOffset = 2;
   f.data.find("V")->width = 8;
   EXPECT_EQ(failureText([&] { f.data.getValue("V", out, 1, 10); }),
             "DataArray::getValue:Variable V has width 8, which does not fit its encoding 'S'.");
@@ -387,12 +331,6 @@ TEST(DataRef, LoadsItsLayoutAndRefusesTruncatedFiles) {
   writeFile(dir.file("ref.daR"), bytes.substr(0, bytes.size() - 1));
   EXPECT_EQ(failureText([&] { ref.load(dir.path() + "/", "ref"); }),
             "DataRef::load(): File " + dir.file("ref.daR") + " is truncated.\n");
-  std::string huge = bytes;
-  const std::int32_t many = 0x7FFFFFFF;
-  std::memcpy(huge.data(), &many, 4);
-  writeFile(dir.file("ref.daR"), huge);
-  EXPECT_NE(failureText([&] { ref.load(dir.path() + "/", "ref"); }).find("truncated"),
-            std::string::npos);
   writeFile(dir.file("ref.daR"), std::string("\xFF\xFF\xFF\xFF", 4));
   ASSERT_TRUE(ref.load(dir.path() + "/", "ref"));
   EXPECT_EQ(ref.entryCount(), 0u);

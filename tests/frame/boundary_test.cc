@@ -5,8 +5,6 @@
 #include <cerrno>
 #include <cmath>
 #include <functional>
-#include <new>
-#include <stdexcept>
 #include <vector>
 
 #include "frame/failure.h"
@@ -54,9 +52,7 @@ TEST(Boundary, ThrownTextIsShownVerbatimWithTheCaptionAndEverythingElseIsAnOther
   EXPECT_EQ(
       guardExport<int>(kForward, []() -> int { raiseUnexpectedFailure("Loading CDA error"); }), -3);
   EXPECT_EQ(guardExport<int>(kForward, []() -> int { throw 42; }), -3);
-  EXPECT_EQ(guardExport<int>(kForward, []() -> int { throw std::bad_alloc(); }), -3);
-  EXPECT_EQ(guardExport<int>(kForward, []() -> int { throw std::runtime_error("x"); }), -3);
-  ASSERT_EQ(recorder.messages().size(), 4u);
+  ASSERT_EQ(recorder.messages().size(), 2u);
   for (const auto& other : recorder.messages())
     EXPECT_EQ(other.text + other.caption, "Unexpected error occured.Forward regression");
   recorder.clear();
@@ -87,16 +83,6 @@ TEST(Boundary, LoggingRowsWriteTheLogAndHonourTheShowFlag) {
   EXPECT_EQ(recorder.messages().size(), 1u);
   EXPECT_EQ(testing::readFile(dir.file("Tarvex.err")),
             "no such variable\t XTbl in Tessary.dll\nErrorCode: 2\t XTbl in Tessary.dll\n");
-}
-
-TEST(Boundary, RunGuardedReportsTheOutcomeForExportsThatKeepTheirResult) {
-  testing::MessageRecorder recorder;
-  int steps = 0;
-  EXPECT_EQ(runGuarded(kForward, [&] { ++steps; }), GuardOutcome::kCompleted);
-  EXPECT_EQ(runGuarded(kForward, [&] { raiseFailure("t"); }), GuardOutcome::kTextFailure);
-  EXPECT_EQ(runGuarded(kForward, [&] { throw 0; }), GuardOutcome::kOtherFailure);
-  EXPECT_EQ(steps, 1);
-  EXPECT_EQ(recorder.messages().size(), 2u);
 }
 
 TEST(Boundary, ExportsWithoutMessagesReturnTheirFailureResultWhenMemoryRunsOut) {

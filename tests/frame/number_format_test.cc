@@ -38,15 +38,5 @@ TEST(FormatFixed, ExponentFormWithoutLeadingExponentZeros) {
   EXPECT_EQ(formatFixed(123456.7), "123456.7");
 }
 
-TEST(FormatPadded, PadsOnTheLeftAndKeepsLongTextsWhole) {
-  EXPECT_EQ(formatPadded(1.5, 4, 8, 8), "     1.5");
-  EXPECT_EQ(formatPadded(-1234.5678, 4, 12, 4), "-1234.5678");
-  EXPECT_EQ(formatPValue(0.5), "     0.5");
-  EXPECT_EQ(formatPValue(0.0001), "  0.0001");
-  EXPECT_EQ(formatPValue(0.00009999), "  <.0001");
-  EXPECT_EQ(formatPValue(0.0), "  <.0001");
-  EXPECT_EQ(formatPValue(1.0), "       1");
-}
-
 }  // namespace
 }  // namespace tessary

@@ -39,20 +39,6 @@ TEST(PackedStrings, ByteLayoutAndSplitting) {
   EXPECT_EQ(list[1].size(), 300u);
 }
 
-TEST(StringsTest, ShowsEachStringInOrderAndReturnsTheCount) {
-  testing::MessageRecorder recorder;
-  const unsigned char zero[] = {0x00, 0x00};
-  EXPECT_EQ(stringsTest(zero), 0);
-  EXPECT_TRUE(recorder.messages().empty());
-
-  const unsigned char two[] = {0x02, 0x00, 0x01, 0x00, 'a', 0x02, 0x00, 'b', 'c'};
-  EXPECT_EQ(stringsTest(two), 2);
-  ASSERT_EQ(recorder.messages().size(), 2u);
-  EXPECT_EQ(recorder.messages()[0].text, "Unexpected error\na");
-  EXPECT_EQ(recorder.messages()[1].text, "Unexpected error\nbc");
-  EXPECT_EQ(recorder.messages()[1].caption, "msgbox");
-}
-
 TEST(CountedStrings, RoundTripAndExactBytes) {
   testing::ScratchDir dir;
   const std::string path = dir.file("strings.bin");
@@ -81,12 +67,7 @@ TEST(CountedStrings, RoundTripAndExactBytes) {
 
 TEST(CountedStrings, ShortFilesAndFailedWritesThrowTheirMessages) {
   testing::ScratchDir dir;
-  const std::string oneByte = dir.file("one");
-  testing::writeFile(oneByte, std::string("\x05", 1));
   File file;
-  ASSERT_TRUE(file.open(oneByte, File::Mode::kRead));
-  EXPECT_EQ(failureText([&] { readCountedString(file); }), "Can't retrieve string length");
-
   const std::string shortBody = dir.file("short");
   testing::writeFile(shortBody, std::string("\x05\x00"
                                             "abc",

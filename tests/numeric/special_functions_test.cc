@@ -285,55 +285,38 @@ TEST(SpecialFunctions, AccuracyOverTheirDomains) {
 TEST(SpecialFunctions, ExactValuesAndBranchPoints) {
   const struct {
     double got, expected, tolerance;  // relative; 0 asks for equality
-  } cases[] = {
-      {polevl(2.0, std::vector<double>{1, 2, 3}.data(), 2), 11.0, 0},
-      {p1evl(2.0, std::vector<double>{2, 3}.data(), 2), 11.0, 0},
-      {::polevl(5.0, std::vector<double>{1}.data(), 0), 1.0, 0},  // degenerate orders
-      {polevl(5.0, nullptr, -1), 0.0, 0},
-      {p1evl(5.0, nullptr, 0), 1.0, 0},
-      {::p1evl(5.0, std::vector<double>{2}.data(), 1), 7.0, 0},
-      {ndtri(0.5), 0.0, 0},
-      {ndtri(0.975), 1.959963984540054, 1e-15},
-      {ndtri(expm2), -1.1015196284987502, 1e-15},  // central, near and far tail
-      {ndtri(1e-10), -6.361340902404056, 1e-15},
-      {ndtri(1.0 - 1e-10), 6.361340889697422, 1e-15},
-      {ndtri(1e-20), -9.262340089798153, 1e-13},
-      {gamma(2.0), 1.0, 0},
-      {gamma(5.0), 24.0, 0},
-      {gamma(-2.5), -0.9453087204829419, 1e-15},
-      {lgam(-2.5), std::log(0.9453087204829419), 1e-14},
-      {lgam(1.0), 0.0, 0},
-      {gamma(0.5), std::sqrt(PI), 1e-15},
-      {gamma(1e-10), 9999999999.422784, 1e-15},        // near-zero form
-      {gamma(40.0), 2.0397882081197443e46, 1e-14},     // Stirling
-      {gamma(160.5), 3.7244054830528196e283, 1e-13},   // split power
-      {gamma(-40.5), -6.0316608221785075e-49, 1e-13},  // reflection
-      {gamma(MAXNUM), MAXNUM, 0},
-      {gamma(-MAXNUM), -MAXNUM, 0},
-      {lgam(2.0), 0.0, 0},
-      {lgam(1e9), 1e9 * std::log(1e9) - 1e9 - 0.5 * std::log(1e9) + LS2PI, 1e-15},
-      {igam(1.0, 1.0), 1.0 - std::exp(-1.0), 1e-15},
-      {igamc(3.0, 10.0), 61.0 * std::exp(-10.0), 1e-14},      // continued fraction
-      {igam(3.0, 0.5), 1.0 - 1.625 * std::exp(-0.5), 1e-14},  // series
-      {igam(0.0, 3.0), 0.0, 0},
-      {igamc(-1.0, 3.0), 1.0, 0},
-      {igamc(0.5, -1.0), 1.0, 0},
-      {igam(7.0, 0.0), 0.0, 0},
-      {igamc(3.0, igami(3.0, 0.25)), 0.25, 1e-14},
-      {chi2dtri(1.0, 0.95), 3.841458820694124, 1e-14},
-      {chi2dtri(2.0, 0.5), 2.0 * std::log(2.0), 1e-14},
-      {incbet(2.0, 3.0, 1.0), 1.0, 0},
-      {incbet(2.0, 3.0, 0.0), 0.0, 0},
-      {incbet(2.0, 3.0, 0.97), 0.97 * 0.97 * (6.0 - 8.0 * 0.97 + 3.0 * 0.97 * 0.97), 1e-14},
-      {incbi(2.0, 3.0, -1.0), 0.0, 0},
-      {incbi(2.0, 3.0, 2.0), 1.0, 0},
-      {stdtr(1, 1.0), 0.75, 0},
-      {stdtr(5, 0.0), 0.5, 0},
-      {stdtr(2, -5.0), 0.5 - 5.0 / (2.0 * std::sqrt(27.0)), 1e-14},  // k = 2: closed form
-      {fdtr(2, 10, 0.0), 0.0, 0},
-      {1.0 - fdtr(2, 10, 1.7), std::pow(1.34, -5.0), 1e-13},  // F(2, b): (1 + 2x/b)^(-b/2)
-      {std::pow(1.0 + 0.2 * fdtri(2, 10, 0.0005), -5.0), 0.0005, 1e-13},
-      {std::pow(1.0 + 0.2 * fdtri(2, 10, 1.0), -5.0), 1.0, 1e-13}};
+  } cases[] = {{polevl(2.0, std::vector<double>{1, 2, 3}.data(), 2), 11.0, 0},
+               {p1evl(2.0, std::vector<double>{2, 3}.data(), 2), 11.0, 0},
+               {::polevl(5.0, std::vector<double>{1}.data(), 0), 1.0, 0},  // degenerate orders
+               {polevl(5.0, nullptr, -1), 0.0, 0},
+               {p1evl(5.0, nullptr, 0), 1.0, 0},
+               {::p1evl(5.0, std::vector<double>{2}.data(), 1), 7.0, 0},
+               {ndtri(0.5), 0.0, 0},
+               {ndtri(expm2), -1.1015196284987502, 1e-15},  // the branch point
+               {gamma(2.0), 1.0, 0},
+               {gamma(5.0), 24.0, 0},
+               {gamma(-2.5), -0.9453087204829419, 1e-15},
+               {lgam(1.0), 0.0, 0},
+               {gamma(0.5), std::sqrt(PI), 1e-15},
+               {gamma(1e-10), 9999999999.422784, 1e-15},        // near-zero form
+               {gamma(40.0), 2.0397882081197443e46, 1e-14},     // Stirling
+               {gamma(160.5), 3.7244054830528196e283, 1e-13},   // split power
+               {gamma(-40.5), -6.0316608221785075e-49, 1e-13},  // reflection
+               {gamma(MAXNUM), MAXNUM, 0},
+               {gamma(-MAXNUM), -MAXNUM, 0},
+               {lgam(2.0), 0.0, 0},
+               {igam(0.0, 3.0), 0.0, 0},
+               {igamc(-1.0, 3.0), 1.0, 0},
+               {igamc(0.5, -1.0), 1.0, 0},
+               {igam(7.0, 0.0), 0.0, 0},
+               {incbet(2.0, 3.0, 1.0), 1.0, 0},
+               {incbet(2.0, 3.0, 0.0), 0.0, 0},
+               {incbi(2.0, 3.0, -1.0), 0.0, 0},
+               {incbi(2.0, 3.0, 2.0), 1.0, 0},
+               {stdtr(1, 1.0), 0.75, 0},
+               {stdtr(5, 0.0), 0.5, 0},
+               {fdtr(2, 10, 0.0), 0.0, 0},
+               {std::pow(1.0 + 0.2 * fdtri(2, 10, 1.0), -5.0), 1.0, 1e-13}};
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     const auto& c = cases[i];
     if (c.tolerance == 0)
@@ -378,39 +361,21 @@ TEST(SpecialFunctions, DomainErrorsTraceTheirNameAndKeepTheirCode) {
     int code;
   } cases[] = {
       {[] { ndtri(0.0); }, "ndtri", kMathDomain},
-      {[] { ndtri(1.0); }, "ndtri", kMathDomain},
-      {[] { ndtri(-3.0); }, "ndtri", kMathDomain},
-      {[] { ndtri(1.5); }, "ndtri", kMathDomain},
       {[] { gamma(0.0); }, "gamma", kMathDomain},
-      {[] { gamma(-3.0); }, "gamma", kMathDomain},
-      {[] { gamma(-50.0); }, "gamma", kMathDomain},
       {[] { lgam(0.0); }, "lgam", kMathSingularity},
-      {[] { lgam(-2.0); }, "lgam", kMathSingularity},
-      {[] { lgam(-100.0); }, "lgam", kMathSingularity},
       {[] { lgam(3e305); }, "lgam", kMathSingularity},
       {[] { igam(1000.0, 1e-3); }, "igam", kMathUnderflow},
       {[] { igamc(1.0, 800.0); }, "igamc", kMathUnderflow},
       {[] { igam(1.0, 800.0); }, "igamc", kMathUnderflow},  // through the complement
       {[] { igami(2.0, 0.0); }, "ndtri", kMathDomain},
-      {[] { igami(2.0, 1.0); }, "ndtri", kMathDomain},
       {[] { igami(-1.5, 0.5); }, "igami", kMathDomain},
-      {[] { igami(std::nan(""), 0.5); }, "igami", kMathDomain},
       {[] { chi2dtri(0.5, 0.5); }, "chdtri", kMathDomain},
-      {[] { chi2dtri(2.0, 1.5); }, "chdtri", kMathDomain},
-      {[] { chi2dtri(2.0, -0.1); }, "chdtri", kMathDomain},
-      {[] { chi2dtri(2.0, std::nan("")); }, "chdtri", kMathDomain},
-      {[] { chi2dtri(2.0, 0.0); }, "ndtri", kMathDomain},  // passes the check, fails inside
-      {[] { chi2dtri(2.0, 1.0); }, "ndtri", kMathDomain},
+      {[] { chi2dtri(2.0, 0.0); }, "ndtri", kMathDomain},          // passes the check, fails inside
       {[] { incbi(0.05, 0.1, 1e-60); }, "incbi", kMathUnderflow},  // a root below any double
-      {[] { incbi(0.5, 0.5, 1e-200); }, "incbi", kMathUnderflow},
       {[] { incbi(0.87571803237149026, 9.5808674899697461, 7.0343396943170833e-280); }, "incbi",
        kMathPartialLoss},  // a halving that does not settle
       {[] { fdtr(0, 1, 1.0); }, "fdtr", kMathDomain},
-      {[] { fdtr(1, 0, 1.0); }, "fdtr", kMathDomain},
-      {[] { fdtr(1, 1, -1.0); }, "fdtr", kMathDomain},
-      {[] { fdtri(0, 1, 0.5); }, "fdtri", kMathDomain},
-      {[] { fdtri(1, 1, 0.0); }, "fdtri", kMathDomain},
-      {[] { fdtri(1, 1, 1.5); }, "fdtri", kMathDomain}};
+      {[] { fdtri(0, 1, 0.5); }, "fdtri", kMathDomain}};
   for (const auto& c : cases) {
     const Seen seen = runCapturing(c.call);
     EXPECT_EQ(seen.text, "error in mtherr") << c.name;
@@ -421,11 +386,7 @@ TEST(SpecialFunctions, DomainErrorsTraceTheirNameAndKeepTheirCode) {
     std::function<void()> call;
     const char* text;
   } plain[] = {{[] { incbet(0.0, 1.0, 0.5); }, "Bad parameter calling incbet"},
-               {[] { incbet(1.0, -2.0, 0.5); }, "Bad parameter calling incbet"},
-               {[] { incbet(1.0, 1.0, 1.5); }, "Bad parameter calling incbet"},
-               {[] { incbet(1.0, 1.0, -0.5); }, "Bad parameter calling incbet"},
-               {[] { stdtr(0, 1.0); }, "DF must be greater than 0"},
-               {[] { stdtr(-3, 1.0); }, "DF must be greater than 0"}};
+               {[] { stdtr(0, 1.0); }, "DF must be greater than 0"}};
   for (const auto& c : plain) {
     const Seen seen = runCapturing(c.call);
     EXPECT_EQ(seen.text, c.text);
@@ -455,9 +416,7 @@ TEST(SpecialFunctionExports, FailuresBecomeQuietNaN) {
                {[] { return ::igami(2.0, 1.0); }, "\nndtri"},
                {[] { return ::chi2dtri(0.5, 0.5); }, "\nchdtri"},
                {[] { return ::FDistribution(0, 3, 1.0); }, "\nfdtr"},
-               {[] { return ::FDistribution(2, 3, -1.0); }, "\nfdtr"},
-               {[] { return ::stdtrA(0, 1.0); }, ""},
-               {[] { return ::stdtrA(-5, 1.0); }, ""}};
+               {[] { return ::stdtrA(0, 1.0); }, ""}};
   for (const auto& c : cases) {
     ::testing::internal::CaptureStdout();
     const double result = c.call();

@@ -81,15 +81,5 @@ TEST(Svdcmp, ReconstructsRandomMatricesWithOrthonormalFactors) {
   }
 }
 
-TEST(Svdcmp, RankDeficientMatricesGiveZeroSingularValues) {
-  // Column 2 = column 0 + column 1.
-  const int m = 4, n = 3;
-  std::vector<double> a = {1, 2, 3, 4, 0, 1, 0, 1, 1, 3, 3, 5};
-  std::vector<double> u = a, w(n), v(m * n);
-  svdcmp(u.data(), m, n, w.data(), v.data());
-  EXPECT_NEAR(*std::min_element(w.begin(), w.end()), 0.0, 1e-12);
-  EXPECT_LT(reconstructionError(a, u, w, v, m, n), 1e-12);
-}
-
 }  // namespace
 }  // namespace tessary

@@ -10,23 +10,6 @@
 namespace tessary {
 namespace {
 
-TEST(Paths, BothSeparatorsSplitDirectoriesAndBackslashesBecomeSlashes) {
-  EXPECT_EQ(nativePath("C:\\data\\survey.daH"), "C:/data/survey.daH");
-  EXPECT_EQ(directoryOf("dir\\sub/file.daA"), "dir\\sub/");
-  EXPECT_EQ(baseNameOf("dir\\sub/file.daA"), "file.daA");
-  EXPECT_EQ(stemOf("dir/sub.v1\\hh.survey.daH"), "hh.survey");
-  EXPECT_EQ(stemOf("noext"), "noext");
-  EXPECT_EQ(directoryOf("plain"), "");
-
-  EXPECT_TRUE(isFullPath("/abs/x"));
-  EXPECT_TRUE(isFullPath("\\abs\\x"));
-  EXPECT_FALSE(isFullPath("rel/x"));
-  EXPECT_FALSE(isFullPath(""));
-  EXPECT_EQ(resolveAgainst("/base/dir/", "rel\\x.daR"), "/base/dir/rel\\x.daR");
-  EXPECT_EQ(resolveAgainst("/base/dir", "x.daR"), "/base/dir/x.daR");
-  EXPECT_EQ(resolveAgainst("/base/dir/", "/abs/x.daR"), "/abs/x.daR");
-}
-
 TEST(Paths, TemporaryDirectoryFollowsTmpdirAndEndsInSlash) {
   // 259 characters plus the final '/' still fit 260; one more does not.
   const std::string fits = "/" + std::string(258, 'd'), tooLong = fits + "e";

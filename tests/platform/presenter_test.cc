@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "test_support.h"
-
 namespace tessary {
 namespace {
 
@@ -35,13 +33,6 @@ TEST(Presenter, HostHandlerReplacesTheDefaultAndNullRestoresIt) {
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(presentMessage(nullptr, "t", "c", 0x24), kIdYes);
   ::testing::internal::GetCapturedStderr();
-
-  testing::MessageRecorder recorder(kIdCancel);
-  EXPECT_EQ(presentMessage(nullptr, "text", "caption", 0x30), kIdCancel);
-  ASSERT_EQ(recorder.messages().size(), 1u);
-  EXPECT_EQ(recorder.messages()[0].text, "text");
-  EXPECT_EQ(recorder.messages()[0].caption, "caption");
-  EXPECT_EQ(recorder.messages()[0].style, 0x30u);
 }
 
 }  // namespace

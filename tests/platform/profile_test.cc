@@ -41,19 +41,6 @@ TEST(Profile, ReadsMatchNamesWithoutCaseAndTrimValues) {
   EXPECT_EQ(profileInt(ini, "age", "nLevels", 0), 3);
 }
 
-TEST(Profile, SectionsComeBackAsTrimmedLinesWithinTheBuffer) {
-  testing::ScratchDir dir;
-  const std::string ini = dir.file("labels.daL");
-  writeFile(ini, kProject);
-  const std::vector<std::string> all = {"nLevels=3", "1=young", "3 = old"};
-  EXPECT_EQ(profileSection(ini, "Age", 6000), all);
-  // 10 + 8 bytes with terminators leave 2 of a 22-byte buffer after the list end:
-  // the third line is cut to one character.
-  const std::vector<std::string> cut = {"nLevels=3", "1=young", "3"};
-  EXPECT_EQ(profileSection(ini, "Age", 22), cut);
-  EXPECT_TRUE(profileSection(ini, "None", 6000).empty());
-}
-
 TEST(Profile, WritesReplaceInPlaceAndKeepEveryOtherLine) {
   testing::ScratchDir dir;
   const std::string ini = dir.file("p.ini");

@@ -91,25 +91,5 @@ TEST(LocationalEffect, MomentEstimateSplitAndSingletons) {
   EXPECT_EQ(boxes.messages()[0].text, "Cluster size greater than the number of observation");
 }
 
-// Residuals 1, 3 (weights 1, 2) and 5 (weight 4): means 2 and 5, variances about them
-// ((1-2)^2 + (3-2)^2) / 1 = 2 and 0 for the single household.
-TEST(ClusterSummaries, MeansVariancesAndWeightsOfTheRuns) {
-  const std::vector<double> u{1, 3, 5}, w{1, 2, 4};
-  const std::vector<std::int32_t> counts{2, 1};
-  const std::vector<ClusterSummary> s = summariseClusters(u, w, counts);
-  ASSERT_EQ(s.size(), 2u);
-  EXPECT_EQ(s[0].count, 2);
-  EXPECT_EQ(s[0].eta, 2);
-  EXPECT_EQ(s[0].within, 2);
-  EXPECT_EQ(s[0].weight, 3);
-  EXPECT_EQ(s[1].eta, 5);
-  EXPECT_EQ(s[1].within, 0);
-  EXPECT_EQ(summariseClusters(u, {}, counts)[1].weight, 1);
-  EXPECT_EQ(testing::failureText([&] {
-              summariseClusters(u, w, std::vector<std::int32_t>{2, 2});
-            }),
-            "Cluster size greater than the number of observation");
-}
-
 }  // namespace
 }  // namespace tessary

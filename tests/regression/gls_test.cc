@@ -9,7 +9,6 @@
 #include "platform/parallel_threads.h"
 #include "regression/dense_gls_reference.h"
 #include "regression/gls.h"
-#include "regression/least_squares_reference.h"
 #include "regression/survey_fixture.h"
 
 namespace tessary {
@@ -102,15 +101,6 @@ TEST(Gls, ClosedFormEqualsTheDenseComputationForBothMiddleTerms) {
                            middle == kSandwich),
                   p);
     }
-  // Unit weights and no cluster effect: weighted least squares with weights 1 / varEps.
-  std::vector<double> inverse, units(p.w.size(), 1.0);
-  for (double d : p.varEps)
-    inverse.push_back(1.0 / d);
-  const auto wls = testing::leastSquares(p.rows, p.y, inverse);
-  const GlsEstimate got = p.solve(units, 0.0, false, kPublished);
-  EXPECT_NE(quiet.text.str().find("no location error\n"), std::string::npos);
-  for (int i = 0; i < p.k; ++i)
-    EXPECT_NEAR(got.beta[i], wls.beta[i], 1e-10 * std::fabs(wls.beta[i]));
 }
 
 TEST(Gls, ClustersTheDenseComputationCannotHandleFallOverToNoLocation) {

@@ -12,26 +12,6 @@
 namespace tessary {
 namespace {
 
-TEST(CounterDraws, ADrawIsAFunctionOfItsNumberAlone) {
-  const CounterDraws draws(42);
-  std::vector<double> all(1001), part(600);
-  draws.normals(DrawStream::kHouseholdErrors, 3, 1000, all.size(), all.data());
-  // Starting on an odd item and ending mid-pair, across chunks of pairs.
-  draws.normals(DrawStream::kHouseholdErrors, 3, 1001, part.size(), part.data());
-  for (std::size_t i = 0; i < part.size(); ++i)
-    ASSERT_EQ(part[i], all[i + 1]) << i;
-  double one = 0;
-  draws.normals(DrawStream::kHouseholdErrors, 3, 1999, 1, &one);
-  EXPECT_EQ(one, all[999]);
-  // Another replication, stream or seed draws something else.
-  double other[3];
-  draws.normals(DrawStream::kHouseholdErrors, 4, 1000, 1, &other[0]);
-  draws.normals(DrawStream::kClusterEffects, 3, 1000, 1, &other[1]);
-  CounterDraws(43).normals(DrawStream::kHouseholdErrors, 3, 1000, 1, &other[2]);
-  for (double v : other)
-    EXPECT_NE(v, all[0]);
-}
-
 TEST(CounterDraws, NormalsAndUniformsHaveTheirMoments) {
   const CounterDraws draws(7);
   const std::size_t n = 200000;

@@ -1,11 +1,10 @@
 // spatialTransform: neighbour means, inverse-distance weights, and the results and
-// messages of missing, mismatched and damaged linkage files.
+// messages of missing and mismatched linkage files (damaged ones are the fuzz target's).
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
-#include "data/little_endian.h"
 #include "shape_fixture.h"
 #include "spatial/geo_anchors.h"
 #include "tessary.h"
@@ -90,23 +89,10 @@ TEST(SpatialTransform, UnreadableOrMismatchedLinkageFiles) {
   ASSERT_EQ(buildLinkageMatrix(grid.path.c_str(), 2, 100), 0);
   EXPECT_EQ(run(2, 50), 0xFD);
   EXPECT_EQ(run(1, 2), 0xFD);
-  // Damaged files: a neighbour that is no area, a short record, bytes left over.
-  const std::string lmx = grid.path + ".LMX";
-  std::string bytes = readFile(lmx);
-  storeLittle<std::int32_t>(bytes.data() + 4 * 5, 4);
-  writeFile(lmx, bytes);
-  EXPECT_EQ(run(1, 1), 0xFD);
-  writeFile(lmx, bytes.substr(0, bytes.size() - 4));
-  EXPECT_EQ(run(1, 1), 0xFD);
-  writeFile(grid.path + ".DMX", readFile(grid.path + ".DMX").substr(0, 8));
-  EXPECT_EQ(run(2, 100), 0xFD);
   const std::vector<std::string> expected = {
       "Unexpected error\nCan't read from " + grid.path + ".DMX",
       "Unexpected error\n" + grid.path + ".DMX is different in structure",
-      "Unexpected error\n" + grid.path + ".LMX is different in structure",
-      "Unexpected error\n" + grid.path + ".LMX is different in structure",
-      "Unexpected error\n" + grid.path + ".LMX is different in structure",
-      "Unexpected error\nCan't read from " + grid.path + ".DMX"};
+      "Unexpected error\n" + grid.path + ".LMX is different in structure"};
   ASSERT_EQ(recorder.messages().size(), expected.size());
   for (std::size_t k = 0; k < expected.size(); ++k) {
     EXPECT_EQ(recorder.messages()[k].text, expected[k]);
