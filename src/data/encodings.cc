@@ -14,6 +14,7 @@
 
 #include "data/little_endian.h"
 #include "frame/missing.h"
+#include "platform/parallel.h"
 
 namespace tessary {
 namespace {
@@ -217,7 +218,9 @@ std::uint64_t regionBytes(char code, std::uint64_t count) {
   return count * e.width;
 }
 
-ColumnSummary summarizeColumn(const double* values, std::size_t count) {
+namespace {
+
+ColumnSummary summarizeBlock(const double* values, std::size_t count) {
   constexpr double kInfinity = std::numeric_limits<double>::infinity();
   // From 2^52 on every double is integral; below it, adding and taking away 2^52
   // rounds to the nearest integer, which equals the value only when it is integral.
@@ -287,6 +290,39 @@ ColumnSummary summarizeColumn(const double* values, std::size_t count) {
   return s;
 }
 
+// The summary of two neighbouring parts of a column.
+ColumnSummary mergeSummaries(ColumnSummary a, const ColumnSummary& b) {
+  if (b.finiteCount == 0) {
+    a.anyMissing |= b.anyMissing;
+    return a;
+  }
+  if (a.finiteCount == 0) {
+    ColumnSummary merged = b;
+    merged.anyMissing |= a.anyMissing;
+    return merged;
+  }
+  a.finiteCount += b.finiteCount;
+  a.minValue = std::min(a.minValue, b.minValue);
+  a.maxValue = std::max(a.maxValue, b.maxValue);
+  a.anyMissing |= b.anyMissing;
+  a.anyNegative |= b.anyNegative;
+  a.allIntegral &= b.allIntegral;
+  return a;
+}
+
+}  // namespace
+
+ColumnSummary summarizeColumn(const double* values, std::size_t count) {
+  ColumnSummary none;
+  none.minValue = none.maxValue = MISSING;
+  return reduceBlocks(
+      count, kRecordsPerBlock, none,
+      [&](std::size_t begin, std::size_t end) {
+        return summarizeBlock(values + begin, end - begin);
+      },
+      mergeSummaries);
+}
+
 char chooseEncoding(const ColumnSummary& s) {
   if (s.finiteCount == 0 || !s.allIntegral) return 'D';
   const double range =
@@ -304,20 +340,14 @@ char chooseEncoding(const ColumnSummary& s) {
   return 'D';
 }
 
-void narrowInPlace(char code, double* column, std::size_t count) {
+void narrowColumn(char code, const double* values, std::size_t count, unsigned char* out) {
   const Encoding& e = encodingOf(code);
-  if (e.width == 8) return;
   const unsigned fields = e.fieldsPerByte;
-  unsigned char local[kBlock * 4];
-  for (std::size_t first = 0; first < count; first += kBlock) {
-    const std::size_t n = std::min(kBlock, count - first);
-    narrowBlock(e, column + first, local, n);
-    // The block's bytes land on values already consumed.
-    if (fields != 0)
-      std::memcpy(bytesOf(column) + first / fields, local, (n + fields - 1) / fields);
-    else
-      std::memcpy(bytesOf(column) + first * e.width, local, n * e.width);
-  }
+  // Blocks hold whole bytes of packed fields: kRecordsPerBlock is a multiple of 8.
+  forEachBlock(count, kRecordsPerBlock, [&](std::size_t, std::size_t begin, std::size_t end) {
+    unsigned char* target = fields != 0 ? out + begin / fields : out + begin * e.width;
+    narrowBlock(e, values + begin, target, end - begin);
+  });
 }
 
 void widenInPlace(char code, unsigned firstField, double* column, std::size_t count) {

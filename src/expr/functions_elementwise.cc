@@ -7,6 +7,7 @@
 #include "frame/failure.h"
 #include "frame/missing.h"
 #include "numeric/saturating_cast.h"
+#include "numeric/vector_functions.h"
 
 namespace tessary {
 namespace {
@@ -47,6 +48,15 @@ void mapNumeric(FunctionCall& call, F f) {
   mapValues(call, f);
 }
 
+// The same through a vectorised array function (numeric/vector_functions.h).
+void mapNumericArray(FunctionCall& call, void (*f)(const double*, double*, std::size_t)) {
+  Slot& x = call.result();
+  if (x.categorical())
+    raiseFailure("ERROR: " + std::string(call.function.name) + "(factor) is invalid");
+  f(x.values, x.values, x.constant() ? 1 : call.records);
+  x.makeNumeric();
+}
+
 double constantOf(const Slot& slot, const char* message) {
   if (!slot.constant()) raiseFailure(message);
   return slot.values[0];
@@ -60,10 +70,10 @@ void absolute(FunctionCall& call) {
   mapValues(call, [](double v) { return std::fabs(v); });
 }
 void logarithm(FunctionCall& call) {
-  mapNumeric(call, [](double v) { return std::log(v); });
+  mapNumericArray(call, vmath::log);
 }
 void squareRoot(FunctionCall& call) {
-  mapNumeric(call, [](double v) { return std::sqrt(v); });
+  mapNumericArray(call, vmath::sqrt);
 }
 void sine(FunctionCall& call) {
   mapNumeric(call, [](double v) { return std::sin(v); });
@@ -72,7 +82,7 @@ void cosine(FunctionCall& call) {
   mapNumeric(call, [](double v) { return std::cos(v); });
 }
 void exponential(FunctionCall& call) {
-  mapNumeric(call, [](double v) { return std::exp(v); });
+  mapNumericArray(call, vmath::exp);
 }
 void arcSine(FunctionCall& call) {
   mapNumeric(call, [](double v) { return std::asin(v); });
