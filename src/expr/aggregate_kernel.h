@@ -10,6 +10,7 @@
 
 #include "expr/aggregate.h"
 #include "frame/missing.h"
+#include "platform/parallel.h"
 
 namespace tessary::aggregate_kernel {
 
@@ -96,6 +97,28 @@ inline void writeBack(double& x, GroupTotals& t) {
   }
 }
 
+// Adds the totals `part` gathered from a later stretch of records to `into`. Sums are
+// gathered per block of kRecordsPerBlock records of the range and added in block order,
+// whichever grouping runs: the groupings and any number of threads then give the same
+// sums.
+template <int Op>
+inline void merge(GroupTotals& into, const GroupTotals& part) {
+  if (part.records == 0) return;
+  if (into.records == 0) into.first = part.first;
+  into.records += part.records;
+  if constexpr (Op == kAggregateGet) {
+    if (!into.found && part.found) into.value = part.value;
+  } else if constexpr (Op == kAggregateMax || Op == kAggregateMin) {
+    if (part.found &&
+        (!into.found || (Op == kAggregateMax ? part.value > into.value : part.value < into.value)))
+      into.value = part.value;
+  }
+  into.found |= part.found;
+  into.sum += part.sum;
+  into.total += part.total;
+  into.squares += part.squares;
+}
+
 // One group of `count` records at positions index(0) .. index(count - 1), in record
 // order.
 template <int Op, bool Weighted, class Index>
@@ -103,12 +126,19 @@ inline void aggregateGroup(double* x, const double* w, std::size_t count, double
                            Index index) {
   if (count == 0) return;
   GroupTotals t;
-  t.records = count;
-  t.first = x[index(0)];
+  GroupTotals part;
+  std::size_t blockEnd = (index(0) / kRecordsPerBlock + 1) * kRecordsPerBlock;
   for (std::size_t k = 0; k < count; ++k) {
     const std::size_t i = index(k);
-    gather<Op, Weighted>(t, x[i], weightAt<Op, Weighted>(w, i));
+    if (i >= blockEnd) {
+      merge<Op>(t, part);
+      part = GroupTotals{};
+      blockEnd = (i / kRecordsPerBlock + 1) * kRecordsPerBlock;
+    }
+    if (part.records++ == 0) part.first = x[i];
+    gather<Op, Weighted>(part, x[i], weightAt<Op, Weighted>(w, i));
   }
+  merge<Op>(t, part);
   t.result = finish<Op>(t, ordinal);
   for (std::size_t k = 0; k < count; ++k)
     writeBack<Op>(x[index(k)], t);
