@@ -1,7 +1,8 @@
 // Elementary functions over arrays of doubles, through SLEEF's vectorised routines
-// (1.0 ulp for exp, log and pow, 0.5 for sqrt, 0.506 ulp for sinpi and cospi), two lanes at a time;
-// SLEEF picks the variant for the processor at the first call. Each element's result depends on its
-// value alone (never on its position or on the array's length), so it repeats on every machine of
+// (1.0 ulp for exp, log and pow, 0.5 for sqrt, 0.506 ulp for sinpi and cospi): eight
+// lanes at a time on processors with AVX-512, else two, SLEEF picking the variant for
+// the processor at the first call. Each element's result depends on its value alone
+// (never on its position or on the array's length), so it repeats on every machine of
 // the same kind.
 #pragma once
 
