@@ -5,6 +5,7 @@
 // grouping loop is compiled per operation, without a switch per record.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 
@@ -177,15 +178,29 @@ void dispatch(int op, bool weightsGiven, Visit&& visit) {
   }
 }
 
-// Runs the operation over contiguous groups: forEachGroup(group) calls
-// group(begin, count) once per group, in record order.
+// Groups a block of the contiguous groupings holds.
+inline constexpr std::size_t kGroupsPerBlock = 4096;
+
+// Runs the operation over contiguous groups covering the records in order:
+// forEachGroup(group) calls group(begin, count) once per group. The groups' ends are
+// listed in `groupEnds` first, then the groups run in parallel blocks of groups; each
+// group runs whole on one thread, so the result is the same for any thread count.
 template <class ForEachGroup>
-void aggregateContiguous(int op, double* x, const double* w, ForEachGroup&& forEachGroup) {
+void aggregateContiguous(int op, double* x, const double* w, ColumnBuffer<std::size_t>& groupEnds,
+                         ForEachGroup&& forEachGroup) {
+  std::size_t groups = 0;
+  forEachGroup([&](std::size_t begin, std::size_t count) {
+    if (groups == groupEnds.size()) groupEnds.resize(std::max<std::size_t>(2 * groups, 4096));
+    groupEnds[groups++] = begin + count;
+  });
+  const std::size_t* ends = groupEnds.data();
   dispatch(op, w != nullptr, [&]<int Op, bool Weighted>() {
-    double ordinal = 0.0;
-    forEachGroup([&](std::size_t begin, std::size_t count) {
-      aggregateGroup<Op, Weighted>(x, w, count, ++ordinal,
-                                   [begin](std::size_t k) { return begin + k; });
+    forEachBlock(groups, kGroupsPerBlock, [&](std::size_t, std::size_t first, std::size_t last) {
+      for (std::size_t g = first; g < last; ++g) {
+        const std::size_t begin = g == 0 ? 0 : ends[g - 1];
+        aggregateGroup<Op, Weighted>(x, w, ends[g] - begin, static_cast<double>(g + 1),
+                                     [begin](std::size_t k) { return begin + k; });
+      }
     });
   });
 }

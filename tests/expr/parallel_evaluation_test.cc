@@ -64,9 +64,13 @@ std::vector<double> evaluateText(DataSet& data, const char* text) {
 
 TEST(ParallelEvaluation, ExpressionsAndAggregatesAreTheSameOnAnyNumberOfThreads) {
   const Survey survey;
-  const char* expressions[] = {
-      "LOG(X)*2+IIF(Y>3,1,0)", "EXP(X/40)-SQRT(X)+X^1.5+2^Y+(X-1)^Y", "CMEAN(X)", "CMEANON(X,B,0)",
-      "WCMEANON(X,Y,B,1)",     "CMAXON(X,B,0)+CERRON(X,B,2)"};
+  const char* expressions[] = {"LOG(X)*2+IIF(Y>3,1,0)",
+                               "EXP(X/40)-SQRT(X)+X^1.5+2^Y+(X-1)^Y",
+                               "CMEAN(X)",
+                               "CMEANON(X,B,0)",
+                               "WCMEANON(X,Y,B,1)",
+                               "CMAXON(X,B,0)+CERRON(X,B,2)",
+                               "CMEANBY(X,1)+CSERIALBY(X,2)"};
   for (const char* text : expressions) {
     std::vector<double> first;
     for (int threads : kThreadCounts) {
