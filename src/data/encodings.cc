@@ -12,6 +12,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "data/column_summary_avx512.h"
 #include "data/little_endian.h"
 #include "frame/missing.h"
 #include "platform/parallel.h"
@@ -220,6 +221,9 @@ std::uint64_t regionBytes(char code, std::uint64_t count) {
 
 namespace {
 
+// Eight values at a time where the processor has AVX-512 (column_summary_avx512.cc).
+const bool kWideScan = __builtin_cpu_supports("avx512f");
+
 ColumnSummary summarizeBlock(const double* values, std::size_t count) {
   constexpr double kInfinity = std::numeric_limits<double>::infinity();
   // From 2^52 on every double is integral; below it, adding and taking away 2^52
@@ -230,6 +234,15 @@ ColumnSummary summarizeBlock(const double* values, std::size_t count) {
   std::uint64_t finite = 0;
   std::uint64_t fractional = 0;
   std::size_t i = 0;
+  if (kWideScan) {
+    avx512::ScanTotals totals{lowest, highest, 0, 0};
+    i = count / 8 * 8;
+    avx512::scanColumn(values, i, totals);
+    lowest = totals.lowest;
+    highest = totals.highest;
+    finite = totals.finite;
+    fractional = totals.fractional;
+  }
 #if defined(__SSE2__)
   {
     // Two values per step: the compiler does not vectorize these reductions itself.
@@ -256,14 +269,14 @@ ColumnSummary summarizeBlock(const double* values, std::size_t count) {
     }
     double lanes[2];
     _mm_storeu_pd(lanes, low);
-    lowest = std::min(lanes[0], lanes[1]);
+    lowest = std::min({lowest, lanes[0], lanes[1]});
     _mm_storeu_pd(lanes, high);
-    highest = std::max(lanes[0], lanes[1]);
+    highest = std::max({highest, lanes[0], lanes[1]});
     std::uint64_t counts[2];
     _mm_storeu_si128(reinterpret_cast<__m128i*>(counts), finiteLanes);
-    finite = counts[0] + counts[1];
+    finite += counts[0] + counts[1];
     _mm_storeu_si128(reinterpret_cast<__m128i*>(counts), fractionalLanes);
-    fractional = counts[0] + counts[1];
+    fractional += counts[0] + counts[1];
   }
 #endif
   for (; i < count; ++i) {
