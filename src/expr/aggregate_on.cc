@@ -54,24 +54,23 @@ inline std::size_t bucketOf(double key, double lowest, std::size_t missingBucket
                             : missingBucket;
 }
 
-// The gathering pass notes each record's bucket for the writing pass. Each block of
+// Keys are formed again in each pass: cheaper than a key column. Each block of
 // records gathers into totals of its own, added to the whole in block order (see
 // merge); the records then receive their group's value in parallel blocks too, but for
 // CSERIALBY, whose positions run through the records in order.
 template <int Op, bool Weighted>
 void aggregateByBuckets(double* x, const double* w, const double* base, double shift, std::size_t n,
-                        double lowest, std::size_t buckets, AggregateScratch& scratch) {
-  scratch.order.resize(n);
-  std::uint32_t* bucketOfRecord = scratch.order.data();
+                        double lowest, std::size_t buckets) {
+  auto bucketAt = [&](std::size_t i) {
+    return bucketOf(truncatedKey(base[i], shift), lowest, buckets - 1);
+  };
   using Totals = std::vector<GroupTotals>;
   Totals totals = reduceBlocks(
       n, kRecordsPerBlock, Totals(buckets),
       [&](std::size_t begin, std::size_t end) {
         Totals part(buckets);
         for (std::size_t i = begin; i < end; ++i) {
-          const std::size_t b = bucketOf(truncatedKey(base[i], shift), lowest, buckets - 1);
-          bucketOfRecord[i] = static_cast<std::uint32_t>(b);
-          GroupTotals& t = part[b];
+          GroupTotals& t = part[bucketAt(i)];
           if (t.records++ == 0) t.first = x[i];
           gather<Op, Weighted>(t, x[i], weightAt<Op, Weighted>(w, i));
         }
@@ -87,11 +86,11 @@ void aggregateByBuckets(double* x, const double* w, const double* base, double s
     if (totals[b].records > 0) totals[b].result = finish<Op>(totals[b], ++ordinal);
   if constexpr (Op == kAggregateSerialBy) {
     for (std::size_t i = 0; i < n; ++i)
-      writeBack<Op>(x[i], totals[bucketOfRecord[i]]);
+      writeBack<Op>(x[i], totals[bucketAt(i)]);
   } else {
     forEachBlock(n, kRecordsPerBlock, [&](std::size_t, std::size_t begin, std::size_t end) {
       for (std::size_t i = begin; i < end; ++i)
-        writeBack<Op>(x[i], totals[bucketOfRecord[i]]);
+        writeBack<Op>(x[i], totals[bucketAt(i)]);
     });
   }
 }
@@ -156,7 +155,7 @@ bool onAggregate(int op, double* x, const double* w, const double* base, int dig
   if (span.width() < static_cast<double>(kMostDirectBuckets)) {
     const auto buckets = static_cast<std::size_t>(saturatingInt32(span.width())) + 1;
     dispatch(op, w != nullptr, [&]<int Op, bool Weighted>() {
-      aggregateByBuckets<Op, Weighted>(x, w, base, shift, n, span.lowest, buckets, scratch);
+      aggregateByBuckets<Op, Weighted>(x, w, base, shift, n, span.lowest, buckets);
     });
     return true;
   }
