@@ -147,8 +147,22 @@ void chooseIf(FunctionCall& call) {
     condition.labels = chosen.labels;
     return;
   }
-  for (std::size_t i = 0; i < call.records; ++i)
-    condition.values[i] = condition.values[i] != 0.0 ? a.at(i) : b.at(i);
+  // One loop per shape of the operands, so that each compiles to a blend.
+  auto choose = [&]<bool aConstant, bool bConstant>() {
+    double* c = condition.values;
+    const double* x = a.values;
+    const double* y = b.values;
+    for (std::size_t i = 0; i < call.records; ++i)
+      c[i] = c[i] != 0.0 ? x[aConstant ? 0 : i] : y[bConstant ? 0 : i];
+  };
+  if (a.constant() && b.constant())
+    choose.template operator()<true, true>();
+  else if (a.constant())
+    choose.template operator()<true, false>();
+  else if (b.constant())
+    choose.template operator()<false, true>();
+  else
+    choose.template operator()<false, false>();
   condition.makeNumeric();
 }
 
