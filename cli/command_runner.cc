@@ -8,12 +8,14 @@
 #include "frame/failure.h"
 #include "frame/trace.h"
 #include "platform/text.h"
+#include "platform/parallel_threads.h"
 #include "support/message_printer.h"
 
 namespace tessary::cli {
 namespace {
 
 int status = 0;
+int requestedThreads = 0;  // 0: TESSARY_THREADS or every hardware thread
 
 void report(const char* command, const std::string& text) {
   std::fputs(commandFailureLine(command, text).c_str(), stderr);
@@ -22,8 +24,18 @@ void report(const char* command, const std::string& text) {
 
 }  // namespace
 
+void addThreadsOption(CLI::App& app) {
+  app.add_option("--threads", requestedThreads,
+                 "Threads for the work over records (default: TESSARY_THREADS or all); "
+                 "results do not depend on it")
+      ->check(CLI::Range(1, kMaxThreads));
+  // Given after the command's name too.
+  app.fallthrough();
+}
+
 void runCommand(const char* command, const std::function<void()>& work) {
   try {
+    if (requestedThreads != 0) setThreadCount(requestedThreads);
     work();
   } catch (const Failure& failure) {
     report(command, describeFailure(failure));

@@ -27,6 +27,9 @@ void addSimulateCommand(CLI::App& app);
 void addMergeCommand(CLI::App& app);
 void addReportCommand(CLI::App& app);
 
+// The tool's --threads option, which runCommand applies before every command's work.
+void addThreadsOption(CLI::App& app);
+
 // Runs a command's work; a failure is printed as "tessary <command>: <text>" on
 // standard error and makes the tool's exit status 1.
 void runCommand(const char* command, const std::function<void()>& work);

@@ -9,6 +9,7 @@
 int main(int argc, char** argv) {
   CLI::App app{"tessary: small-area estimation of household welfare"};
   app.require_subcommand(1);
+  tessary::cli::addThreadsOption(app);
   tessary::cli::addVersionCommand(app);
   tessary::cli::addImportCommand(app);
   tessary::cli::addCombineCommand(app);

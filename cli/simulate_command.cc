@@ -2,7 +2,6 @@
 #include <memory>
 
 #include "commands.h"
-#include "platform/parallel_threads.h"
 #include "support/simulation_merge.h"
 #include "support/simulation_run.h"
 
@@ -51,7 +50,6 @@ Example:
 
 void addSimulateCommand(CLI::App& app) {
   auto options = std::make_shared<SimulateOptions>();
-  auto threads = std::make_shared<int>(0);
   auto* command = app.add_subcommand(
       "simulate", "Carry a fitted welfare model to the census: per-area estimates by simulation");
   command->footer(kSimulateHelp);
@@ -69,14 +67,10 @@ void addSimulateCommand(CLI::App& app) {
   command->add_option("--cluster", options->cluster,
                       "Cluster identifier, at the cluster level (default: the header's)");
   command->add_option("--out", options->out, "The directory to write")->required();
-  command->add_option("--threads", *threads, "Threads (default: TESSARY_THREADS or all)");
   command->add_option("--partition", options->partition, "Only partition i of n (i/n)");
   command->add_option("--errors", options->errors, "normal (default) or empirical");
-  command->callback([options, threads] {
-    runCommand("simulate", [&] {
-      if (*threads != 0) setThreadCount(*threads);
-      std::printf("%s\n", runSimulate(*options).c_str());
-    });
+  command->callback([options] {
+    runCommand("simulate", [&] { std::printf("%s\n", runSimulate(*options).c_str()); });
   });
 }
 

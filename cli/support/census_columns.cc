@@ -96,10 +96,12 @@ void CensusColumns::readVariable(DataSet& census, const std::string& name) {
   forEachLoadChunk(households_, [&](std::int64_t from, std::int64_t to) {
     const auto count = static_cast<std::size_t>(to - from + 1);
     census.read(name, std::span<double>(chunk.data(), count), from, to);
-    if (column.encoding != 'D') narrowInPlace(column.encoding, chunk.data(), count);
-    std::memcpy(
-        column.bytes.data() + regionBytes(column.encoding, static_cast<std::uint64_t>(from - 1)),
-        chunk.data(), regionBytes(column.encoding, count));
+    unsigned char* target =
+        column.bytes.data() + regionBytes(column.encoding, static_cast<std::uint64_t>(from - 1));
+    if (column.encoding != 'D')
+      narrowColumn(column.encoding, chunk.data(), count, target);
+    else
+      std::memcpy(target, chunk.data(), regionBytes(column.encoding, count));
   });
 }
 

@@ -1,6 +1,7 @@
 #include "data/data_array.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "data/data_array_replacement.h"
@@ -8,6 +9,7 @@
 #include "frame/failure.h"
 #include "frame/missing.h"
 #include "platform/error_state.h"
+#include "platform/parallel.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 
@@ -120,6 +122,17 @@ int DataArray::getValue(std::string_view name, std::span<double> out, std::int64
                             static_cast<long long>(fromRec), static_cast<long long>(toRec)));
   const std::uint64_t count = static_cast<std::uint64_t>(toRec - fromRec + 1);
   if (out.size() < count) raiseFailure("DataArray::getValue: INVALID ADDRESS");
+  const ValueRangeReader reader = rangeReader(name);
+  try {
+    reader.read(out.data(), fromRec, toRec);
+  } catch (const Failure& failure) {
+    lastError = failure.systemError();
+    throw;
+  }
+  return find(name)->valueTag;
+}
+
+ValueRangeReader DataArray::rangeReader(std::string_view name) {
   VariableRecord* record = find(name);
   if (record == nullptr)
     raiseFailure("DataArray::getValue:Variable " + lookupKey(name) + " not found.");
@@ -132,32 +145,16 @@ int DataArray::getValue(std::string_view name, std::span<double> out, std::int64
                    "encoding '%c'.",
                    lookupKey(name).c_str(), record->width, code));
   if (record->valueTag < 0) record->valueTag = 0;
-
-  // Opening and reading failures carry the system error code and the caller's name.
+  // Opening failures carry the system error code and the caller's name.
   auto fail = [&](const std::string& message) {
     lastError = lastSystemError();
-    raiseFailure(message + formatText("\nError Code: (%i)\nVariable: %s", lastError,
-                                      std::string(name).c_str()));
+    raiseFailure(valueReadFailureText(message, lastError, name));
   };
   if (!openValueFile())
     fail("DataArray::getValue:\nCan't open file " + filePath(".daD") + " to read.\n");
-
-  const unsigned fields = encoding.fieldsPerByte;
-  const std::uint64_t first = static_cast<std::uint64_t>(fromRec - 1);
-  std::uint64_t byteOffset, byteCount;
-  if (fields != 0) {
-    byteOffset = first / fields;
-    byteCount = static_cast<std::uint64_t>(toRec - 1) / fields - byteOffset + 1;
-  } else {
-    byteOffset = first * encoding.width;
-    byteCount = count * encoding.width;
-  }
   clearSystemError();
   if (record->dataOffset < 0) fail(encoding.readFailure);
-  const std::uint64_t position = static_cast<std::uint64_t>(record->dataOffset) + byteOffset;
-  if (valueFile_.readAt(position, out.data(), byteCount) != byteCount) fail(encoding.readFailure);
-  widenInPlace(code, static_cast<unsigned>(fields != 0 ? first % fields : 0), out.data(), count);
-  return record->valueTag;
+  return ValueRangeReader(valueFile_, *record, std::string(name), filePath(".daD"));
 }
 
 void DataArray::requireRecordCountFitsValueFile() {
@@ -188,6 +185,17 @@ int DataArray::readColumn(std::string_view name, ColumnBuffer<double>& column) {
 }
 
 void DataArray::setValue(std::string_view name, std::span<double> values) {
+  writeValues(name, values);
+  // What a read returns: every stored missing code reads as MISSING, and the integer
+  // codes have no -0 (adding 0 makes it +0 and keeps every other integral value).
+  if (find(name)->encoding == 'D') return;
+  forEachBlock(recordCount, kRecordsPerBlock, [&](std::size_t, std::size_t begin, std::size_t end) {
+    for (std::size_t i = begin; i < end; ++i)
+      values[i] = std::isfinite(values[i]) ? values[i] + 0.0 : MISSING;
+  });
+}
+
+void DataArray::writeValues(std::string_view name, std::span<const double> values) {
   openForWriting(valueFile_, ".daD",
                  "DA::SetValue: Can't open file " + filePath(".daD") + " to write.\n");
   VariableRecord* record = find(name);
@@ -208,12 +216,17 @@ void DataArray::setValue(std::string_view name, std::span<double> values) {
     const std::int64_t end = valueFile_.size();
     position = std::max<std::uint64_t>(end < 0 ? 0 : static_cast<std::uint64_t>(end), maskBytes);
   }
-  narrowInPlace(code, values.data(), count);
-  const bool written = valueFile_.writeAt(position, values.data(), bytes) == bytes;
-  const int error = lastSystemError();
-  widenInPlace(code, 0, values.data(), count);
-  if (!written)
+  // Doubles are stored as they are; other codes are encoded first, then written whole.
+  const void* stored = values.data();
+  if (code != 'D') {
+    encoded_.resize(bytes);
+    narrowColumn(code, values.data(), count, encoded_.data());
+    stored = encoded_.data();
+  }
+  if (valueFile_.writeAt(position, stored, bytes) != bytes) {
+    const int error = lastSystemError();
     raiseFileFailure(formatText("File I/O error code = %d", error), filePath(".daD"), error);
+  }
 
   // The record changes only once its values are on disk.
   if (record->dataOffset >= 0)
@@ -240,11 +253,11 @@ void DataArray::setValue(std::string_view name, std::span<const double> presentV
   if (presentValues.size() < present)
     raiseFailure(formatText("DA::SetValue: %zu values given for %llu present records.\n",
                             presentValues.size(), static_cast<unsigned long long>(present)));
+  // Without holes the present values are the column.
+  if (present == recordCount) return writeValues(name, presentValues);
   ColumnBuffer<double> full(recordCount);
-  std::size_t next = 0;
-  for (std::uint64_t record = 1; record <= recordCount; ++record)
-    full[record - 1] = isHole(holes.bytes.data(), record) ? MISSING : presentValues[next++];
-  setValue(name, std::span<double>(full.data(), full.size()));
+  expandPresent(presentValues.data(), holes.bytes.data(), full.data(), recordCount);
+  writeValues(name, std::span<const double>(full.data(), full.size()));
 }
 
 }  // namespace tessary

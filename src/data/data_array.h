@@ -14,6 +14,7 @@
 #include "data/labels.h"
 #include "data/record_bitmap.h"
 #include "data/region_placement.h"
+#include "data/value_range_reader.h"
 #include "platform/column_memory.h"
 #include "platform/file.h"
 
@@ -55,6 +56,10 @@ class DataArray : public DataArrayHeader {
   // Values of records fromRec..toRec (either order) into out; returns the valueTag.
   int getValue(std::string_view name, std::span<double> out, std::int64_t fromRec,
                std::int64_t toRec);
+  // The variable's reader, for reads from several threads at once; raises what
+  // getValue raises before it reads. Valid while the data array and its value file live
+  // and the variable is not rewritten.
+  ValueRangeReader rangeReader(std::string_view name);
   // All recordCount values of a variable into `column`, sized to fit.
   int readColumn(std::string_view name, ColumnBuffer<double>& column);
 
@@ -62,6 +67,8 @@ class DataArray : public DataArrayHeader {
   // variable that has values gets a fresh region (see region_placement.h). Raises when
   // the data array is read-only.
   void setValue(std::string_view name, std::span<double> values);
+  // Writes a whole variable (recordCount values), leaving `values` as they are.
+  void writeValues(std::string_view name, std::span<const double> values);
   // Writes a whole variable from the values of the present records and a hole bitmap.
   void setValue(std::string_view name, std::span<const double> presentValues,
                 const RecordBitmap& holes);
@@ -113,6 +120,7 @@ class DataArray : public DataArrayHeader {
   std::vector<FileRegion> releasedValues_;
   std::vector<FileRegion> releasedMasks_;
   mutable std::unique_ptr<LabelFile> labels_;
+  ColumnBuffer<unsigned char> encoded_;  // a narrow code's region, kept for the next write
 };
 
 }  // namespace tessary

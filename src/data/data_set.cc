@@ -10,6 +10,7 @@
 #include "frame/failure.h"
 #include "frame/missing.h"
 #include "platform/file.h"
+#include "platform/parallel.h"
 #include "platform/text.h"
 
 namespace tessary {
@@ -140,6 +141,11 @@ char DataSet::read(std::string_view name, std::span<double> out, std::int64_t fr
   return kind;
 }
 
+ValueRangeReader DataSet::rangeReader(std::string_view name) {
+  requireLevel();
+  return levelData(level_).rangeReader(name);
+}
+
 int DataSet::readCategorical(std::string_view name, std::span<double> out, std::int64_t fromRec,
                              std::int64_t toRec) {
   std::span<double> target = out;
@@ -223,8 +229,12 @@ bool DataSet::storeColumn(std::string_view name, std::span<double> values,
   } else {
     data.setValue(name, values);
     std::vector<std::uint8_t> holes(data.maskBytes, 0);
-    for (std::uint32_t r = 0; r < data.recordCount; ++r)
-      if (!std::isfinite(values[r])) setHole(holes.data(), r + 1);
+    // Blocks own whole bytes of the bitmap: kRecordsPerBlock is a multiple of 8.
+    forEachBlock(data.recordCount, kRecordsPerBlock,
+                 [&](std::size_t, std::size_t begin, std::size_t end) {
+                   for (std::size_t r = begin; r < end; ++r)
+                     if (!std::isfinite(values[r])) setHole(holes.data(), r + 1);
+                 });
     data.setMask(name, holes);
   }
   if (options.select) data.select(name);

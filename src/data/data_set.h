@@ -105,6 +105,9 @@ class DataSet {
   // slotSize() values.
   char read(std::string_view name, std::span<double> out, std::int64_t fromRec, std::int64_t toRec,
             LabelMap* labels = nullptr, int* categories = nullptr);
+  // A reader of a variable stored at the data set's own level (levelOf(name) == level()),
+  // for reads of its records from several threads at once (data/value_range_reader.h).
+  ValueRangeReader rangeReader(std::string_view name);
   // Every record of the level.
   Column readColumn(std::string_view name);
   // The categories of a categorical variable over every record of the level that

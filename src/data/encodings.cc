@@ -12,8 +12,10 @@
 #include <emmintrin.h>
 #endif
 
+#include "data/column_summary_avx512.h"
 #include "data/little_endian.h"
 #include "frame/missing.h"
+#include "platform/parallel.h"
 
 namespace tessary {
 namespace {
@@ -217,7 +219,12 @@ std::uint64_t regionBytes(char code, std::uint64_t count) {
   return count * e.width;
 }
 
-ColumnSummary summarizeColumn(const double* values, std::size_t count) {
+namespace {
+
+// Eight values at a time where the processor has AVX-512 (column_summary_avx512.cc).
+const bool kWideScan = __builtin_cpu_supports("avx512f");
+
+ColumnSummary summarizeBlock(const double* values, std::size_t count) {
   constexpr double kInfinity = std::numeric_limits<double>::infinity();
   // From 2^52 on every double is integral; below it, adding and taking away 2^52
   // rounds to the nearest integer, which equals the value only when it is integral.
@@ -227,6 +234,15 @@ ColumnSummary summarizeColumn(const double* values, std::size_t count) {
   std::uint64_t finite = 0;
   std::uint64_t fractional = 0;
   std::size_t i = 0;
+  if (kWideScan) {
+    avx512::ScanTotals totals{lowest, highest, 0, 0};
+    i = count / 8 * 8;
+    avx512::scanColumn(values, i, totals);
+    lowest = totals.lowest;
+    highest = totals.highest;
+    finite = totals.finite;
+    fractional = totals.fractional;
+  }
 #if defined(__SSE2__)
   {
     // Two values per step: the compiler does not vectorize these reductions itself.
@@ -253,14 +269,14 @@ ColumnSummary summarizeColumn(const double* values, std::size_t count) {
     }
     double lanes[2];
     _mm_storeu_pd(lanes, low);
-    lowest = std::min(lanes[0], lanes[1]);
+    lowest = std::min({lowest, lanes[0], lanes[1]});
     _mm_storeu_pd(lanes, high);
-    highest = std::max(lanes[0], lanes[1]);
+    highest = std::max({highest, lanes[0], lanes[1]});
     std::uint64_t counts[2];
     _mm_storeu_si128(reinterpret_cast<__m128i*>(counts), finiteLanes);
-    finite = counts[0] + counts[1];
+    finite += counts[0] + counts[1];
     _mm_storeu_si128(reinterpret_cast<__m128i*>(counts), fractionalLanes);
-    fractional = counts[0] + counts[1];
+    fractional += counts[0] + counts[1];
   }
 #endif
   for (; i < count; ++i) {
@@ -287,6 +303,39 @@ ColumnSummary summarizeColumn(const double* values, std::size_t count) {
   return s;
 }
 
+// The summary of two neighbouring parts of a column.
+ColumnSummary mergeSummaries(ColumnSummary a, const ColumnSummary& b) {
+  if (b.finiteCount == 0) {
+    a.anyMissing |= b.anyMissing;
+    return a;
+  }
+  if (a.finiteCount == 0) {
+    ColumnSummary merged = b;
+    merged.anyMissing |= a.anyMissing;
+    return merged;
+  }
+  a.finiteCount += b.finiteCount;
+  a.minValue = std::min(a.minValue, b.minValue);
+  a.maxValue = std::max(a.maxValue, b.maxValue);
+  a.anyMissing |= b.anyMissing;
+  a.anyNegative |= b.anyNegative;
+  a.allIntegral &= b.allIntegral;
+  return a;
+}
+
+}  // namespace
+
+ColumnSummary summarizeColumn(const double* values, std::size_t count) {
+  ColumnSummary none;
+  none.minValue = none.maxValue = MISSING;
+  return reduceBlocks(
+      count, kRecordsPerBlock, none,
+      [&](std::size_t begin, std::size_t end) {
+        return summarizeBlock(values + begin, end - begin);
+      },
+      mergeSummaries);
+}
+
 char chooseEncoding(const ColumnSummary& s) {
   if (s.finiteCount == 0 || !s.allIntegral) return 'D';
   const double range =
@@ -304,20 +353,14 @@ char chooseEncoding(const ColumnSummary& s) {
   return 'D';
 }
 
-void narrowInPlace(char code, double* column, std::size_t count) {
+void narrowColumn(char code, const double* values, std::size_t count, unsigned char* out) {
   const Encoding& e = encodingOf(code);
-  if (e.width == 8) return;
   const unsigned fields = e.fieldsPerByte;
-  unsigned char local[kBlock * 4];
-  for (std::size_t first = 0; first < count; first += kBlock) {
-    const std::size_t n = std::min(kBlock, count - first);
-    narrowBlock(e, column + first, local, n);
-    // The block's bytes land on values already consumed.
-    if (fields != 0)
-      std::memcpy(bytesOf(column) + first / fields, local, (n + fields - 1) / fields);
-    else
-      std::memcpy(bytesOf(column) + first * e.width, local, n * e.width);
-  }
+  // Blocks hold whole bytes of packed fields: kRecordsPerBlock is a multiple of 8.
+  forEachBlock(count, kRecordsPerBlock, [&](std::size_t, std::size_t begin, std::size_t end) {
+    unsigned char* target = fields != 0 ? out + begin / fields : out + begin * e.width;
+    narrowBlock(e, values + begin, target, end - begin);
+  });
 }
 
 void widenInPlace(char code, unsigned firstField, double* column, std::size_t count) {

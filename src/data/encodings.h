@@ -59,14 +59,16 @@ struct ColumnSummary {
   bool allIntegral = true;
 };
 
+// One scan of the column, in parallel blocks.
 ColumnSummary summarizeColumn(const double* values, std::size_t count);
 
 // The most compact code that holds the summarized column.
 char chooseEncoding(const ColumnSummary& summary);
 
-// Rewrites `count` doubles at the front of `column` as the stored elements of `code`
-// (not 'D'), packed fields in record order from the top bits of byte 0.
-void narrowInPlace(char code, double* column, std::size_t count);
+// Encodes `count` values as the stored elements of `code` (not 'D') into out, which
+// holds regionBytes(code, count) bytes: packed fields in record order from the top bits
+// of byte 0. Runs in parallel blocks.
+void narrowColumn(char code, const double* values, std::size_t count, unsigned char* out);
 
 // Widens `count` stored elements of `code` that lie at the front of `column` into
 // doubles in place, stored missing codes becoming MISSING. For a packed code the first

@@ -43,4 +43,9 @@ inline std::uint64_t countPresent(const std::uint8_t* bitmap, std::uint64_t reco
   return records - holes;
 }
 
+// Spreads the values of the present records (bit clear), given in record order, over
+// out[0..records-1], MISSING at every hole; in parallel blocks.
+void expandPresent(const double* presentValues, const std::uint8_t* bitmap, double* out,
+                   std::uint64_t records);
+
 }  // namespace tessary

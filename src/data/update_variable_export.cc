@@ -17,7 +17,7 @@ const BoundaryPolicy kUpdateVariablePolicy = {
     .otherResult = -1,
 };
 
-void updateHouseholdVariable(const char* daaPath, const char* name, const double* values,
+void updateHouseholdVariable(const char* daaPath, const char* name, double* values,
                              const unsigned char* holes) {
   if (daaPath == nullptr || name == nullptr || holes == nullptr)
     raiseFailure("updateVariable: no data set, variable name or hole bitmap given.\n");
@@ -40,8 +40,8 @@ void updateHouseholdVariable(const char* daaPath, const char* name, const double
   options.variable = {.textA = name, .textB = name, .reservedByte1 = 2};
   options.select = true;
   options.holes = &bitmap;
-  std::vector<double> given(values, values + present);
-  data.storeColumn(name, given, options);
+  // Read only: with a hole bitmap the store leaves the values as they are.
+  data.storeColumn(name, std::span<double>(values, values == nullptr ? 0 : present), options);
 }
 
 }  // namespace

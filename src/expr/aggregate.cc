@@ -22,7 +22,7 @@ void identifierAggregate(DataSet& data, int op, double* x, const double* w, int 
   const double shift = aggregate_kernel::keyShift(digits);
   for (std::size_t i = 0; i < n; ++i)
     keys[i] = aggregate_kernel::truncatedKey(keys[i], shift);
-  aggregateContiguous(op, x, w, [&](auto&& group) {
+  aggregateContiguous(op, x, w, scratch.groupEnds, [&](auto&& group) {
     for (std::size_t start = 0; start < n;) {
       std::size_t end = start + 1;
       while (end < n && keys[end] == keys[start])
@@ -67,7 +67,7 @@ void aggregateGroups(DataSet& data, int op, double* x, const double* w, int digi
   if (!data.combined() || digits > 0)
     return identifierAggregate(data, op, x, w, digits, fromRec, toRec, scratch);
   const DataRef* ref = data.coarserReference(data.level());
-  aggregateContiguous(op, x, w,
+  aggregateContiguous(op, x, w, scratch.groupEnds,
                       [&](auto&& group) { forEachCluster(ref, fromRec - 1, toRec - 1, group); });
 }
 

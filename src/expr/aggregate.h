@@ -41,7 +41,6 @@ struct AggregateScratch {
   ColumnBuffer<double> keys;
   ColumnBuffer<std::uint32_t> order;
   ColumnBuffer<std::size_t> groupEnds;
-  ColumnBuffer<GroupTotals> totals;
   ColumnBuffer<KeyedRecord> sorted;  // PCTL's values with their weights
   ColumnBuffer<double> base;         // a base column that the result overwrites
 };

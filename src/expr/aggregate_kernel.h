@@ -5,11 +5,13 @@
 // grouping loop is compiled per operation, without a switch per record.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 
 #include "expr/aggregate.h"
 #include "frame/missing.h"
+#include "platform/parallel.h"
 
 namespace tessary::aggregate_kernel {
 
@@ -96,6 +98,28 @@ inline void writeBack(double& x, GroupTotals& t) {
   }
 }
 
+// Adds the totals `part` gathered from a later stretch of records to `into`. Sums are
+// gathered per block of kRecordsPerBlock records of the range and added in block order,
+// whichever grouping runs: the groupings and any number of threads then give the same
+// sums.
+template <int Op>
+inline void merge(GroupTotals& into, const GroupTotals& part) {
+  if (part.records == 0) return;
+  if (into.records == 0) into.first = part.first;
+  into.records += part.records;
+  if constexpr (Op == kAggregateGet) {
+    if (!into.found && part.found) into.value = part.value;
+  } else if constexpr (Op == kAggregateMax || Op == kAggregateMin) {
+    if (part.found &&
+        (!into.found || (Op == kAggregateMax ? part.value > into.value : part.value < into.value)))
+      into.value = part.value;
+  }
+  into.found |= part.found;
+  into.sum += part.sum;
+  into.total += part.total;
+  into.squares += part.squares;
+}
+
 // One group of `count` records at positions index(0) .. index(count - 1), in record
 // order.
 template <int Op, bool Weighted, class Index>
@@ -103,12 +127,19 @@ inline void aggregateGroup(double* x, const double* w, std::size_t count, double
                            Index index) {
   if (count == 0) return;
   GroupTotals t;
-  t.records = count;
-  t.first = x[index(0)];
+  GroupTotals part;
+  std::size_t blockEnd = (index(0) / kRecordsPerBlock + 1) * kRecordsPerBlock;
   for (std::size_t k = 0; k < count; ++k) {
     const std::size_t i = index(k);
-    gather<Op, Weighted>(t, x[i], weightAt<Op, Weighted>(w, i));
+    if (i >= blockEnd) {
+      merge<Op>(t, part);
+      part = GroupTotals{};
+      blockEnd = (i / kRecordsPerBlock + 1) * kRecordsPerBlock;
+    }
+    if (part.records++ == 0) part.first = x[i];
+    gather<Op, Weighted>(part, x[i], weightAt<Op, Weighted>(w, i));
   }
+  merge<Op>(t, part);
   t.result = finish<Op>(t, ordinal);
   for (std::size_t k = 0; k < count; ++k)
     writeBack<Op>(x[index(k)], t);
@@ -147,15 +178,29 @@ void dispatch(int op, bool weightsGiven, Visit&& visit) {
   }
 }
 
-// Runs the operation over contiguous groups: forEachGroup(group) calls
-// group(begin, count) once per group, in record order.
+// Groups a block of the contiguous groupings holds.
+inline constexpr std::size_t kGroupsPerBlock = 4096;
+
+// Runs the operation over contiguous groups covering the records in order:
+// forEachGroup(group) calls group(begin, count) once per group. The groups' ends are
+// listed in `groupEnds` first, then the groups run in parallel blocks of groups; each
+// group runs whole on one thread, so the result is the same for any thread count.
 template <class ForEachGroup>
-void aggregateContiguous(int op, double* x, const double* w, ForEachGroup&& forEachGroup) {
+void aggregateContiguous(int op, double* x, const double* w, ColumnBuffer<std::size_t>& groupEnds,
+                         ForEachGroup&& forEachGroup) {
+  std::size_t groups = 0;
+  forEachGroup([&](std::size_t begin, std::size_t count) {
+    if (groups == groupEnds.size()) groupEnds.resize(std::max<std::size_t>(2 * groups, 4096));
+    groupEnds[groups++] = begin + count;
+  });
+  const std::size_t* ends = groupEnds.data();
   dispatch(op, w != nullptr, [&]<int Op, bool Weighted>() {
-    double ordinal = 0.0;
-    forEachGroup([&](std::size_t begin, std::size_t count) {
-      aggregateGroup<Op, Weighted>(x, w, count, ++ordinal,
-                                   [begin](std::size_t k) { return begin + k; });
+    forEachBlock(groups, kGroupsPerBlock, [&](std::size_t, std::size_t first, std::size_t last) {
+      for (std::size_t g = first; g < last; ++g) {
+        const std::size_t begin = g == 0 ? 0 : ends[g - 1];
+        aggregateGroup<Op, Weighted>(x, w, ends[g] - begin, static_cast<double>(g + 1),
+                                     [begin](std::size_t k) { return begin + k; });
+      }
     });
   });
 }

@@ -2,13 +2,16 @@
 // wherever the records lie. Few distinct keys gather per key in one pass and write back
 // in a second; keys far apart are sorted (record positions by key, equal keys in
 // record order) and each group is walked through the order. Both keep each group's
-// records in record order, so the sums come out the same either way.
+// records in record order and add sums per block of records in block order (aggregate_kernel.h), so
+// the sums come out the same either way, and for any number of threads.
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "expr/aggregate.h"
 #include "expr/aggregate_kernel.h"
 #include "numeric/saturating_cast.h"
+#include "platform/parallel.h"
 
 namespace tessary {
 namespace {
@@ -25,14 +28,23 @@ struct KeySpan {
 };
 
 KeySpan spanOf(const double* base, double shift, std::size_t n) {
-  KeySpan span;
-  for (std::size_t i = 0; i < n; ++i) {
-    const double key = truncatedKey(base[i], shift);
-    if (!std::isfinite(key)) continue;
-    span.lowest = std::min(span.lowest, key);
-    span.highest = std::max(span.highest, key);
-  }
-  return span;
+  return reduceBlocks(
+      n, kRecordsPerBlock, KeySpan{},
+      [&](std::size_t begin, std::size_t end) {
+        KeySpan span;
+        for (std::size_t i = begin; i < end; ++i) {
+          const double key = truncatedKey(base[i], shift);
+          if (!std::isfinite(key)) continue;
+          span.lowest = std::min(span.lowest, key);
+          span.highest = std::max(span.highest, key);
+        }
+        return span;
+      },
+      [](KeySpan whole, const KeySpan& part) {
+        whole.lowest = std::min(whole.lowest, part.lowest);
+        whole.highest = std::max(whole.highest, part.highest);
+        return whole;
+      });
 }
 
 // The bucket of a key within a span narrower than 2^31: one per key value and a last
@@ -42,26 +54,45 @@ inline std::size_t bucketOf(double key, double lowest, std::size_t missingBucket
                             : missingBucket;
 }
 
-// Keys are formed again in each pass: cheaper than a key column.
+// Keys are formed again in each pass: cheaper than a key column. Each block of
+// records gathers into totals of its own, added to the whole in block order (see
+// merge); the records then receive their group's value in parallel blocks too, but for
+// CSERIALBY, whose positions run through the records in order.
 template <int Op, bool Weighted>
 void aggregateByBuckets(double* x, const double* w, const double* base, double shift, std::size_t n,
-                        double lowest, std::size_t buckets, AggregateScratch& scratch) {
-  scratch.totals.resize(buckets);
-  GroupTotals* totals = scratch.totals.data();
-  std::fill_n(totals, buckets, GroupTotals{});
-  auto totalsOf = [&](std::size_t i) -> GroupTotals& {
-    return totals[bucketOf(truncatedKey(base[i], shift), lowest, buckets - 1)];
+                        double lowest, std::size_t buckets) {
+  auto bucketAt = [&](std::size_t i) {
+    return bucketOf(truncatedKey(base[i], shift), lowest, buckets - 1);
   };
-  for (std::size_t i = 0; i < n; ++i) {
-    GroupTotals& t = totalsOf(i);
-    if (t.records++ == 0) t.first = x[i];
-    gather<Op, Weighted>(t, x[i], weightAt<Op, Weighted>(w, i));
-  }
+  using Totals = std::vector<GroupTotals>;
+  Totals totals = reduceBlocks(
+      n, kRecordsPerBlock, Totals(buckets),
+      [&](std::size_t begin, std::size_t end) {
+        Totals part(buckets);
+        for (std::size_t i = begin; i < end; ++i) {
+          GroupTotals& t = part[bucketAt(i)];
+          if (t.records++ == 0) t.first = x[i];
+          gather<Op, Weighted>(t, x[i], weightAt<Op, Weighted>(w, i));
+        }
+        return part;
+      },
+      [](Totals whole, const Totals& part) {
+        for (std::size_t b = 0; b < whole.size(); ++b)
+          merge<Op>(whole[b], part[b]);
+        return whole;
+      });
   double ordinal = 0.0;
   for (std::size_t b = 0; b < buckets; ++b)
     if (totals[b].records > 0) totals[b].result = finish<Op>(totals[b], ++ordinal);
-  for (std::size_t i = 0; i < n; ++i)
-    writeBack<Op>(x[i], totalsOf(i));
+  if constexpr (Op == kAggregateSerialBy) {
+    for (std::size_t i = 0; i < n; ++i)
+      writeBack<Op>(x[i], totals[bucketAt(i)]);
+  } else {
+    forEachBlock(n, kRecordsPerBlock, [&](std::size_t, std::size_t begin, std::size_t end) {
+      for (std::size_t i = begin; i < end; ++i)
+        writeBack<Op>(x[i], totals[bucketAt(i)]);
+    });
+  }
 }
 
 // Record positions in order of their keys, equal keys in record order, missing keys
@@ -124,7 +155,7 @@ bool onAggregate(int op, double* x, const double* w, const double* base, int dig
   if (span.width() < static_cast<double>(kMostDirectBuckets)) {
     const auto buckets = static_cast<std::size_t>(saturatingInt32(span.width())) + 1;
     dispatch(op, w != nullptr, [&]<int Op, bool Weighted>() {
-      aggregateByBuckets<Op, Weighted>(x, w, base, shift, n, span.lowest, buckets, scratch);
+      aggregateByBuckets<Op, Weighted>(x, w, base, shift, n, span.lowest, buckets);
     });
     return true;
   }

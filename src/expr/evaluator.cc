@@ -48,6 +48,14 @@ bool Evaluator::run(std::span<double> result, const double* weights, std::int64_
   return answer.categorical();
 }
 
+void Evaluator::adoptRange(const Evaluator& whole) {
+  slotSize_ = whole.slotSize_;
+  fromRec_ = whole.fromRec_;
+  toRec_ = whole.toRec_;
+  range_ = whole.range_;
+  weights_ = whole.weights_;
+}
+
 void Evaluator::runProgram() {
   depth_ = 0;
   rule_ = nullptr;

@@ -21,6 +21,7 @@ inline constexpr int kEvaluationSlots = 10;
 inline constexpr std::size_t kMostLookupTables = 64;
 
 class BlockedEvaluation;
+class BlockRunner;
 
 class Evaluator {
  public:
@@ -35,6 +36,10 @@ class Evaluator {
 
  private:
   friend class BlockedEvaluation;
+  friend class BlockRunner;
+
+  // Takes the range, weights and slot size of `whole`, for a run over one block of it.
+  void adoptRange(const Evaluator& whole);
 
   // Runs the whole program over range_ records into slot 0 and checks the outcome.
   void runProgram();
@@ -67,7 +72,7 @@ class Evaluator {
   const RecodeRule* rule_ = nullptr;  // of the most recent rule step
   std::vector<std::string> lookupNames_;
   AggregateScratch scratch_;
-  BlockedEvaluation* blocks_ = nullptr;  // while a blocked run is under way
+  BlockRunner* blocks_ = nullptr;  // of a block's own evaluator
 };
 
 // Reads a variable for an evaluation (DataSet::read); a categorical variable without

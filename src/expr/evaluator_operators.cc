@@ -6,6 +6,7 @@
 #include "frame/failure.h"
 #include "frame/missing.h"
 #include "numeric/saturating_cast.h"
+#include "numeric/vector_functions.h"
 
 namespace tessary {
 namespace {
@@ -32,6 +33,14 @@ void combine(Slot& x, const Slot& y, std::size_t n, F f) {
       out[i] = f(out[i], in[i]);
   }
   x.shape = SlotShape::kVector;
+}
+
+// x ^ y through the vectorised power (numeric/vector_functions.h).
+void power(Slot& x, const Slot& y, std::size_t n) {
+  const bool constant = x.constant() && y.constant();
+  vmath::pow(x.values, x.constant() ? 0 : 1, y.values, y.constant() ? 0 : 1, x.values,
+             constant ? 1 : n);
+  if (!constant) x.shape = SlotShape::kVector;
 }
 
 inline bool bothFinite(double a, double b) {
@@ -119,7 +128,7 @@ void Evaluator::applyBinary(Operator op, Slot& x, const Slot& y) {
     case Operator::kDivide:
       return combine(x, y, n, [](double a, double b) { return a / b; });
     case Operator::kPower:
-      return combine(x, y, n, [](double a, double b) { return std::pow(a, b); });
+      return power(x, y, n);
     case Operator::kRemainder:
       return combine(x, y, n, remainderOf);
     case Operator::kLess:

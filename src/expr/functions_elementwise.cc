@@ -7,6 +7,7 @@
 #include "frame/failure.h"
 #include "frame/missing.h"
 #include "numeric/saturating_cast.h"
+#include "numeric/vector_functions.h"
 
 namespace tessary {
 namespace {
@@ -47,6 +48,15 @@ void mapNumeric(FunctionCall& call, F f) {
   mapValues(call, f);
 }
 
+// The same through a vectorised array function (numeric/vector_functions.h).
+void mapNumericArray(FunctionCall& call, void (*f)(const double*, double*, std::size_t)) {
+  Slot& x = call.result();
+  if (x.categorical())
+    raiseFailure("ERROR: " + std::string(call.function.name) + "(factor) is invalid");
+  f(x.values, x.values, x.constant() ? 1 : call.records);
+  x.makeNumeric();
+}
+
 double constantOf(const Slot& slot, const char* message) {
   if (!slot.constant()) raiseFailure(message);
   return slot.values[0];
@@ -60,10 +70,10 @@ void absolute(FunctionCall& call) {
   mapValues(call, [](double v) { return std::fabs(v); });
 }
 void logarithm(FunctionCall& call) {
-  mapNumeric(call, [](double v) { return std::log(v); });
+  mapNumericArray(call, vmath::log);
 }
 void squareRoot(FunctionCall& call) {
-  mapNumeric(call, [](double v) { return std::sqrt(v); });
+  mapNumericArray(call, vmath::sqrt);
 }
 void sine(FunctionCall& call) {
   mapNumeric(call, [](double v) { return std::sin(v); });
@@ -72,7 +82,7 @@ void cosine(FunctionCall& call) {
   mapNumeric(call, [](double v) { return std::cos(v); });
 }
 void exponential(FunctionCall& call) {
-  mapNumeric(call, [](double v) { return std::exp(v); });
+  mapNumericArray(call, vmath::exp);
 }
 void arcSine(FunctionCall& call) {
   mapNumeric(call, [](double v) { return std::asin(v); });
@@ -137,8 +147,22 @@ void chooseIf(FunctionCall& call) {
     condition.labels = chosen.labels;
     return;
   }
-  for (std::size_t i = 0; i < call.records; ++i)
-    condition.values[i] = condition.values[i] != 0.0 ? a.at(i) : b.at(i);
+  // One loop per shape of the operands, so that each compiles to a blend.
+  auto choose = [&]<bool aConstant, bool bConstant>() {
+    double* c = condition.values;
+    const double* x = a.values;
+    const double* y = b.values;
+    for (std::size_t i = 0; i < call.records; ++i)
+      c[i] = c[i] != 0.0 ? x[aConstant ? 0 : i] : y[bConstant ? 0 : i];
+  };
+  if (a.constant() && b.constant())
+    choose.template operator()<true, true>();
+  else if (a.constant())
+    choose.template operator()<true, false>();
+  else if (b.constant())
+    choose.template operator()<false, true>();
+  else
+    choose.template operator()<false, false>();
   condition.makeNumeric();
 }
 

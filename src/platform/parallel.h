@@ -79,6 +79,22 @@ class ForEachWork final : public BlockWork {
   Fn& fn_;
 };
 
+template <class Fn>
+class SlotWork final : public BlockWork {
+ public:
+  SlotWork(std::size_t count, std::size_t blockSize, Fn& fn)
+      : count_(count), blockSize_(blockSize), fn_(fn) {}
+  void run(std::size_t block, std::size_t slot) override {
+    std::size_t begin = block * blockSize_;
+    fn_(slot, begin, begin + std::min(blockSize_, count_ - begin));
+  }
+  void finish(std::size_t, std::size_t) override {}
+
+ private:
+  std::size_t count_, blockSize_;
+  Fn& fn_;
+};
+
 template <class T, class Map, class Combine>
 class ReduceWork final : public BlockWork {
  public:
@@ -116,6 +132,22 @@ template <class Fn>
 void forEachBlock(std::size_t count, std::size_t blockSize, Fn&& fn) {
   std::size_t blocks = blockCount(count, blockSize);
   parallel_detail::ForEachWork<std::remove_reference_t<Fn>> work(count, blockSize, fn);
+  parallel_detail::runBlocks(blocks, parallel_detail::slotsFor(blocks), work);
+}
+
+// The number of slots forEachBlockInSlot() hands its blocks.
+inline std::size_t blockSlots(std::size_t count, std::size_t blockSize) {
+  return parallel_detail::slotsFor(blockCount(count, blockSize));
+}
+
+// Calls fn(slot, begin, end) once for every block [begin, end) of [0, count), blocks in
+// parallel. `slot` is below blockSlots(count, blockSize) and no two blocks in flight share
+// one, so working memory kept per slot needs no lock.
+// REQUIRES: blockSize > 0.
+template <class Fn>
+void forEachBlockInSlot(std::size_t count, std::size_t blockSize, Fn&& fn) {
+  std::size_t blocks = blockCount(count, blockSize);
+  parallel_detail::SlotWork<std::remove_reference_t<Fn>> work(count, blockSize, fn);
   parallel_detail::runBlocks(blocks, parallel_detail::slotsFor(blocks), work);
 }
 
