@@ -56,8 +56,6 @@ TEST(MessagePrinter, OneCaptionedLinePerMessage) {
   } cases[] = {
       {"updateVariable", "Invalid mask length.\n", "updateVariable: Invalid mask length.\n"},
       {"msgbox", "Unexpected error\nsecond line", "msgbox: Unexpected error; second line\n"},
-      {"x", "Categorization failed since\na decimal found.",
-       "x: Categorization failed since; a decimal found.\n"},
       {"getMask:h", "holes (3) inconsistent with \r\nthe number\n\n(nRec-nObs=2)\n",
        "getMask:h: holes (3) inconsistent with; the number; (nRec-nObs=2)\n"},
       {nullptr, nullptr, ": \n"}};
