@@ -62,15 +62,5 @@ TEST(CombinedEvaluation, ClustersProductsAndRanges) {
   EXPECT_EQ(failureText([&] { s.eval("INC", 1, 3); }), "Variable INC not found.");
 }
 
-TEST(CombinedEvaluation, IdentifierGroupingOfTheCursorLevel) {
-  Survey s;
-  storeVariable(s.dir.file("hh.daH"), "HID", {1011, 1012, 1021, 2031, 2032, 2041}, 'N');
-  s.data.openCombined(s.dir.file("s.daA"));
-  s.data.header(0).headerTextA = makeTextField("HID");
-  // Digits 2 group by the thousands and hundreds: {1011, 1012, 1021} and the rest.
-  EXPECT_VALUES(s.eval("CSUMBY(INC,2)"), ({6, 6, 6, 15, 15, 15}));
-  EXPECT_VALUES(s.eval("CSERIALBY(INC,1)"), ({1, 2, 1, 1, 2, 1}));
-}
-
 }  // namespace
 }  // namespace tessary
