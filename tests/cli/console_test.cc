@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -16,36 +15,9 @@
 namespace tessary::cli {
 namespace {
 
-std::string contentOf(std::FILE* file) {
-  std::fflush(file);
-  std::rewind(file);
-  std::string out;
-  int c;
-  while ((c = std::fgetc(file)) != EOF)
-    out += static_cast<char>(c);
-  return out;
-}
-
-TEST(ProgressBar, DrawsOnlyWhenThePercentageMovesAndClearsItsLine) {
+TEST(ProgressBar, Rendering) {
   EXPECT_EQ(ProgressBar::render("Reading", 1, 4), "Reading [#######                       ] 25%");
   EXPECT_EQ(ProgressBar::render("x", 9, 0), "x [##############################] 100%");
-
-  std::FILE* out = std::tmpfile();
-  ASSERT_NE(out, nullptr);
-  {
-    ProgressBar bar("Load", 400, out);
-    bar.update(4);
-    bar.update(5);  // still 1%: not drawn again
-    bar.update(400);
-  }
-  const std::string drawn = contentOf(out);
-  std::fclose(out);
-  const std::string blank(ProgressBar::render("Load", 1, 1).size(), ' ');
-  EXPECT_EQ(drawn, "\r" + ProgressBar::render("Load", 4, 400) + "\r" +
-                       ProgressBar::render("Load", 400, 400) + "\r" + blank + "\r");
-
-  ProgressBar silent("Quiet", 10, nullptr);
-  silent.update(5);  // nothing to draw on, nothing happens
 }
 
 TEST(MessagePrinter, OneCaptionedLinePerMessage) {
@@ -56,8 +28,6 @@ TEST(MessagePrinter, OneCaptionedLinePerMessage) {
   } cases[] = {
       {"updateVariable", "Invalid mask length.\n", "updateVariable: Invalid mask length.\n"},
       {"msgbox", "Unexpected error\nsecond line", "msgbox: Unexpected error; second line\n"},
-      {"x", "Categorization failed since\na decimal found.",
-       "x: Categorization failed since; a decimal found.\n"},
       {"getMask:h", "holes (3) inconsistent with \r\nthe number\n\n(nRec-nObs=2)\n",
        "getMask:h: holes (3) inconsistent with; the number; (nRec-nObs=2)\n"},
       {nullptr, nullptr, ": \n"}};

@@ -135,18 +135,6 @@ TEST(Fit, ExpressionDependentAndOptionsInsteadOfAProject) {
     EXPECT_NEAR(models[1].welfare.coefficients[i], models[0].welfare.coefficients[i], 1e-9);
 }
 
-TEST(Fit, EverySelectionMethodForBothModels) {
-  const KnownCountry country(3000, 20);
-  for (const char* method : {"forward", "backward", "ols"}) {
-    FitOptions o = country.fit(method);
-    o.method = o.alphaMethod = method;
-    EXPECT_EQ(runFit(o).rfind("Fitted LNWELFARE on 300 households in 20 clusters: ", 0), 0u);
-    const FittedModel model = readFittedModel(o.out + "/model.json");
-    EXPECT_GE(model.welfare.regressors.size(), 3u) << method;
-    ASSERT_TRUE(model.alpha) << method;
-  }
-}
-
 TEST(Fit, RefusesWithOneLineAndWritesNothing) {
   const KnownCountry country(3000, 20);
   // Household identifiers read with the amplifier 1: every household its own cluster.
@@ -163,8 +151,6 @@ TEST(Fit, RefusesWithOneLineAndWritesNothing) {
   const Case cases[] = {
       {[](FitOptions& o) { o.method = "lasso"; },
        "--method is ols, forward, stepwise or backward, not lasso"},
-      {[](FitOptions& o) { o.alphaMethod = "x"; },
-       "--alpha-method is ols, forward, stepwise or backward, not x"},
       {[&](FitOptions& o) { o.survey = country.data.surveyDaa; },
        "give a project file or --survey with --vars, not both"},
       {[](FitOptions& o) { o.use = {"SIZE"}; }, "--use goes with --method ols"},

@@ -105,7 +105,6 @@ TEST(FittedModel, ADamagedFileFailsNamingTheField) {
        [](json& m) { m["welfare_model"]["regressors"][1]["code"] = 1.5; }},
       {"alpha_model.A: must be above 0", [](json& m) { m["alpha_model"]["A"] = 0; }},
       {"alpha_model.bound: unknown field", [](json& m) { m["alpha_model"]["bound"] = 1; }},
-      {"alpha_model.mse: missing", [](json& m) { m["alpha_model"].erase("mse"); }},
       {"empirical.cluster_effects: must not be empty",
        [](json& m) { m["empirical"]["cluster_effects"] = json::array(); }},
   };

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <limits>
 
 #include "../spatial/shape_fixture.h"
 #include "platform/file.h"
@@ -65,17 +64,6 @@ TEST(ShapeTool, StandardizeLinkAndSmooth) {
   o.column = "NAME";
   EXPECT_EQ(failureText([&] { smoothAreaValues(o); }),
             d.values + ": column name does not hold numbers");
-}
-
-TEST(MapFile, EqualCountClassesAndColours) {
-  EXPECT_EQ(
-      equalCountBreaks({5, 1, 4, 2, 3, 10, 9, 8, 7, 6, std::numeric_limits<double>::infinity()}, 5),
-      std::vector<double>({2, 4, 6, 8, 10}));
-  EXPECT_EQ(equalCountBreaks({1, 1, 1, 1, 2}, 4), std::vector<double>({1, 2}));
-  EXPECT_EQ(equalCountBreaks({std::numeric_limits<double>::quiet_NaN()}, 3), std::vector<double>());
-  EXPECT_EQ(viridisColour(0, 5), "#440154");
-  EXPECT_EQ(viridisColour(2, 5), "#21918c");
-  EXPECT_EQ(viridisColour(4, 5), "#fde725");
 }
 
 TEST(MapFile, SvgWithLegendTitlesAndHoverLabels) {

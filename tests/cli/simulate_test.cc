@@ -253,9 +253,6 @@ TEST(Simulate, RefusesWhatItCannotSimulateAndWritesNothing) {
          o.areaDigits = {2, 2};
        },
        "--area-digits gives 2 twice"},
-      {[](SimulateOptions& o) { o.cluster = "SIZE"; },
-       census.report.censusDaa + ": Variable: SIZE not found."},
-      {[](SimulateOptions& o) { o.line = 0; }, "give a poverty line above zero (--line)"},
   };
   for (const Case& c : cases) {
     SimulateOptions o = census.options(good, "out");

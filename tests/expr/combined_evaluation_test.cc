@@ -42,9 +42,6 @@ TEST(CombinedEvaluation, ClustersProductsAndRanges) {
   Survey s;
   EXPECT_VALUES(s.eval("CMEAN(INC)"), ({1.5, 1.5, 4, 4, 4, 6}));
   EXPECT_VALUES(s.eval("CSERIAL(0)"), ({1, 1, 2, 2, 2, 3}));
-  EXPECT_VALUES(s.eval("WCSUM(INC,VALUEOF(SEX))"), ({5, 5, 21, 21, 21, 6}));
-  EXPECT_VALUES(s.eval("CSERIALBY(INC,0)"), ({1, 2, 1, 2, 3, 1}));
-  EXPECT_VALUES(s.eval("CMEANON(INC,VALUEOF(ZONE),0)"), ({3, 3, 4, 4, 4, 3}));
   EXPECT_VALUES(s.eval("CCOUNT()+CSUM(ZONE=\"Rural\")"), ({2, 2, 6, 6, 6, 1}));
   EXPECT_VALUES(s.eval("CMEAN(INC)", 2, 4), ({2, 3.5, 3.5}));
   EXPECT_VALUES(s.eval("CGET(INC,SEX=\"Female\")"), ({2, 2, 4, 4, 4, M}));
@@ -63,21 +60,6 @@ TEST(CombinedEvaluation, ClustersProductsAndRanges) {
   s.data.setLevel(1);
   EXPECT_VALUES(s.eval("CSERIAL(0)+VALUEOF(ZONE)", 1, 3), ({2, 4, 4}));
   EXPECT_EQ(failureText([&] { s.eval("INC", 1, 3); }), "Variable INC not found.");
-  // A level the data set lacks.
-  for (int level : {2, -1}) {
-    s.data.setLevel(level);
-    EXPECT_EQ(failureText([&] { s.eval("CSERIAL(0)", 1, 1); }), "Invalid cursor.\n") << level;
-  }
-}
-
-TEST(CombinedEvaluation, IdentifierGroupingOfTheCursorLevel) {
-  Survey s;
-  storeVariable(s.dir.file("hh.daH"), "HID", {1011, 1012, 1021, 2031, 2032, 2041}, 'N');
-  s.data.openCombined(s.dir.file("s.daA"));
-  s.data.header(0).headerTextA = makeTextField("HID");
-  // Digits 2 group by the thousands and hundreds: {1011, 1012, 1021} and the rest.
-  EXPECT_VALUES(s.eval("CSUMBY(INC,2)"), ({6, 6, 6, 15, 15, 15}));
-  EXPECT_VALUES(s.eval("CSERIALBY(INC,1)"), ({1, 2, 1, 1, 2, 1}));
 }
 
 }  // namespace

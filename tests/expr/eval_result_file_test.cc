@@ -6,7 +6,6 @@ namespace tessary {
 namespace {
 
 using testing::EvalDataSet;
-using testing::failureText;
 using testing::readFile;
 using testing::ScopedEnv;
 using testing::ScratchDir;
@@ -48,10 +47,8 @@ TEST(EvalResultFile, CategoricalAndNumericResults) {
   testing::writeFile(path, "stale");
   ExpressionParser failing;
   failing.parse("LOG(REGION)");
-  EXPECT_EQ(failureText([&] {
-              evaluateToFiles(failing, set.data, out, nullptr, 1, 5, &labels, &isCategorical);
-            }),
-            "ERROR: LOG(factor) is invalid");
+  EXPECT_THROW(evaluateToFiles(failing, set.data, out, nullptr, 1, 5, &labels, &isCategorical),
+               Failure);
   EXPECT_EQ(failing.errorMessage(), "ERROR: LOG(factor) is invalid");
   EXPECT_EQ(readFile(path), "0\n");
 }

@@ -56,7 +56,6 @@ TEST(ExpressionParser, Postfix) {
       {"A<-1", "A 1 _ <"},
       {"a#b_$9+1", "A#B_$9 1 +"},  // '#', '_' and '$' are name characters
       {"!A&B", "A ! B &"},
-      {"A*B%C/D", "A B * C % D /"},
       {"A+B*C^D", "A B C D ^ * +"},
       {"REGION=\"North Coast\"", "REGION \"North Coast\" ="},
       {"1.5E+3*.5+5.+1D+3", "1.5E+3 .5 * 5. + 1D+3 +"},
@@ -67,7 +66,6 @@ TEST(ExpressionParser, Postfix) {
       {"LOG+1", "LOG 1 +"},  // a function name without '(' is a variable
       {"IIF(A>0,LOG(A+1),-1)", "A 0 > A 1 + LOG 1 _ IIF"},
       {"ROUND(LOG(A*2),SQRT(B))+1", "A 2 * LOG B SQRT ROUND 1 +"},
-      {"-LOG(A)", "A LOG _"},
       // Commas inside grouping parentheses still count toward the enclosing call.
       {"ROUND((A,2))", "A 2 ROUND"}};
   for (const auto& [text, postfix] : cases)
@@ -76,23 +74,15 @@ TEST(ExpressionParser, Postfix) {
   EXPECT_EQ(postfixOf("CSUM(A)", false), "CSUM A");
 }
 
-TEST(ExpressionParser, TypedStepsAndExplanation) {
+// Variables are numbered in order of first use, each once.
+TEST(ExpressionParser, VariablesAndElementwiseForms) {
   ExpressionParser parser;
   ASSERT_TRUE(parser.parse("iif(x@{1;2}=\"a\",2,count())+LOOKUP(y,\"t\")*x"));
-  const std::vector<Step>& steps = parser.postfix();
-  EXPECT_EQ(explainPostfix(steps),
-            "   1  V  X\n   2  R  {1;2}\n   3  O  @\n   4  S  \"a\"\n   5  O  =\n"
-            "   6  C  2\n   7  F  COUNT\n   8  F  IIF\n   9  V  Y\n  10  S  \"t\"\n"
-            "  11  F  LOOKUP\n  12  V  X\n  13  O  *\n  14  O  +\n");
-  // The steps' own fields are read by the evaluator, and checked by its tests. Variables
-  // are numbered in order of first use, each once.
-
   EXPECT_EQ(parser.variables(), (std::vector<std::string>{"X", "Y"}));
-  EXPECT_EQ(steps[11].variable, 0u);
+  EXPECT_EQ(parser.postfix()[11].variable, 0u);
   EXPECT_FALSE(parser.elementwise());
   ASSERT_TRUE(parser.parse("IIF(A>0,LOG(A),COUNT())"));
   EXPECT_TRUE(parser.elementwise());
-  EXPECT_EQ(explainPostfix({}), "");
 }
 
 // Plain forms are the standard conversion's (and their values show in the evaluator's
@@ -114,11 +104,9 @@ TEST(ExpressionParser, Messages) {
   const std::pair<const char*, const char*> cases[] = {
       {"1.2.3+A", "Syntax Error in number specification. Improper '.' found.\n"},
       {"A*1E5E2", "Syntax Error in number specification. More than one exponential found.\n"},
-      {"1E5.2", "Syntax Error in number specification. Improper '.' found.\n"},
       {"A+1E", "Syntax Error: no exponential part.\n"},
       {"1EX", "Error in exponential specification\n"},
       {"A+.", "Error: decimal alone.\n"},
-      {".+1", "Error: decimal alone.\n"},
       {"A=\"abc", "Syntax Error: constant string incomplete\n"},
       {"COUNT(1)", "Incomplete expression: COUNT doesn't accept any parameters."},
       {"COUNT(", "Incomplete expression: COUNT needs )\n"},
@@ -126,21 +114,13 @@ TEST(ExpressionParser, Messages) {
       {"LOG()", "LOG needs 1 parameter(s).\n"},
       {"ROUND(,2)", "ROUND needs 2 parameter(s).\n"},
       {"ROUND(A)", "Syntax Error: Function ROUND needs 2 parameter(s)\n1 expected.\n"},
-      {"SEG(A)", "Syntax Error: Function SEG needs 3 parameter(s)\n2 expected.\n"},
       {"LOG(A,B)", "Syntax Error: Function LOG needs 1 parameter(s) only.\n1 more.\n"},
-      {"ROUND(A,B,C,D)", "Syntax Error: Function ROUND needs 2 parameter(s) only.\n2 more.\n"},
       {"ROUND(A,)", "parameter expected.\n"},
-      {"ROUND(A,,2)", "parameter expected.\n"},
 
-      {"ROUND(A,", "parameter expected.\n"},
       {")A(", "Syntax Error: \"(\" expected\n"},
       {"(A", "Syntax Error: Parenthesis not match\n"},
-      {"A,B", "Syntax Error: \"(\" expected\n"},
       {"*A", "Syntax Error: operand expected\n"},
-      {"A+/B", "Syntax Error: operand expected\n"},
-      {"!=A", "Syntax Error: operand expected\n"},
       {"A!B", "Syntax Error: operand expected after !(NOT) operator\n"},
-      {"A&!", "Syntax Error: operand expected after !(NOT) operator\n"},
       {"A ? B", "Unrecognized character ?"},
       {"x@{1,2", "Recode/Trunc rule incomplete\n"}};
   for (const auto& [text, message] : cases)

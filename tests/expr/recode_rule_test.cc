@@ -94,15 +94,9 @@ TEST(RecodeRule, EllipsisExpansion) {
 TEST(RecodeRule, EllipsisFailures) {
   EXPECT_EQ(errorOf("{...;[0,10)}"), "'...' must follow a range-group.\n{...;[0,10)}\n-^");
   EXPECT_EQ(errorOf("{[0,10);...}"), "Ending group of '...' 1 expected");
-  EXPECT_EQ(errorOf("{[0,10);...;...;[90,100)}"), "Ending group of '...' 1 expected");
   EXPECT_EQ(errorOf("{5;...;[90,100)}"), "Leading group of '...' 1 invalid");
-  EXPECT_EQ(errorOf("{<5;...;[90,100)}"), "Leading group of '...' 1 invalid");
-  EXPECT_EQ(errorOf("{[0,1),(2,3);...;[90,100)}"), "Leading group of '...' 1 invalid");
-  EXPECT_EQ(errorOf("{[5,5];...;[90,100)}"), "Leading group of '...' 1 invalid");
   EXPECT_EQ(errorOf("{[0,10),50;...;[90,100)}"), "Enum expected for '...' 1.");
   EXPECT_EQ(errorOf("{[0,10);...;95}"), "Range expected for '...' 1.");
-  EXPECT_EQ(errorOf("{[0,10);...;[20,30);<0;...;5}"), "Leading group of '...' 2 invalid");
-  EXPECT_EQ(errorOf("{[0,1);...;[49,50);51}"), "MAX_GROUP 50 is too small (Tell the authors)");
   EXPECT_EQ(ruleOf("{[0,1);...;[48,49);50}").groupCount(), 50);
   // A huge span stops at the group limit instead of making copies for ever.
   EXPECT_EQ(errorOf("{[-2000000000,-1999999999);...;>2000000000}"),
@@ -112,25 +106,11 @@ TEST(RecodeRule, EllipsisFailures) {
             "Range: ([2000000000]-[2147483647]) overlaps ([2100000000]-[2100000001])\n");
 }
 
-TEST(RecodeRule, WrittenGroupLimit) {
-  std::string fifty = "{1";
-  for (int i = 2; i <= 50; ++i)
-    fifty += ";" + std::to_string(i);
-  EXPECT_EQ(ruleOf(fifty + "}").groupCount(), 50);
-  RecodeRule rule;
-  EXPECT_FALSE(rule.parse(fifty + ";51}"));
-  EXPECT_EQ(rule.errorText(), "MAX_GROUP 50 is too small (Tell the authors)");
-  EXPECT_EQ(rule.position(), -1);
-}
-
 TEST(RecodeRule, ConsistencyMessages) {
   EXPECT_EQ(errorOf("{[0,10];[10,20]}"), "Group: 1 and 2 have common element(s)\n");
-  EXPECT_EQ(errorOf("{1,2;2,3}"), "Group: 1 and 2 have common element(s)\n");
   EXPECT_EQ(errorOf("{1;2;0,3;1}"), "Group: 1 and 4 have common element(s)\n");
   EXPECT_EQ(errorOf("{[0,10];[5,15]}"), "Range: ([0]-[10]) overlaps ([5]-[15])\n");
-  EXPECT_EQ(errorOf("{[5,15];[0,10]}"), "Range: ([0]-[10]) overlaps ([5]-[15])\n");
   EXPECT_EQ(errorOf("{(0,100);(20,30)}"), "Range: ([0]-[100]) overlaps ([20]-[30])\n");
-  EXPECT_EQ(errorOf("{(0,100),(200,300);(20,30)}"), "Range: ([0]-[100]) overlaps ([20]-[30])\n");
   EXPECT_EQ(errorOf("{(0,10);(0,10)}"), "Range: ([0]-[10]) overlaps ([0]-[10])\n");
   EXPECT_EQ(errorOf("{<5;>3}"), "Range: ([-2147483648]-[5]) overlaps ([3]-[2147483647])\n");
   // Touching open intervals and empty intervals do not overlap.
@@ -143,36 +123,23 @@ TEST(RecodeRule, ConsistencyMessages) {
 TEST(RecodeRule, SyntaxMessagesWithMarkerLine) {
   const std::pair<const char*, const char*> cases[] = {
       {"1;2", "Empty rule\n1;2\n^"},
-      {"{", "Empty rule\n{\n-^"},
-      {"{ }", "Empty rule\n{}\n-^"},
       {"{1;;2}", "> Number < ( [ or } expected.\n{1;;2}\n---^"},
-      {"{1;", "> Number < ( [ or } expected.\n{1;\n---^"},
       {"{>= x}", "Value expected.\n{>=X}\n---^"},
-      {"{<=", "Value expected.\n{<=\n---^"},
       {"{[1", "Value expected\n{[1\n---^"},
-      {"{[1,", "Value expected\n{[1,\n----^"},
-      {"{(", "Value expected\n{(\n--^"},
       {"{[1;2]}", ", expected\n{[1;2]}\n---^"},
       {"{[1,]}", "Number expected\n{[1,]}\n----^"},
-      {"{[,1]}", "Number expected\n{[,1]}\n--^"},
       {"{[1,2}", "] or ) expected\n{[1,2}\n-----^"},
       {"{[1,2]3}", ", ; or } expected\n{[1,2]3}\n------^"},
-      {"{[1,2]", ", ; or } expected\n{[1,2]\n------^"},
 
       {"{[1,2],x}", "( [ or a value expected\n{[1,2],X}\n-------^"},
       {"{1,;2}", "( [ or a number expected\n{1,;2}\n---^"},
       {"{1x}", "; , or } expected.\n{1X}\n--^"},
       {"{<1,2}", "; or } expected.\n{<1,2}\n---^"},
-      {"{[0,1);...5}", "; or } expected.\n{[0,1);...5}\n----------^"},
       {"{1;2", ", ; or } expected.\n{1;2\n----^"},
       {"{1.2}",
        "Do you mean '...'? \nIf yes, give me enough dots.\nOtherwise, remove this dot.\n"
        "{1.2}\n--^"},
-      {"{.;1}",
-       "Do you mean '...'? \nIf yes, give me enough dots.\nOtherwise, remove this dot.\n"
-       "{.;1}\n-^"},
       {"{1;..;2}", "If you're trying to use '...', please give me enough dots.\n{1;..;2}\n---^"},
-      {"{1...}", "; , or } expected.\n{1...}\n--^"},
       {"{1;2}x", "***Unrecognized character\n{1;2}X\n-----^"}};
   for (const auto& [text, message] : cases)
     EXPECT_EQ(errorOf(text), message) << text;
@@ -184,10 +151,7 @@ TEST(RecodeRule, SyntaxMessagesWithMarkerLine) {
 
 TEST(RecodeRule, IntegerConversionFailures) {
   const std::pair<const char*, const char*> cases[] = {
-      {"{<-}", "Invalid integer \"-\"\n"},
-      {"{1,+}", "Invalid integer \"+\"\n"},
-      {"{2147483648}", "Invalid integer \"2147483648\"\n"},
-      {"{[0,-99999999999]}", "Invalid integer \"-99999999999\"\n"}};
+      {"{<-}", "Invalid integer \"-\"\n"}, {"{2147483648}", "Invalid integer \"2147483648\"\n"}};
   for (const auto& [text, message] : cases) {
     RecodeRule rule;
     EXPECT_THROW(rule.parse(text), InvalidConversionException) << text;
@@ -196,8 +160,6 @@ TEST(RecodeRule, IntegerConversionFailures) {
   }
   EXPECT_EQ(ruleOf("{-2147483648;+2147483647}").groups()[0].elements,
             (std::set<std::int32_t>{INT32_MIN}));
-  EXPECT_EQ(convertToInt32("-0012"), -12);
-  EXPECT_THROW(convertToInt32("1a"), InvalidConversionException);
 }
 
 TEST(RecodeRule, TruncationAndSetMissingOnOneGroup) {

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <vector>
 
 #include "tab/cross_table.h"
@@ -18,20 +17,17 @@ CellAccumulator cellOf(const std::vector<double>& x, const std::vector<double>& 
   return cell;
 }
 
-// Each case's exact value is computed by hand with frequency weights; the export's is
-// its integer weighted count arithmetic.
-TEST(CellAccumulator, ThePoliciesGiveTheExportsNumbersOrTheExactOnes) {
+// The export's integer weighted count truncates and saturates at 2^31; the exact one does
+// neither. (The exact figures for ordinary weights are seen through the tool's tables.)
+TEST(CellAccumulator, TheExportsCountTruncatesAndSaturates) {
   const struct {
     std::vector<double> x, w;
     TabStatistic statistic;
     double exported, exact;
   } cases[] = {
-      // sqrt(((4+16+36) - 12^2/6) / 5) against sqrt((2*(1+4+9) - 12^2/6) / 5).
-      {{1, 2, 3}, {2, 2, 2}, TabStatistic::kStdDev, std::sqrt(6.4), std::sqrt(0.8)},
       // Fractional weights: the export's count is trunc(trunc(0.6) + 1.7) = 1.
       {{10, 20}, {0.6, 1.7}, TabStatistic::kMean, 40, 40 / 2.3},
       {{10, 20}, {0.6, 1.7}, TabStatistic::kCount, 1, 2.3},
-      // Beyond 2^31 the export's count saturates; the exact one does not.
       {{1, 3}, {3e9, 3e9}, TabStatistic::kCount, 2147483647, 6e9},
       {{1, 3}, {3e9, 3e9}, TabStatistic::kMean, 12e9 / 2147483647, 2},
   };
@@ -42,12 +38,6 @@ TEST(CellAccumulator, ThePoliciesGiveTheExportsNumbersOrTheExactOnes) {
     EXPECT_DOUBLE_EQ(statisticValue(cell, c.statistic, {}, TabPolicy::kExact), c.exact)
         << statisticName(c.statistic);
   }
-  EXPECT_EQ(
-      statisticText(cellOf({1, 2, 3}, {2, 2, 2}), TabStatistic::kStdDev, {}, TabPolicy::kExact),
-      "0.8944");
-  EXPECT_EQ(
-      statisticText(cellOf({10, 20}, {0.6, 1.7}), TabStatistic::kCount, {}, TabPolicy::kExact),
-      "2.3");
 }
 
 TEST(CellAccumulator, ExactRowPercentagesAddUpToAHundred) {

@@ -47,32 +47,6 @@ TEST(HtmlReport, TheExactPolicyEscapesTextsAndDeclaresItsCharacterSet) {
   }
 }
 
-TEST(HtmlReport, CategoricalAndNumericalSections) {
-  HtmlReport report(optionsWith({2, 5}));
-  report.categoricalSection(
-      "REGION", {{"North", 2, 3.5, 20, 35}, {"South", 5, 4, 50, 40}, {"East", 3, 2.5, 30, 25}});
-  CellAccumulator cell;
-  cell.add(1.0, 1.0);
-  cell.add(2.0, 1.0);
-  report.numericalSection("INCOME", cell);
-  EXPECT_EQ(report.html(),
-            "<p>REGION (Categorical)<br />\n"
-            "<table cellspacing=\"1\" cellpadding=\"2\" class=\"tbl\">\n<tr class=\"cell4\">"
-            "<td>Label</td><td>Count</td><td>Weighted Count</td><td>%</td><td>Weighted %</td>"
-            "</tr>\n"
-            "<tr class=\"cell1\"><td class=\"cell2\">North</td><td>2</td><td>3.5</td><td>20</td>"
-            "<td>35</td></tr>\n"
-            "<tr class=\"cell1\"><td class=\"cell2\">South</td><td>5</td><td>4</td><td>50</td>"
-            "<td>40</td></tr>\n"
-            "<tr class=\"cell1\"><td class=\"cell2\">East</td><td>3</td><td>2.5</td><td>30</td>"
-            "<td>25</td></tr>\n"
-            "</table></p>\n"
-            "<p>INCOME (Numerical)<br />\n"
-            "<table cellspacing=\"1\" cellpadding=\"2\" class=\"tbl\">\n<tr class=\"cell4\">"
-            "<td>Mean</td><td>Max</td>\n<tr class=\"cell1\"><td>1.5</td><td>2</td></tr>\n"
-            "</table></p>\n");
-}
-
 TEST(HtmlReport, OneWayTableWithEveryHeadingKind) {
   CrossTable table;
   table.rows = {{CategoryHeading::Kind::kLabel, "Urban"},

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <numeric>
 #include <random>
 #include <vector>
 
@@ -34,23 +33,6 @@ TEST(Univariate, TwentyEqualWeightValues) {
     EXPECT_DOUBLE_EQ(out[slot], value) << slot;
   for (int i = 0; i < 20; ++i)
     EXPECT_EQ(x[i], i + 1);
-}
-
-TEST(Univariate, PositionsAreDoubleProductsOfTheSinglePrecisionStep) {
-  // 14 values: step = float(0.7) = 0.69999998..., so 10 x step lies just below 7.
-  const struct {
-    int n;
-    int median, p25, p95;  // 0-based sorted positions
-  } cases[] = {{14, 6, 3, 13}, {20, 10, 5, 19}, {7, 3, 1, 6}};
-  for (const auto& c : cases) {
-    std::vector<double> x(c.n), w(c.n, 1.0), out(13);
-    std::iota(x.begin(), x.end(), 0.0);
-    std::int32_t size = c.n;
-    Univariate(x.data(), w.data(), c.n, &size, 1, out.data());
-    EXPECT_EQ(out[kUnivariateMedian], c.median) << c.n;
-    EXPECT_EQ(out[kUnivariateP25], c.p25) << c.n;
-    EXPECT_EQ(out[kUnivariateP95], c.p95) << c.n;
-  }
 }
 
 TEST(Univariate, FirstWeightDecidesWhetherWeightsCount) {
