@@ -19,7 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     require(!table.columns.empty() && table.rowCount > 0);
     for (const tessary::ImportedColumn& column : table.columns) {
       require(!column.name.empty());
-      require((column.isText ? column.texts.size() : column.numbers.size()) == table.rowCount);
+      require(column.size() == table.rowCount);
+    for (std::uint32_t entry : column.levelOfRecord)
+      require(entry <= column.levels.size());
     }
   } catch (const tessary::Failure& failure) {
     require(failure.text().rfind("fuzz.csv", 0) == 0);

@@ -12,7 +12,7 @@ TESSARY_EXPORT int32_t tessaryImport(const char* file, const char* dataArray,
   using namespace tessary;
   return guardExport<int32_t>(additionPolicy("tessaryImport"), [&] {
     const WriteReport report = importFile(argumentText(file), argumentText(dataArray),
-                                          {argumentText(idVariable), argumentText(weightVariable)});
+                                          {{argumentText(idVariable), argumentText(weightVariable)}});
     return static_cast<int32_t>(report.records);
   });
 }

@@ -29,7 +29,7 @@ std::vector<std::string> filesIn(const std::string& directory) {
 }
 
 void importCsv(const std::string& csv, const std::string& out, WriteOptions options = {}) {
-  importFile(csv, out, options);
+  importFile(csv, out, {options});
 }
 
 const double M = MISSING;

@@ -37,7 +37,7 @@ TEST(StatImport, StataSpssAndSasFilesBecomeDataArrays) {
     StatFormat detected;
     ASSERT_TRUE(statFormatOf(dir.file(f.file), detected));
     EXPECT_EQ(detected, f.format);
-    importFile(dir.file(f.file), dir.file("hh"), {"hhid", ""});
+    importFile(dir.file(f.file), dir.file("hh"), {{"hhid", ""}});
     const std::string daH = dir.file("hh.daH");
 
     const bool sas = f.format == StatFormat::kSas;
