@@ -34,13 +34,13 @@ std::size_t nextRecordStart(std::string_view content, std::size_t from, bool inQ
 }  // namespace
 
 CsvChunks splitCsvChunks(std::string_view content, std::size_t bodyStart, std::uint64_t bodyLine,
-                         bool whole) {
+                         std::size_t chunkBytes) {
   bodyStart = std::min(bodyStart, content.size());
   const std::size_t bodyBytes = content.size() - bodyStart;
-  const std::size_t count =
-      whole ? 1 : std::max<std::size_t>(blockCount(bodyBytes, kCsvChunkBytes), 1);
+  if (chunkBytes == 0) chunkBytes = std::max<std::size_t>(bodyBytes, 1);
+  const std::size_t count = std::max<std::size_t>(blockCount(bodyBytes, chunkBytes), 1);
   std::vector<std::uint64_t> quotes(count);
-  forEachBlock(bodyBytes, whole ? std::max<std::size_t>(bodyBytes, 1) : kCsvChunkBytes,
+  forEachBlock(bodyBytes, chunkBytes,
                [&](std::size_t block, std::size_t begin, std::size_t end) {
                  quotes[block] =
                      countQuotes(content.data() + bodyStart + begin, content.data() + bodyStart + end);
@@ -59,7 +59,7 @@ CsvChunks splitCsvChunks(std::string_view content, std::size_t bodyStart, std::u
   result.chunks[0] = {bodyStart, content.size(), bodyLine};
   forEachBlock(count - 1, 1, [&](std::size_t block, std::size_t, std::size_t) {
     const std::size_t k = block + 1;
-    const std::size_t nominal = bodyStart + k * kCsvChunkBytes;
+    const std::size_t nominal = bodyStart + k * chunkBytes;
     result.chunks[k].begin = nextRecordStart(content, nominal, inQuotes[k]);
   });
   for (std::size_t k = 0; k < count; ++k)

@@ -30,9 +30,9 @@ struct CsvChunks {
   bool quotes = false;  // the records hold a quote somewhere
 };
 
-// The chunks of content[bodyStart, end), which starts on line `bodyLine`; one chunk
-// when `whole`.
+// The chunks of content[bodyStart, end), which starts on line `bodyLine`, about
+// `chunkBytes` each; one chunk when `chunkBytes` is 0.
 CsvChunks splitCsvChunks(std::string_view content, std::size_t bodyStart, std::uint64_t bodyLine,
-                         bool whole = false);
+                         std::size_t chunkBytes = kCsvChunkBytes);
 
 }  // namespace tessary

@@ -366,19 +366,20 @@ char detectSeparator(std::string_view headerLine) {
 }
 
 ImportedTable parseCsv(std::string_view content, const std::string& fileName,
-                       const ColumnTypeRequest& types, const ProgressCallback& progress) {
+                       const ColumnTypeRequest& types, const ProgressCallback& progress,
+                       std::size_t chunkBytes) {
   const std::size_t headerStart = content.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
   const char separator = detectSeparator(content.substr(headerStart));
   CsvCursor header(content, separator, fileName);
   const std::vector<ImportedColumn> columns = readHeader(header, fileName);
   const std::vector<ColumnType> columnTypes = resolveColumnTypes(columns, types);
-  const CsvChunks split = splitCsvChunks(content, header.position(), header.line());
+  const CsvChunks split = splitCsvChunks(content, header.position(), header.line(), chunkBytes);
   const CsvLayout layout{content, fileName, separator, columns, columnTypes, split.quotes};
   ImportedTable table = parseRecords(layout, columns, split.chunks, progress);
   if (table.columns.empty()) {
     // A quote inside an unquoted field (the cuts may be wrong) or a failure (to be told
     // with its line): read the file in one piece.
-    const CsvChunks whole = splitCsvChunks(content, header.position(), header.line(), true);
+    const CsvChunks whole = splitCsvChunks(content, header.position(), header.line(), 0);
     table = parseRecords(layout, columns, whole.chunks, progress);
   }
   if (table.rowCount == 0) raiseFailure(fileName + ": the file has no records below the header");

@@ -19,6 +19,7 @@
 #include "data/imported_table.h"
 #include "import/column_types.h"
 #include "import/csv_cells.h"
+#include "import/csv_chunks.h"
 
 namespace tessary {
 
@@ -27,9 +28,11 @@ namespace tessary {
 char detectSeparator(std::string_view headerLine);
 
 // Parses CSV content; `fileName` names the source in failure messages, which read
-// "<file>, line <n>, column <c> (<name>): <problem>".
+// "<file>, line <n>, column <c> (<name>): <problem>". `chunkBytes` (tests only) sets
+// the size of the chunks parsed in parallel.
 ImportedTable parseCsv(std::string_view content, const std::string& fileName,
-                       const ColumnTypeRequest& types = {}, const ProgressCallback& progress = {});
+                       const ColumnTypeRequest& types = {}, const ProgressCallback& progress = {},
+                       std::size_t chunkBytes = kCsvChunkBytes);
 
 // Reads and parses a CSV file.
 ImportedTable readCsvFile(const std::string& path, const ColumnTypeRequest& types = {},
