@@ -99,6 +99,16 @@ TEST(Combine, ClusterAndAuxiliaryVariablesReadAtHouseholdLevel) {
                 ": the records are not sorted by CLUSTER: record 2 (CLUSTER 10) comes after "
                 "record 1 (CLUSTER 20)");
   EXPECT_FALSE(std::filesystem::exists(dir.file("bad.daA")));
+  // With --sort the records are put in key order (equal keys keep theirs) and say so.
+  importCsvText(dir, "shuffled", "hhid,Cluster,grp\n1,20,b\n2,10,a\n3,20,a\n");
+  options.sort = true;
+  EXPECT_EQ(combineDataSets(options).sorted,
+            std::vector<std::string>{dir.file("shuffled.daH") + " by CLUSTER"});
+  EXPECT_EQ(readAtHouseholds(dir.file("bad.daA"), "hhid"), (std::vector<double>{2, 1, 3}));
+  EXPECT_EQ(readStored(dir.file("shuffled.daH"), "GRP").labels, (LabelMap{{1, "a"}, {2, "b"}}));
+  EXPECT_EQ(readStored(dir.file("shuffled.daH"), "CLUSTER").textA, "Cluster");
+  EXPECT_TRUE(combineDataSets(options).sorted.empty());
+  options.sort = false;
   importCsvText(dir, "textkeys", "hhid,cluster\n1,A\n2,B\n");
   options.households = dir.file("textkeys");
   EXPECT_EQ(failureText([&] { combineDataSets(options); }),
