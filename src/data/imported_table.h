@@ -40,21 +40,21 @@ struct ImportedTable {
   std::string weight;
 };
 
-// Collects the levels of a text column as its records arrive.
+// Collects the levels of a text column (or a part of one) as its records arrive.
 class LevelCollector {
  public:
-  explicit LevelCollector(ImportedColumn& column) : column_(column) {
-    for (std::size_t i = 0; i < column.levels.size(); ++i)
-      index_.emplace(column.levels[i], static_cast<std::uint32_t>(i + 1));
+  explicit LevelCollector(std::vector<std::string>& levels) : levels_(levels) {
+    for (std::size_t i = 0; i < levels.size(); ++i)
+      index_.emplace(levels[i], static_cast<std::uint32_t>(i + 1));
   }
   // The record's entry for `text`: 0 for an empty text.
   std::uint32_t entryOf(std::string_view text) {
     if (text.empty()) return 0;
     const auto found = index_.find(text);
     if (found != index_.end()) return found->second;
-    column_.levels.emplace_back(text);
-    const auto entry = static_cast<std::uint32_t>(column_.levels.size());
-    index_.emplace(column_.levels.back(), entry);
+    levels_.emplace_back(text);
+    const auto entry = static_cast<std::uint32_t>(levels_.size());
+    index_.emplace(levels_.back(), entry);
     return entry;
   }
 
@@ -65,7 +65,7 @@ class LevelCollector {
       return std::hash<std::string_view>{}(text);
     }
   };
-  ImportedColumn& column_;
+  std::vector<std::string>& levels_;
   std::unordered_map<std::string, std::uint32_t, Hash, std::equal_to<>> index_;
 };
 

@@ -70,7 +70,7 @@ void applyColumnTypes(ImportedTable& table, const ColumnTypeRequest& request) {
   for (std::size_t c = 0; c < table.columns.size(); ++c) {
     ImportedColumn& column = table.columns[c];
     if (types[c] == ColumnType::kText && !column.isText) {
-      LevelCollector levels(column);
+      LevelCollector levels(column.levels);
       column.levelOfRecord.reserve(column.numbers.size());
       for (double v : column.numbers)
         column.levelOfRecord.push_back(!std::isfinite(v) ? 0 : levels.entryOf(formatGeneral(v, kRoundTrip)));

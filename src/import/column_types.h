@@ -12,8 +12,8 @@
 namespace tessary {
 
 struct ColumnTypeRequest {
-  std::vector<std::string> text;     // read as text
-  std::vector<std::string> numeric;  // read as numbers; cells that are not become missing
+  std::vector<std::string> text{};     // read as text
+  std::vector<std::string> numeric{};  // read as numbers; cells that are not become missing
 };
 
 enum class ColumnType : std::uint8_t { kDetect, kText, kNumeric };

@@ -11,6 +11,7 @@
 #include "import/csv_cursor.h"
 #include "platform/column_memory.h"
 #include "platform/file.h"
+#include "platform/mapped_file.h"
 #include "platform/parallel.h"
 #include "platform/text.h"
 
@@ -126,10 +127,21 @@ struct Decision {
   std::uint64_t unreadable = 0;
 };
 
-// A chunk's part of one column in the first pass.
+// A chunk's part of one text column : its own levels.
+struct TextPart {
+  std::vector<std::string> levels;
+  std::vector<std::uint32_t> entries;  // 1 + index into levels; 0 when missing
+};
+
+// A chunk's part of one column in the first pass. A column that is text from its first
+// non-missing cell in the chunk has its texts read on the way (`complete`); others
+// wait for the second pass if they turn out to be text.
 struct ColumnPart {
   std::vector<double> numbers;
   bool text = false;
+  bool onlyMissing = true;  // so far
+  bool complete = false;
+  TextPart texts;
   Decision decision;
 };
 
@@ -158,9 +170,22 @@ ChunkResult<Part> runChunk(const CsvLayout& layout, const CsvChunk& chunk, const
   return result;
 }
 
-void typeCell(const CsvLayout& layout, ColumnType type, ColumnPart& part, std::string_view field,
-              bool quoted, std::uint64_t line) {
-  if (part.text) return;
+// Starts reading a chunk's texts of a column (every cell so far missing).
+void startTexts(ColumnPart& part, std::optional<LevelCollector>& collector) {
+  part.complete = true;
+  part.texts.entries.assign(part.numbers.size(), 0);
+  std::vector<double>().swap(part.numbers);
+  collector.emplace(part.texts.levels);
+}
+
+void typeCell(const CsvLayout& layout, ColumnType type, ColumnPart& part,
+              std::optional<LevelCollector>& collector, std::string_view field, bool quoted,
+              std::uint64_t line) {
+  if (part.text) {
+    if (part.complete)
+      part.texts.entries.push_back(isMissingCell(field, quoted) ? 0 : collector->entryOf(field));
+    return;
+  }
   double value = MISSING;
   const CellReading reading = readField(field, quoted, layout.separator, value);
   if (reading != CellReading::kNumber && reading != CellReading::kMissing) {
@@ -168,6 +193,10 @@ void typeCell(const CsvLayout& layout, ColumnType type, ColumnPart& part, std::s
     if (type != ColumnType::kNumeric) {
       part.text = true;
       decision = {reading, line, std::string(field), 0};
+      if (part.onlyMissing) {
+        startTexts(part, collector);
+        part.texts.entries.push_back(collector->entryOf(field));
+      }
       return;
     }
     if (!readsAsNumber(reading)) {
@@ -178,38 +207,37 @@ void typeCell(const CsvLayout& layout, ColumnType type, ColumnPart& part, std::s
       value = MISSING;
     }
   }
+  part.onlyMissing = part.onlyMissing && reading == CellReading::kMissing;
   part.numbers.push_back(value);
 }
 
 ChunkResult<ColumnPart> typeChunk(const CsvLayout& layout, const CsvChunk& chunk) {
   return runChunk<ColumnPart>(layout, chunk, [&](const CsvChunk& c, std::vector<ColumnPart>& parts,
                                                  bool& stray, std::uint64_t& feeds) {
+    std::vector<std::optional<LevelCollector>> collectors(parts.size());
     for (std::size_t i = 0; i < parts.size(); ++i) {
       parts[i].text = layout.types[i] == ColumnType::kText;
-      if (!parts[i].text) parts[i].numbers.reserve((c.end - c.begin) / 8 / parts.size() + 16);
+      if (parts[i].text)
+        startTexts(parts[i], collectors[i]);
+      else
+        parts[i].numbers.reserve((c.end - c.begin) / 8 / parts.size() + 16);
     }
     return forEachCell(layout, c, stray, feeds,
                        [&](std::size_t column, std::string_view field, bool quoted,
                            std::uint64_t line) {
-                         typeCell(layout, layout.types[column], parts[column], field, quoted, line);
+                         typeCell(layout, layout.types[column], parts[column], collectors[column],
+                                  field, quoted, line);
                        });
   });
 }
-
-// A chunk's part of one text column in the second pass: its own levels.
-struct TextPart {
-  std::vector<std::string> levels;
-  std::vector<std::uint32_t> entries;  // 1 + index into levels; 0 when missing
-};
 
 ChunkResult<TextPart> textChunk(const CsvLayout& layout, const CsvChunk& chunk,
                                 const std::vector<bool>& isText) {
   return runChunk<TextPart>(layout, chunk, [&](const CsvChunk& c, std::vector<TextPart>& parts,
                                                bool& stray, std::uint64_t& feeds) {
-    std::vector<std::optional<ImportedColumn>> holders(parts.size());
     std::vector<std::optional<LevelCollector>> collectors(parts.size());
     for (std::size_t i = 0; i < parts.size(); ++i)
-      if (isText[i]) collectors[i].emplace(holders[i].emplace());
+      if (isText[i]) collectors[i].emplace(parts[i].levels);
     const std::uint64_t rows = forEachCell(
         layout, c, stray, feeds,
         [&](std::size_t column, std::string_view field, bool quoted, std::uint64_t) {
@@ -217,8 +245,6 @@ ChunkResult<TextPart> textChunk(const CsvLayout& layout, const CsvChunk& chunk,
           parts[column].entries.push_back(
               isMissingCell(field, quoted) ? 0 : collectors[column]->entryOf(field));
         });
-    for (std::size_t i = 0; i < parts.size(); ++i)
-      if (isText[i]) parts[i].levels = std::move(holders[i]->levels);
     return rows;
   });
 }
@@ -276,9 +302,26 @@ void addDecision(ColumnType type, bool textBefore, const ColumnPart& part, std::
   first.unreadable += part.decision.unreadable;
 }
 
+// The texts the first pass read: per column, the parts of every chunk so far while
+// each was complete.
+struct EarlyTexts {
+  std::vector<std::vector<TextPart>> parts;
+  std::vector<bool> complete;
+
+  explicit EarlyTexts(std::size_t columns) : parts(columns), complete(columns, true) {}
+  void add(std::size_t column, ColumnPart& part) {
+    if (!complete[column]) return;
+    complete[column] = part.text && part.complete;
+    if (complete[column])
+      parts[column].push_back(std::move(part.texts));
+    else
+      std::vector<TextPart>().swap(parts[column]);
+  }
+};
+
 // The first pass: numbers, which columns hold text and why. False on stray quotes.
 bool typeColumns(const CsvLayout& layout, const std::vector<CsvChunk>& chunks,
-                 ImportedTable& table, const ProgressCallback& progress) {
+                 ImportedTable& table, EarlyTexts& early, const ProgressCallback& progress) {
   std::vector<Decision> first(table.columns.size());
   std::uint64_t lineBase = 0, nextLine = chunks.front().line;
   const bool trusted = passOverChunks<ColumnPart>(
@@ -288,6 +331,7 @@ bool typeColumns(const CsvLayout& layout, const std::vector<CsvChunk>& chunks,
           ImportedColumn& column = table.columns[c];
           ColumnPart& part = result.columns[c];
           addDecision(layout.types[c], column.isText, part, lineBase, first[c]);
+          early.add(c, part);
           column.isText = column.isText || part.text;
           if (column.isText) {
             std::vector<double>().swap(column.numbers);
@@ -308,29 +352,37 @@ bool typeColumns(const CsvLayout& layout, const std::vector<CsvChunk>& chunks,
   return trusted;
 }
 
-// The second pass: the levels of the text columns. False on stray quotes or a failure.
-bool readTexts(const CsvLayout& layout, const std::vector<CsvChunk>& chunks, ImportedTable& table) {
-  std::vector<bool> isText(table.columns.size());
+// Appends a chunk's texts to the column's levels and records.
+void appendTexts(ImportedColumn& column, LevelCollector& collector, const TextPart& part) {
+  std::vector<std::uint32_t> global(part.levels.size() + 1, 0);
+  for (std::size_t l = 0; l < part.levels.size(); ++l)
+    global[l + 1] = collector.entryOf(part.levels[l]);
+  for (std::uint32_t entry : part.entries)
+    column.levelOfRecord.push_back(global[entry]);
+}
+
+// The levels of the text columns: those the first pass read whole from its parts, the
+// others in a second pass. False on stray quotes or a failure.
+bool readTexts(const CsvLayout& layout, const std::vector<CsvChunk>& chunks, EarlyTexts& early,
+               ImportedTable& table) {
+  std::vector<bool> again(table.columns.size(), false);
   std::vector<std::optional<LevelCollector>> collectors(table.columns.size());
   for (std::size_t c = 0; c < table.columns.size(); ++c) {
-    isText[c] = table.columns[c].isText;
-    if (!isText[c]) continue;
-    collectors[c].emplace(table.columns[c]);
-    table.columns[c].levelOfRecord.reserve(table.rowCount);
+    ImportedColumn& column = table.columns[c];
+    if (!column.isText) continue;
+    collectors[c].emplace(column.levels);
+    column.levelOfRecord.reserve(table.rowCount);
+    again[c] = !early.complete[c];
+    for (const TextPart& part : early.parts[c])
+      appendTexts(column, *collectors[c], part);
+    std::vector<TextPart>().swap(early.parts[c]);
   }
+  if (std::none_of(again.begin(), again.end(), [](bool b) { return b; })) return true;
   return passOverChunks<TextPart>(
-      chunks, [&](const CsvChunk& chunk) { return textChunk(layout, chunk, isText); },
+      chunks, [&](const CsvChunk& chunk) { return textChunk(layout, chunk, again); },
       [&](ChunkResult<TextPart>& result) {
-        for (std::size_t c = 0; c < table.columns.size(); ++c) {
-          if (!isText[c]) continue;
-          const TextPart& part = result.columns[c];
-          std::vector<std::uint32_t> global(part.levels.size() + 1, 0);
-          for (std::size_t l = 0; l < part.levels.size(); ++l)
-            global[l + 1] = collectors[c]->entryOf(part.levels[l]);
-          std::vector<std::uint32_t>& out = table.columns[c].levelOfRecord;
-          for (std::uint32_t entry : part.entries)
-            out.push_back(global[entry]);
-        }
+        for (std::size_t c = 0; c < table.columns.size(); ++c)
+          if (again[c]) appendTexts(table.columns[c], *collectors[c], result.columns[c]);
       });
 }
 
@@ -339,11 +391,9 @@ ImportedTable parseRecords(const CsvLayout& layout, std::vector<ImportedColumn> 
   ImportedTable table;
   table.columns = std::move(columns);
   const bool single = chunks.size() == 1;
-  if (!typeColumns(layout, chunks, table, progress) && !single) return {};
-  if (std::any_of(table.columns.begin(), table.columns.end(),
-                  [](const ImportedColumn& c) { return c.isText; }) &&
-      !readTexts(layout, chunks, table) && !single)
-    return {};
+  EarlyTexts early(table.columns.size());
+  if (!typeColumns(layout, chunks, table, early, progress) && !single) return {};
+  if (!readTexts(layout, chunks, early, table) && !single) return {};
   return table;
 }
 
@@ -393,11 +443,14 @@ ImportedTable readCsvFile(const std::string& path, const ColumnTypeRequest& type
     raiseFailure(formatText("%s: can't read the file (%s)", path.c_str(),
                             systemErrorText(lastSystemError()).c_str()));
   };
-  // Column memory: a large file costs neither a zero-fill nor a fault per small page.
   File file;
   if (!file.open(path, File::Mode::kRead)) cannotRead();
   const std::int64_t size = file.size();
   if (size < 0) cannotRead();
+  MappedFile mapped;
+  if (mapped.map(file, static_cast<std::size_t>(size)))
+    return parseCsv(mapped.content(), path, types, progress);
+  // Column memory: a large file costs no fault per small page.
   ColumnBuffer<char> content(static_cast<std::size_t>(size));
   if (file.read(content.data(), content.size()) != content.size()) cannotRead();
   return parseCsv(std::string_view(content.data(), content.size()), path, types, progress);

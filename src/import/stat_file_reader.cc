@@ -152,7 +152,7 @@ void collectLevels(ReadState& state) {
   if (!state.levels.empty()) return;
   state.levels.reserve(state.table.columns.size());
   for (ImportedColumn& column : state.table.columns)
-    state.levels.emplace_back(column);
+    state.levels.emplace_back(column.levels);
 }
 
 int onValue(int row, readstat_variable_t* variable, readstat_value_t value, void* context) {
