@@ -38,19 +38,19 @@ const Variant kStatSeeds[] = {
 const struct {
   const char* name;
   const char* content;
-} kCsvSeeds[] = {{"csv/plain",
-                  "hhid,cluster,size,head_educ,consumption\n101,1,4,primary,812.5\n"
-                  "102,1,6,none,530\n103,2,3,secondary,\n"},
-                 {"csv/quoted",
-                  "id,name,note\n1,\"Smith, J.\",\"say \"\"hi\"\"\"\n2,\"two\nlines\", lead \n"
-                  "3,\"\",NA\n"},
-                 {"csv/semicolon", "a;b;c\n1,5;2;x\n-0,25;.;y\n"},
-                 {"csv/tabs", "a\tb\n1\t2\r\n\r\n3\t\"4\"\r\n"},
-                 {"csv/bom_one_column", "\xEF\xBB\xBFx\n1\n\"\"\n-0\n1e308\n"},
-                 {"csv/blank_names", ",b,\n1,,3\n"},
-                 {"csv/identifiers",
-                  "code,id,big,n.a me\n0161,12345678901234567890,1e400,1\n7,2,3,\"1,234\"\n"},
-                 {"csv/stray_quote", "a,b\n1,x\"y\n\"2\",\"z\n\"\"w\"\n"}};
+} kCsvSeeds[] = {
+    {"csv/plain",
+     "hhid,cluster,size,head_educ,consumption\n101,1,4,primary,812.5\n"
+     "102,1,6,none,530\n103,2,3,secondary,\n"},
+    {"csv/quoted",
+     "id,name,note\n1,\"Smith, J.\",\"say \"\"hi\"\"\"\n2,\"two\nlines\", lead \n"
+     "3,\"\",NA\n"},
+    {"csv/semicolon", "a;b;c\n1,5;2;x\n-0,25;.;y\n"},
+    {"csv/tabs", "a\tb\n1\t2\r\n\r\n3\t\"4\"\r\n"},
+    {"csv/bom_one_column", "\xEF\xBB\xBFx\n1\n\"\"\n-0\n1e308\n"},
+    {"csv/blank_names", ",b,\n1,,3\n"},
+    {"csv/identifiers", "code,id,big,n.a me\n0161,12345678901234567890,1e400,1\n7,2,3,\"1,234\"\n"},
+    {"csv/stray_quote", "a,b\n1,x\"y\n\"2\",\"z\n\"\"w\"\n"}};
 
 }  // namespace
 

@@ -92,7 +92,9 @@ inline Columns addColumns(readstat_writer_t* writer, const Variant& v) {
                                  format == StatFormat::kSpss ? 300 : 40);
   c.born = readstat_add_variable(writer, "born", READSTAT_TYPE_DOUBLE, 0);
   c.seen = readstat_add_variable(writer, "seen", READSTAT_TYPE_DOUBLE, 0);
-  readstat_variable_set_format(c.born, dta ? "%td" : format == StatFormat::kSpss ? "DATE11" : "DATE9");
+  readstat_variable_set_format(c.born, dta                           ? "%td"
+                                       : format == StatFormat::kSpss ? "DATE11"
+                                                                     : "DATE9");
   readstat_variable_set_format(c.seen, dta ? "%tc" : "DATETIME20");
   return c;
 }

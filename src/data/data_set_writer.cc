@@ -76,7 +76,8 @@ std::vector<std::string> storedNames(const ImportedTable& table, std::vector<std
   std::vector<std::string> names(table.columns.size());
   std::set<std::string> taken;
   for (std::size_t c = 0; c < names.size(); ++c)
-    if (isReadableName(table.columns[c].name) && taken.insert(upperCase(table.columns[c].name)).second)
+    if (isReadableName(table.columns[c].name) &&
+        taken.insert(upperCase(table.columns[c].name)).second)
       names[c] = upperCase(table.columns[c].name);
   for (std::size_t c = 0; c < names.size(); ++c) {
     if (!names[c].empty()) continue;

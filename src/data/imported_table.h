@@ -24,9 +24,9 @@ struct ImportedColumn {
   bool isText = false;
   bool categorical = false;  // store a numeric column as categorical, labels or not
   std::vector<double> numbers;
-  std::vector<std::string> levels;            // the distinct non-empty texts of a text column
-  std::vector<std::uint32_t> levelOfRecord;   // 1 + index into levels; 0 when missing
-  std::map<double, std::string> valueLabels;  // numeric code -> label
+  std::vector<std::string> levels;                // the distinct non-empty texts of a text column
+  std::vector<std::uint32_t> levelOfRecord;       // 1 + index into levels; 0 when missing
+  std::map<double, std::string> valueLabels;      // numeric code -> label
   std::map<std::string, std::string> textLabels;  // text value -> label (SPSS strings)
 
   std::size_t size() const { return isText ? levelOfRecord.size() : numbers.size(); }

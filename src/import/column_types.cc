@@ -49,10 +49,10 @@ std::vector<ColumnType> resolveColumnTypes(const std::vector<ImportedColumn>& co
   return types;
 }
 
-std::string categoricalNote(const std::string& name, const std::string& value,
-                            std::uint64_t line, const char* reason, bool looksNumeric) {
-  std::string note = name + " is categorical: \"" + shown(value) + "\"" + onLine(line) + " " +
-                     reason;
+std::string categoricalNote(const std::string& name, const std::string& value, std::uint64_t line,
+                            const char* reason, bool looksNumeric) {
+  std::string note =
+      name + " is categorical: \"" + shown(value) + "\"" + onLine(line) + " " + reason;
   if (looksNumeric) note += " (--numeric " + name + " reads numbers)";
   return note;
 }
@@ -73,7 +73,8 @@ void applyColumnTypes(ImportedTable& table, const ColumnTypeRequest& request) {
       LevelCollector levels(column.levels);
       column.levelOfRecord.reserve(column.numbers.size());
       for (double v : column.numbers)
-        column.levelOfRecord.push_back(!std::isfinite(v) ? 0 : levels.entryOf(formatGeneral(v, kRoundTrip)));
+        column.levelOfRecord.push_back(
+            !std::isfinite(v) ? 0 : levels.entryOf(formatGeneral(v, kRoundTrip)));
       std::vector<double>().swap(column.numbers);
       column.valueLabels.clear();
       column.isText = true;

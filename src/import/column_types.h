@@ -24,8 +24,8 @@ std::vector<ColumnType> resolveColumnTypes(const std::vector<ImportedColumn>& co
 
 // The note on a column that holds text: "<name> is categorical: "<value>" on line <n>
 // <reason>" (`line` 0 leaves the line out).
-std::string categoricalNote(const std::string& name, const std::string& value,
-                            std::uint64_t line, const char* reason, bool looksNumeric);
+std::string categoricalNote(const std::string& name, const std::string& value, std::uint64_t line,
+                            const char* reason, bool looksNumeric);
 
 // The note on a column read as numbers: "<name>: <k> cells that are not numbers are
 // missing, the first "<value>" on line <n>" (`line` 0 leaves the line out).

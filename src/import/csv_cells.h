@@ -19,7 +19,8 @@ enum class CellReading : std::uint8_t {
 };
 
 // Reads `cell` (outer blanks ignored): `value` receives the number when
-// readsAsNumber(reading) and is not finite otherwise. With the ';' separator a decimal comma is accepted.
+// readsAsNumber(reading) and is not finite otherwise. With the ';' separator a decimal comma is
+// accepted.
 CellReading readCell(std::string_view cell, char separator, double& value);
 
 // Whether a column read as numbers takes the cell's value: kNumber, kLeadingZeros,

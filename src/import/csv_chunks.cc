@@ -40,11 +40,10 @@ CsvChunks splitCsvChunks(std::string_view content, std::size_t bodyStart, std::u
   if (chunkBytes == 0) chunkBytes = std::max<std::size_t>(bodyBytes, 1);
   const std::size_t count = std::max<std::size_t>(blockCount(bodyBytes, chunkBytes), 1);
   std::vector<std::uint64_t> quotes(count);
-  forEachBlock(bodyBytes, chunkBytes,
-               [&](std::size_t block, std::size_t begin, std::size_t end) {
-                 quotes[block] =
-                     countQuotes(content.data() + bodyStart + begin, content.data() + bodyStart + end);
-               });
+  forEachBlock(bodyBytes, chunkBytes, [&](std::size_t block, std::size_t begin, std::size_t end) {
+    quotes[block] =
+        countQuotes(content.data() + bodyStart + begin, content.data() + bodyStart + end);
+  });
 
   // The quote parity at each nominal start, then the cut after it.
   CsvChunks result;

@@ -20,8 +20,8 @@ class CsvCursor {
       : data_(data), separator_(separator), fileName_(fileName) {
     if (data_.substr(0, 3) == "\xEF\xBB\xBF") pos_ = 3;  // byte-order mark
   }
-  CsvCursor(std::string_view data, char separator, const std::string& fileName,
-            std::size_t start, std::uint64_t line)
+  CsvCursor(std::string_view data, char separator, const std::string& fileName, std::size_t start,
+            std::uint64_t line)
       : data_(data), separator_(separator), fileName_(fileName), pos_(start), line_(line) {}
 
   bool atEnd() const { return pos_ >= data_.size(); }

@@ -95,10 +95,10 @@ std::uint64_t forEachCell(const CsvLayout& layout, const CsvChunk& chunk, bool& 
       std::string_view field;
       const auto end = cursor.next(field, scratch, [&] { return columnText(column, columns); });
       if (column >= width)
-        raiseFailure(formatText("%s, line %llu, column %zu: more fields than the %zu columns "
-                                "of the header",
-                                layout.fileName.c_str(), static_cast<unsigned long long>(line),
-                                column + 1, width));
+        raiseFailure(formatText(
+            "%s, line %llu, column %zu: more fields than the %zu columns "
+            "of the header",
+            layout.fileName.c_str(), static_cast<unsigned long long>(line), column + 1, width));
       visit(column, field, cursor.quotedField(), line);
       ++column;
       if (end == CsvCursor::End::kRecord) break;
@@ -112,9 +112,10 @@ std::uint64_t forEachCell(const CsvLayout& layout, const CsvChunk& chunk, bool& 
   strayQuotes = cursor.strayQuotes();
   // The blank lines skipped past the end belong to the next chunk.
   const std::size_t stop = std::min(cursor.position(), layout.content.size());
-  lineFeeds = cursor.line() - chunk.line -
-              static_cast<std::uint64_t>(std::count(layout.content.begin() + std::min(chunk.end, stop),
-                                                    layout.content.begin() + stop, '\n'));
+  lineFeeds =
+      cursor.line() - chunk.line -
+      static_cast<std::uint64_t>(std::count(layout.content.begin() + std::min(chunk.end, stop),
+                                            layout.content.begin() + stop, '\n'));
   return rows;
 }
 
@@ -212,41 +213,43 @@ void typeCell(const CsvLayout& layout, ColumnType type, ColumnPart& part,
 }
 
 ChunkResult<ColumnPart> typeChunk(const CsvLayout& layout, const CsvChunk& chunk) {
-  return runChunk<ColumnPart>(layout, chunk, [&](const CsvChunk& c, std::vector<ColumnPart>& parts,
-                                                 bool& stray, std::uint64_t& feeds) {
-    std::vector<std::optional<LevelCollector>> collectors(parts.size());
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-      parts[i].text = layout.types[i] == ColumnType::kText;
-      if (parts[i].text)
-        startTexts(parts[i], collectors[i]);
-      else
-        parts[i].numbers.reserve((c.end - c.begin) / 8 / parts.size() + 16);
-    }
-    return forEachCell(layout, c, stray, feeds,
-                       [&](std::size_t column, std::string_view field, bool quoted,
-                           std::uint64_t line) {
-                         typeCell(layout, layout.types[column], parts[column], collectors[column],
-                                  field, quoted, line);
-                       });
-  });
+  return runChunk<ColumnPart>(
+      layout, chunk,
+      [&](const CsvChunk& c, std::vector<ColumnPart>& parts, bool& stray, std::uint64_t& feeds) {
+        std::vector<std::optional<LevelCollector>> collectors(parts.size());
+        for (std::size_t i = 0; i < parts.size(); ++i) {
+          parts[i].text = layout.types[i] == ColumnType::kText;
+          if (parts[i].text)
+            startTexts(parts[i], collectors[i]);
+          else
+            parts[i].numbers.reserve((c.end - c.begin) / 8 / parts.size() + 16);
+        }
+        return forEachCell(
+            layout, c, stray, feeds,
+            [&](std::size_t column, std::string_view field, bool quoted, std::uint64_t line) {
+              typeCell(layout, layout.types[column], parts[column], collectors[column], field,
+                       quoted, line);
+            });
+      });
 }
 
 ChunkResult<TextPart> textChunk(const CsvLayout& layout, const CsvChunk& chunk,
                                 const std::vector<bool>& isText) {
-  return runChunk<TextPart>(layout, chunk, [&](const CsvChunk& c, std::vector<TextPart>& parts,
-                                               bool& stray, std::uint64_t& feeds) {
-    std::vector<std::optional<LevelCollector>> collectors(parts.size());
-    for (std::size_t i = 0; i < parts.size(); ++i)
-      if (isText[i]) collectors[i].emplace(parts[i].levels);
-    const std::uint64_t rows = forEachCell(
-        layout, c, stray, feeds,
-        [&](std::size_t column, std::string_view field, bool quoted, std::uint64_t) {
-          if (!isText[column]) return;
-          parts[column].entries.push_back(
-              isMissingCell(field, quoted) ? 0 : collectors[column]->entryOf(field));
-        });
-    return rows;
-  });
+  return runChunk<TextPart>(
+      layout, chunk,
+      [&](const CsvChunk& c, std::vector<TextPart>& parts, bool& stray, std::uint64_t& feeds) {
+        std::vector<std::optional<LevelCollector>> collectors(parts.size());
+        for (std::size_t i = 0; i < parts.size(); ++i)
+          if (isText[i]) collectors[i].emplace(parts[i].levels);
+        const std::uint64_t rows = forEachCell(
+            layout, c, stray, feeds,
+            [&](std::size_t column, std::string_view field, bool quoted, std::uint64_t) {
+              if (!isText[column]) return;
+              parts[column].entries.push_back(
+                  isMissingCell(field, quoted) ? 0 : collectors[column]->entryOf(field));
+            });
+        return rows;
+      });
 }
 
 // Runs `parse` over every chunk in parallel and hands the results to `take` in chunk
@@ -264,7 +267,9 @@ bool passOverChunks(const std::vector<CsvChunk>& chunks, const Parse& parse, con
   };
   const Step state = reduceBlocks(
       chunks.size(), 1, Step{},
-      [&](std::size_t begin, std::size_t) { return Step{parse(chunks[begin]), false, {}}; },
+      [&](std::size_t begin, std::size_t) {
+        return Step{parse(chunks[begin]), false, {}};
+      },
       [&](Step done, Step next) {
         if (done.stray || done.failure) return done;
         if (next.chunk->failure) {
@@ -320,8 +325,8 @@ struct EarlyTexts {
 };
 
 // The first pass: numbers, which columns hold text and why. False on stray quotes.
-bool typeColumns(const CsvLayout& layout, const std::vector<CsvChunk>& chunks,
-                 ImportedTable& table, EarlyTexts& early, const ProgressCallback& progress) {
+bool typeColumns(const CsvLayout& layout, const std::vector<CsvChunk>& chunks, ImportedTable& table,
+                 EarlyTexts& early, const ProgressCallback& progress) {
   std::vector<Decision> first(table.columns.size());
   std::uint64_t lineBase = 0, nextLine = chunks.front().line;
   const bool trusted = passOverChunks<ColumnPart>(
@@ -337,7 +342,8 @@ bool typeColumns(const CsvLayout& layout, const std::vector<CsvChunk>& chunks,
             std::vector<double>().swap(column.numbers);
             continue;
           }
-          if (column.numbers.empty()) column.numbers.reserve(part.numbers.size() * chunks.size() + 16);
+          if (column.numbers.empty())
+            column.numbers.reserve(part.numbers.size() * chunks.size() + 16);
           column.numbers.insert(column.numbers.end(), part.numbers.begin(), part.numbers.end());
         }
         table.rowCount += result.rows;

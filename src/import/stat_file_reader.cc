@@ -169,9 +169,8 @@ int onValue(int row, readstat_variable_t* variable, readstat_value_t value, void
     if (column.isText) {
       if (column.levelOfRecord.size() <= at) column.levelOfRecord.resize(at + 1, 0);
       if (!missing)
-        column.levelOfRecord[at] =
-            state.levels[static_cast<std::size_t>(index)].entryOf(
-                trimmedRight(readstat_string_value(value)));
+        column.levelOfRecord[at] = state.levels[static_cast<std::size_t>(index)].entryOf(
+            trimmedRight(readstat_string_value(value)));
     } else {
       if (column.numbers.size() <= at) column.numbers.resize(at + 1, MISSING);
       double number = missing ? MISSING : numberOf(value);

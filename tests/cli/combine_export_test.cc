@@ -218,8 +218,9 @@ TEST(Export, ExportThenImportGivesTheSameDataSet) {
           << kind;
   }
   // A description that does not fit is named.
-  writeFile(dir.file("out.csv.json"), "{\"variables\": [{\"name\": \"URBAN\", "
-                                      "\"categorical\": true, \"codes\": {\"x\": \"a\"}}]}");
+  writeFile(dir.file("out.csv.json"),
+            "{\"variables\": [{\"name\": \"URBAN\", "
+            "\"categorical\": true, \"codes\": {\"x\": \"a\"}}]}");
   EXPECT_EQ(failureText([&] { importFile(dir.file("out.csv"), dir.file("third"), {}); }),
             dir.file("out.csv.json") + ": variables[0].codes: \"x\" is not a whole-number code");
 }

@@ -191,12 +191,39 @@ TEST(CsvImport, TypingNotesAndChosenTypes) {
     std::vector<double> values;  // of the first column
     LabelMap labels;
   } cases[] = {
-      {"code,n\n01611190130229,1\n7,2\n", {}, {"code is categorical: \"01611190130229\" on line 2 is a code with leading zeros (--numeric code reads numbers)"}, {1, 2}, {{1, "01611190130229"}, {2, "7"}}},
-      {"id\n12\n12345678901234567890\n", {}, {"id is categorical: \"12345678901234567890\" on line 3 is a whole number beyond 2^53, which a number holds only approximately (--numeric id reads numbers)"}, {1, 2}, {{1, "12"}, {2, "12345678901234567890"}}},
-      {"x\n1\n\"1,234\"\n1e400\n", {}, {"x is categorical: \"1,234\" on line 3 is not a number"}, {1, 2, 3}, {{1, "1"}, {2, "1,234"}, {3, "1e400"}}},
-      {"x\n1\n1e400\n", {}, {"x is categorical: \"1e400\" on line 3 is beyond the range of numbers (--numeric x reads numbers)"}, {1, 2}, {{1, "1"}, {2, "1e400"}}},
-      {"x\n1\n\"1,234\"\n\n007\nabc\n", {.numeric = {"X"}}, {"x: 2 cells that are not numbers are missing, the first \"1,234\" on line 3"}, {1, M, 7, M}, {}},
-      {"n,t\n2\t,a\n1,b\n", {.text = {"n"}}, {"t is categorical: \"a\" on line 2 is not a number"}, {2, 1}, {{1, "1"}, {2, "2\t"}}},
+      {"code,n\n01611190130229,1\n7,2\n",
+       {},
+       {"code is categorical: \"01611190130229\" on line 2 is a code with leading zeros (--numeric "
+        "code reads numbers)"},
+       {1, 2},
+       {{1, "01611190130229"}, {2, "7"}}},
+      {"id\n12\n12345678901234567890\n",
+       {},
+       {"id is categorical: \"12345678901234567890\" on line 3 is a whole number beyond 2^53, "
+        "which a number holds only approximately (--numeric id reads numbers)"},
+       {1, 2},
+       {{1, "12"}, {2, "12345678901234567890"}}},
+      {"x\n1\n\"1,234\"\n1e400\n",
+       {},
+       {"x is categorical: \"1,234\" on line 3 is not a number"},
+       {1, 2, 3},
+       {{1, "1"}, {2, "1,234"}, {3, "1e400"}}},
+      {"x\n1\n1e400\n",
+       {},
+       {"x is categorical: \"1e400\" on line 3 is beyond the range of numbers (--numeric x reads "
+        "numbers)"},
+       {1, 2},
+       {{1, "1"}, {2, "1e400"}}},
+      {"x\n1\n\"1,234\"\n\n007\nabc\n",
+       {.numeric = {"X"}},
+       {"x: 2 cells that are not numbers are missing, the first \"1,234\" on line 3"},
+       {1, M, 7, M},
+       {}},
+      {"n,t\n2\t,a\n1,b\n",
+       {.text = {"n"}},
+       {"t is categorical: \"a\" on line 2 is not a number"},
+       {2, 1},
+       {{1, "1"}, {2, "2\t"}}},
   };
   ScratchDir dir;
   for (const auto& c : cases) {
@@ -208,7 +235,9 @@ TEST(CsvImport, TypingNotesAndChosenTypes) {
     EXPECT_EQ(stored.labels, c.labels) << c.csv;
   }
   writeFile(dir.file("t.csv"), "a,b\n1,2\n");
-  EXPECT_EQ(failureText([&] { importFile(dir.file("t.csv"), dir.file("t"), {{}, {.text = {"c"}}}); }),
+  EXPECT_EQ(failureText([&] {
+              importFile(dir.file("t.csv"), dir.file("t"), {{}, {.text = {"c"}}});
+            }),
             "c: no such variable in the imported file (asked to be read as text)");
   EXPECT_EQ(failureText([&] {
               importFile(dir.file("t.csv"), dir.file("t"), {{}, {{"a"}, {"A"}}});

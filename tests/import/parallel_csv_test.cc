@@ -43,11 +43,12 @@ TEST(ParallelCsvImport, SameFilesOnOneTwoAndSevenThreads) {
   const std::string csv = sampleCsv();
   std::vector<std::string> wholeNotes;
   const std::string whole = importBytes(csv, 0, dir, wholeNotes);
-  EXPECT_EQ(wholeNotes, (std::vector<std::string>{
-                            "note is categorical: \"plain 1\" on line 2 is not a number",
-                            "late is categorical: \"x\" on line 1602 is not a number",
-                            "code is categorical: \"0042\" on line 1374 is a code with leading zeros "
-                            "(--numeric code reads numbers)"}));
+  EXPECT_EQ(wholeNotes,
+            (std::vector<std::string>{
+                "note is categorical: \"plain 1\" on line 2 is not a number",
+                "late is categorical: \"x\" on line 1602 is not a number",
+                "code is categorical: \"0042\" on line 1374 is a code with leading zeros "
+                "(--numeric code reads numbers)"}));
   for (int threads : {1, 2, 7}) {
     setThreadCount(threads);
     for (std::size_t chunk : {std::size_t{97}, std::size_t{4096}}) {

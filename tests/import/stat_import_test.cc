@@ -61,7 +61,8 @@ TEST(StatImport, StataSpssAndSasFilesBecomeDataArrays) {
     EXPECT_EQ(district.values, (std::vector<double>{2, M, 3, 1}));
     EXPECT_EQ(district.holes, (std::vector<int>{2}));
     // SPSS string values keep their labels.
-    EXPECT_EQ(district.labels, (LabelMap{{1, "East"}, {2, spss ? "Northern" : "North"}, {3, "South"}}));
+    EXPECT_EQ(district.labels,
+              (LabelMap{{1, "East"}, {2, spss ? "Northern" : "North"}, {3, "South"}}));
     EXPECT_EQ(readStored(daH, "SHARE").values, (std::vector<double>{0, 0.25, 0.5, 0.75}));
     // Dates and date-times become days since 1899-12-30, each with a note.
     const double born = fuzzing::kBornDay, seen = fuzzing::kSeenDay;
