@@ -59,9 +59,9 @@ std::string categoricalNote(const std::string& name, const std::string& value, s
 
 std::string unreadableNote(const std::string& name, std::uint64_t count, const std::string& first,
                            std::uint64_t line) {
-  return formatText("%s: %llu cell%s that %s not numbers %s missing, the first \"%s\"%s",
-                    name.c_str(), static_cast<unsigned long long>(count), count == 1 ? "" : "s",
-                    count == 1 ? "is" : "are", count == 1 ? "is" : "are", shown(first).c_str(),
+  const char* verb = count == 1 ? "cell that is not a number is" : "cells that are not numbers are";
+  return formatText("%s: %llu %s missing, the first \"%s\"%s", name.c_str(),
+                    static_cast<unsigned long long>(count), verb, shown(first).c_str(),
                     onLine(line).c_str());
 }
 
