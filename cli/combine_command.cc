@@ -24,9 +24,14 @@ void addCombineCommand(CLI::App& app) {
                    "The key shared by the clusters and the auxiliary level")
       ->needs(aux);
   aux->needs(command->get_option("--aux-key"));
+  command->add_flag("--sort", options->sort,
+                    "Sort each level's records by its key first (rewrites the data arrays "
+                    "out of order) instead of refusing them");
   command->callback([options] {
     runCommand("combine", [&] {
       const CombineReport report = combineDataSets(*options);
+      for (const std::string& sorted : report.sorted)
+        std::printf("Sorted %s\n", sorted.c_str());
       std::printf(
           "Wrote %s: %zu cluster entries (%zu clusters without households, %llu "
           "households without a cluster)",

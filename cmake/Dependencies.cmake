@@ -11,7 +11,8 @@ pkg_check_modules(SLEEF REQUIRED IMPORTED_TARGET sleef)
 # shapelib (.shp, .shx, .dbf) and Clipper (polygon union) for the spatial tools.
 pkg_check_modules(SHAPELIB REQUIRED IMPORTED_TARGET shapelib)
 pkg_check_modules(POLYCLIPPING REQUIRED IMPORTED_TARGET polyclipping)
-# nlohmann-json: the tool's fitted-model and estimate files.
+# nlohmann-json: the tool's fitted-model and estimate files, and the description an
+# export writes beside its CSV file (read back by the import).
 find_package(nlohmann_json CONFIG REQUIRED)
 # Random123 is header only: counter-based generators keyed by seed and record.
 find_path(RANDOM123_INCLUDE_DIR Random123/philox.h REQUIRED)
@@ -19,7 +20,7 @@ add_library(Random123 INTERFACE)
 target_include_directories(Random123 SYSTEM INTERFACE ${RANDOM123_INCLUDE_DIR})
 
 set(TESSARY_THIRD_PARTY Threads::Threads TBB::tbb PkgConfig::OPENBLAS PkgConfig::SLEEF
-    PkgConfig::SHAPELIB PkgConfig::POLYCLIPPING Random123)
+    PkgConfig::SHAPELIB PkgConfig::POLYCLIPPING Random123 nlohmann_json::nlohmann_json)
 
 # ReadStat (Stata, SPSS and SAS files) is an optional part of the library's import:
 # without it the library imports CSV files only. Its Debian package ships no pkg-config

@@ -24,7 +24,9 @@ void checkTable(const tessary::ImportedTable& table) {
   require(!table.columns.empty() && table.rowCount > 0);
   for (const tessary::ImportedColumn& column : table.columns) {
     require(!column.name.empty());
-    require((column.isText ? column.texts.size() : column.numbers.size()) == table.rowCount);
+    require(column.size() == table.rowCount);
+    for (std::uint32_t entry : column.levelOfRecord)
+      require(entry <= column.levels.size());
   }
 }
 

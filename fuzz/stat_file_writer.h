@@ -2,11 +2,14 @@
 // stat-file fuzz targets' seeds and the import tests: an id, a labelled urban/rural
 // code, integer and fractional columns, an income with each format's kinds of missing
 // value (row 1 system-missing; row 3 tagged in Stata from version 113, the declared
-// missing value 99 in SPSS), a district name with one empty entry and a note.
+// missing value 99 in SPSS), a district name with one empty entry (in SPSS with a
+// string value label, North = "Northern"), a note, a date and a date-time.
 //
 // Row r (0-based): hhid 101 + r, urban 1 + r % 2 (1 Urban, 2 Rural), rooms r - 1, size
 // 100000 r, share 0.25 r, income 10.5 r - 3 unless missing, district North, "", South,
-// East by r % 4, note "" or "a longer note, with a comma" by r % 2.
+// East by r % 4, note "" or "a longer note, with a comma" by r % 2, born on day 42916 + r
+// and seen at noon of day 42916 + r, counting from 1899-12-30 (each format in its own
+// origin and unit: kBornDay and kSeenDay).
 #pragma once
 
 #include <readstat.h>
@@ -32,8 +35,19 @@ inline ssize_t appendBytes(const void* data, size_t length, void* context) {
 }
 
 struct Columns {
-  readstat_variable_t *id, *code, *small, *count, *ratio, *income, *name, *note;
+  readstat_variable_t *id, *code, *small, *count, *ratio, *income, *name, *note, *born, *seen;
 };
+
+// Days since 1899-12-30 of row 0's date and date-time.
+inline constexpr double kBornDay = 42916;
+inline constexpr double kSeenDay = 42916.5;
+
+// A day counted from 1899-12-30 as `format` stores it.
+inline double storedDay(StatFormat format, double day, bool withTime) {
+  const double fromOrigin = format == StatFormat::kSpss ? day + 115859 : day - 21916;
+  if (format == StatFormat::kStata) return withTime ? fromOrigin * 86400000 : fromOrigin;
+  return format == StatFormat::kSpss || withTime ? fromOrigin * 86400 : fromOrigin;
+}
 
 // Stata files before version 113 have no tagged missing values.
 inline bool taggedMissing(const Variant& v) {
@@ -69,8 +83,19 @@ inline Columns addColumns(readstat_writer_t* writer, const Variant& v) {
   readstat_variable_set_label(c.income, "Income per head");
   if (format == StatFormat::kSpss) readstat_variable_add_missing_double_value(c.income, 99.0);
   c.name = readstat_add_variable(writer, "district", READSTAT_TYPE_STRING, 8);
+  if (format == StatFormat::kSpss) {
+    readstat_label_set_t* names = readstat_add_label_set(writer, READSTAT_TYPE_STRING, "dist");
+    readstat_label_string_value(names, "North", "Northern");
+    readstat_variable_set_label_set(c.name, names);
+  }
   c.note = readstat_add_variable(writer, "note", READSTAT_TYPE_STRING,
                                  format == StatFormat::kSpss ? 300 : 40);
+  c.born = readstat_add_variable(writer, "born", READSTAT_TYPE_DOUBLE, 0);
+  c.seen = readstat_add_variable(writer, "seen", READSTAT_TYPE_DOUBLE, 0);
+  readstat_variable_set_format(c.born, dta                           ? "%td"
+                                       : format == StatFormat::kSpss ? "DATE11"
+                                                                     : "DATE9");
+  readstat_variable_set_format(c.seen, dta ? "%tc" : "DATETIME20");
   return c;
 }
 
@@ -103,6 +128,8 @@ inline void insertRow(readstat_writer_t* writer, const Columns& c, const Variant
   const char* districts[] = {"North", "", "South", "East"};
   readstat_insert_string_value(writer, c.name, districts[row % 4]);
   readstat_insert_string_value(writer, c.note, row % 2 == 0 ? "" : "a longer note, with a comma");
+  readstat_insert_double_value(writer, c.born, storedDay(format, kBornDay + row, false));
+  readstat_insert_double_value(writer, c.seen, storedDay(format, kSeenDay + row, true));
   readstat_end_row(writer);
 }
 

@@ -422,8 +422,12 @@ TESSARY_EXPORT int32_t readFileSection(const char* fileName, int32_t from, int32
  * extension is dropped): a CSV file (header row, separator ',' ';' or tab), or a Stata
  * (.dta), SPSS (.sav, .zsav) or SAS (.sas7bdat) file when the library is built with
  * ReadStat. Text columns and integer columns with value labels become categorical
- * variables with their labels; idVariable and weightVariable ("" for none) are
- * recorded in the header. The new data array replaces any old one of that name as one
+ * variables with their labels, and so do CSV columns holding codes with leading zeros
+ * or whole numbers beyond 2^53; names expressions cannot read are made readable
+ * ("sch.wide" becomes SCH_WIDE); dates become days since 1899-12-30. A CSV file with
+ * the description the tool's export writes beside it (FILE.json) takes its names,
+ * labels, codes, identifier and weight from it. idVariable and weightVariable ("" for
+ * none, the description's then) are recorded in the header. The new data array replaces any old one of that name as one
  * step, so a failure leaves the old one as it was. Returns the number of records. */
 TESSARY_EXPORT int32_t tessaryImport(const char* file, const char* dataArray,
                                      const char* idVariable, const char* weightVariable);

@@ -85,7 +85,7 @@ inline StoredVariable readStored(const std::string& daH, const std::string& name
 inline void importCsvText(const ScratchDir& dir, const std::string& name, const std::string& csv,
                           const WriteOptions& options = {}) {
   writeFile(dir.file(name + ".csv"), csv);
-  importFile(dir.file(name + ".csv"), dir.file(name), options);
+  importFile(dir.file(name + ".csv"), dir.file(name), {options});
 }
 
 // A combined data array "survey.daA" of four households (HHID, CLUSTER, SIZE, EDUC: a

@@ -83,7 +83,7 @@ tessary_import() {
   for run in 1 2 3; do
     start=$(date +%s.%N)
     TESSARY_THREADS=$2 /usr/bin/time -v -o "$scratch/time" "$tool" import "$work/$1" \
-      --out "$scratch/imported" > /dev/null
+      --out "$scratch/imported" > /dev/null 2> "$scratch/import_notes"
     end=$(date +%s.%N)
     best=$(awk -v a="$start" -v b="$end" -v best="$best" \
       'BEGIN { t = b - a; printf "%.4f", (best == "" || t < best) ? t : best }')

@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <set>
 
 #include "data/data_set.h"
+#include "data/readable_name.h"
 #include "frame/failure.h"
 #include "frame/number_format.h"
+#include "import/csv_cells.h"
+#include "import/data_set_description.h"
 #include "platform/text.h"
 #include "support/output_file.h"
 
@@ -16,12 +20,14 @@ struct ExportColumn {
   std::string heading;
   bool unnamed = false;  // imported from a column without a name
   Column column;
+  VariableDescription description;
 };
 
-// The name as the source spelled it when the header kept it, else the stored name.
+// The name as the source spelled it when the header kept it (the import may have made
+// it readable), else the stored name.
 std::string headingOf(const VariableRecord& record) {
   const std::string name = textOf(record.name), original = textOf(record.textA);
-  return upperCase(original) == name ? original : name;
+  return upperCase(original) == name || readableName(original) == name ? original : name;
 }
 
 // The stored variables of every level, each level's in the order they were added.
@@ -46,7 +52,37 @@ ExportColumn readExported(DataSet& data, const std::string& name) {
   const VariableRecord* record = data.variable(name);
   exported.heading = headingOf(*record);
   exported.unnamed = textOf(record->textA).empty();
+  exported.description = {.name = textOf(record->name),
+                          .spelled = textOf(record->textA),
+                          .label = textOf(record->textB),
+                          .categorical = record->kind == 'C',
+                          .cellsHoldCodes = false,
+                          .codes = exported.column.labels};
   return exported;
+}
+
+// Labels stand for their codes in the cells only when each reads back as itself and
+// no other: unique, not empty, not a number.
+bool labelsNameCodes(const LabelMap& labels) {
+  std::set<std::string> seen;
+  for (const auto& [code, label] : labels) {
+    double number = 0;
+    const CellReading reading = readCell(label, ',', number);
+    if (!seen.insert(label).second || label.empty() || reading == CellReading::kNumber ||
+        (reading == CellReading::kMissing && !isMissingToken(trimCell(label))))
+      return false;
+  }
+  return true;
+}
+
+void writeDescription(const std::string& csvPath, DataSet& data,
+                      const std::vector<ExportColumn>& columns) {
+  DataSetDescription description;
+  description.identifier = textOf(data.header(0).headerTextA);
+  description.weight = textOf(data.header(0).headerTextB);
+  for (const ExportColumn& exported : columns)
+    description.variables.push_back(exported.description);
+  writeOutputFile(descriptionPath(csvPath), encodeDescription(description));
 }
 
 }  // namespace
@@ -77,9 +113,11 @@ std::uint64_t exportCsv(const std::string& dataSet, const std::string& outPath,
   std::vector<ExportColumn> columns;
   for (const std::string& name : names)
     columns.push_back(readExported(data, name));
-  if (options.codes)
-    for (ExportColumn& exported : columns)
-      exported.column.labels.clear();
+  for (ExportColumn& exported : columns) {
+    if (!options.codes && labelsNameCodes(exported.column.labels)) continue;
+    exported.column.labels.clear();
+    exported.description.cellsHoldCodes = true;
+  }
 
   // A column the import named V<position> for want of a name goes back unnamed.
   for (std::size_t c = 0; c < columns.size(); ++c)
@@ -114,6 +152,7 @@ std::uint64_t exportCsv(const std::string& dataSet, const std::string& outPath,
     out += '\n';
   }
   writeOutputFile(outPath, out);
+  if (outPath != "-") writeDescription(outPath, data, columns);
   return records;
 }
 

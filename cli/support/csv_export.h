@@ -2,7 +2,9 @@
 // header row, then one line per record. Missing values are empty cells (a line that
 // would be empty is written as ""); categorical values are written as their labels
 // (codes without a label, or every code when asked, as numbers); numbers in their
-// shortest form that reads back exactly. Importing the file gives the data set back.
+// shortest form that reads back exactly. Beside the file (not beside standard output)
+// goes its description (import/data_set_description.h): importing the file then gives
+// the data set back.
 #pragma once
 
 #include <string>

@@ -4,6 +4,7 @@
 
 #include "data/data_set.h"
 #include "data/data_set_path.h"
+#include "data/level_sort.h"
 #include "frame/failure.h"
 #include "frame/number_format.h"
 #include "platform/directories.h"
@@ -65,6 +66,11 @@ std::string lineFor(const std::string& path, const std::string& daaDirectory) {
   return relativePath(absolutePath(path), daaDirectory);
 }
 
+void sortLevel(const std::string& argument, const std::string& key, CombineReport& report) {
+  const std::string path = dataArrayStem(argument) + ".daH";
+  if (sortLevelByKey(path, key)) report.sorted.push_back(path + " by " + upperCase(key));
+}
+
 }  // namespace
 
 std::vector<DataRefEntry> matchLevels(const std::vector<double>& coarseKeys,
@@ -103,6 +109,11 @@ CombineReport combineDataSets(const CombineOptions& options) {
   const std::string daaDirectory = directoryOf(absolutePath(daa));
   report.daaPath = daa;
 
+  if (options.sort) {
+    sortLevel(options.households, options.key, report);
+    sortLevel(options.clusters, options.key, report);
+    if (!options.auxiliary.empty()) sortLevel(options.auxiliary, options.auxiliaryKey, report);
+  }
   DataSet households, clusters;
   openLevel(households, options.households);
   openLevel(clusters, options.clusters);

@@ -28,6 +28,9 @@ struct CombineOptions {
   double amplifier = 1.0;
   std::string auxiliary{};  // "" when none
   std::string auxiliaryKey{};
+  // Sort each level's records by its key first (level_sort.h), rewriting the data
+  // arrays that are out of order, rather than refusing them.
+  bool sort = false;
 };
 
 struct CombineReport {
@@ -36,6 +39,7 @@ struct CombineReport {
   std::size_t clustersWithoutHouseholds = 0;
   std::uint64_t householdsWithoutCluster = 0;
   std::size_t auxiliaryEntries = 0;
+  std::vector<std::string> sorted;  // the data arrays --sort rewrote, as "<path> by <KEY>"
 };
 
 CombineReport combineDataSets(const CombineOptions& options);

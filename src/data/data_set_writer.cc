@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <set>
 #include <span>
 
 #include "data/data_array_replacement.h"
 #include "data/data_set.h"
 #include "data/data_set_builder.h"
 #include "data/data_set_path.h"
+#include "data/readable_name.h"
 #include "data/staging_directory.h"
 #include "frame/failure.h"
 #include "frame/missing.h"
@@ -35,57 +37,85 @@ bool integerLabels(const ImportedColumn& column, std::map<int, std::string>& lab
                      [](double v) { return !std::isfinite(v) || isIntegral(v); });
 }
 
-const ImportedColumn* findColumn(const ImportedTable& table, const std::string& name) {
+// The column named `name` as the source spells it or by its stored name.
+const ImportedColumn* findColumn(const ImportedTable& table, const std::vector<std::string>& stored,
+                                 const std::string& name, std::string* storedName = nullptr) {
   const std::string key = upperCase(name);
-  for (const ImportedColumn& column : table.columns)
-    if (upperCase(column.name) == key) return &column;
+  for (std::size_t c = 0; c < table.columns.size(); ++c)
+    if (upperCase(table.columns[c].name) == key || stored[c] == key) {
+      if (storedName != nullptr) *storedName = stored[c];
+      return &table.columns[c];
+    }
   return nullptr;
 }
 
 }  // namespace
 
-void codeTexts(const std::vector<std::string>& texts, std::vector<double>& codes,
-               std::map<int, std::string>& labels) {
-  std::vector<std::string_view> distinct;
-  for (const std::string& text : texts)
-    if (!text.empty()) distinct.push_back(text);
-  std::sort(distinct.begin(), distinct.end());
-  distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
+void codeLevels(const ImportedColumn& column, std::vector<double>& codes,
+                std::map<int, std::string>& labels) {
+  const std::vector<std::string>& levels = column.levels;
+  std::vector<std::uint32_t> order(levels.size());
+  for (std::uint32_t i = 0; i < order.size(); ++i)
+    order[i] = i;
+  std::sort(order.begin(), order.end(),
+            [&](std::uint32_t a, std::uint32_t b) { return levels[a] < levels[b]; });
+  std::vector<double> codeOfEntry(levels.size() + 1, MISSING);
   labels.clear();
-  for (std::size_t i = 0; i < distinct.size(); ++i)
-    labels[static_cast<int>(i + 1)] = std::string(distinct[i]);
-  codes.resize(texts.size());
-  for (std::size_t r = 0; r < texts.size(); ++r) {
-    if (texts[r].empty()) {
-      codes[r] = MISSING;
-      continue;
-    }
-    const auto at = std::lower_bound(distinct.begin(), distinct.end(), std::string_view(texts[r]));
-    codes[r] = static_cast<double>(at - distinct.begin() + 1);
+  for (std::size_t rank = 0; rank < order.size(); ++rank) {
+    const std::string& text = levels[order[rank]];
+    codeOfEntry[order[rank] + 1] = static_cast<double>(rank + 1);
+    const auto label = column.textLabels.find(text);
+    labels[static_cast<int>(rank + 1)] = label != column.textLabels.end() ? label->second : text;
   }
+  codes.resize(column.levelOfRecord.size());
+  for (std::size_t r = 0; r < codes.size(); ++r)
+    codes[r] = codeOfEntry[column.levelOfRecord[r]];
+}
+
+std::vector<std::string> storedNames(const ImportedTable& table, std::vector<std::string>& notes) {
+  std::vector<std::string> names(table.columns.size());
+  std::set<std::string> taken;
+  for (std::size_t c = 0; c < names.size(); ++c)
+    if (isReadableName(table.columns[c].name) &&
+        taken.insert(upperCase(table.columns[c].name)).second)
+      names[c] = upperCase(table.columns[c].name);
+  for (std::size_t c = 0; c < names.size(); ++c) {
+    if (!names[c].empty()) continue;
+    const std::string& source = table.columns[c].name;
+    const std::string readable = readableName(source);
+    names[c] = readable;
+    for (int n = 2; !taken.insert(names[c]).second; ++n)
+      names[c] = readable + "_" + std::to_string(n);
+    if (upperCase(source) == names[c]) continue;  // a repeated name: checkTable says so
+    notes.push_back(source + " is stored as " + names[c] +
+                    (isReadableName(source) ? " (the name is taken by another variable)"
+                                            : " (a name expressions can read)"));
+  }
+  return names;
 }
 
 namespace {
 
-void checkTable(const ImportedTable& table, const std::string& outPath,
-                const WriteOptions& options) {
+void checkTable(const ImportedTable& table, const std::vector<std::string>& stored,
+                const std::string& outPath, const WriteOptions& options) {
   if (table.rowCount > 0x7FFFFFFFu)
     raiseFailure(formatText("%s: %llu records are more than a data array holds", outPath.c_str(),
                             static_cast<unsigned long long>(table.rowCount)));
   for (const std::string* name : {&options.idVariable, &options.weightVariable})
-    if (!name->empty() && findColumn(table, *name) == nullptr)
+    if (!name->empty() && findColumn(table, stored, *name) == nullptr)
       raiseFailure(*name + ": no such variable in the imported file");
-  if (!options.weightVariable.empty() && findColumn(table, options.weightVariable)->isText)
+  if (!options.weightVariable.empty() && findColumn(table, stored, options.weightVariable)->isText)
     raiseFailure(options.weightVariable + ": the weight variable holds text");
   std::map<std::string, const std::string*> seen;
-  for (const ImportedColumn& column : table.columns) {
-    const std::size_t held = column.isText ? column.texts.size() : column.numbers.size();
+  for (std::size_t c = 0; c < table.columns.size(); ++c) {
+    const ImportedColumn& column = table.columns[c];
+    const std::size_t held = column.size();
     if (held != table.rowCount)
       raiseFailure(formatText("%s: variable %s holds %zu values for %llu records", outPath.c_str(),
                               column.name.c_str(), held,
                               static_cast<unsigned long long>(table.rowCount)));
     if (column.name.empty()) raiseFailure(outPath + ": a variable has no name");
-    const auto [it, fresh] = seen.emplace(DataArrayHeader::lookupKey(column.name), &column.name);
+    const auto [it, fresh] = seen.emplace(stored[c], &column.name);
     if (!fresh)
       raiseFailure("variables " + *it->second + " and " + column.name +
                    " have the same name once upper-cased");
@@ -98,7 +128,8 @@ bool holdsNegativeZero(const std::vector<double>& values) {
 }
 
 // Stores one column as a variable of the new data set and releases the column's memory.
-void storeImported(ImportedColumn& column, DataSet& data, WriteReport& report) {
+void storeImported(ImportedColumn& column, const std::string& name, DataSet& data,
+                   WriteReport& report) {
   std::vector<double> codes;
   std::vector<double>* values = &column.numbers;
   LabelMap labels;
@@ -107,10 +138,10 @@ void storeImported(ImportedColumn& column, DataSet& data, WriteReport& report) {
   options.variable = {.textA = column.unnamed ? "" : column.name, .textB = column.label};
   options.saveHeader = false;
   if (column.isText) {
-    codeTexts(column.texts, codes, labels);
+    codeLevels(column, codes, labels);
     values = &codes;
     options.variable.kind = 'C';
-  } else if (!column.valueLabels.empty()) {
+  } else if (!column.valueLabels.empty() || column.categorical) {
     if (integerLabels(column, labels))
       options.variable.kind = 'C';
     else
@@ -120,13 +151,14 @@ void storeImported(ImportedColumn& column, DataSet& data, WriteReport& report) {
   }
   if (options.variable.kind == 'C') options.labels = &labels;
   const bool negativeZero = holdsNegativeZero(*values);
-  if (!data.storeColumn(column.name, *values, options))
+  if (!data.storeColumn(name, *values, options))
     report.notes.push_back(column.name + ": too many labels; some will not be read back");
   // Whole numbers are stored as integers, which have no negative zero.
   if (negativeZero && !holdsNegativeZero(*values))
     report.notes.push_back(column.name + ": -0 is stored as 0 (the variable holds whole numbers)");
   std::vector<double>().swap(column.numbers);
-  std::vector<std::string>().swap(column.texts);
+  std::vector<std::uint32_t>().swap(column.levelOfRecord);
+  std::vector<std::string>().swap(column.levels);
 }
 
 }  // namespace
@@ -135,9 +167,16 @@ WriteReport writeDataSet(ImportedTable& table, const std::string& outPath,
                          const WriteOptions& options, const ProgressCallback& progress) {
   const std::string stem = dataArrayStem(outPath);
   if (baseNameOf(stem).empty()) raiseFailure(outPath + ": the data set needs a name");
-  checkTable(table, outPath, options);
-
   WriteReport report;
+  report.notes = std::move(table.notes);
+  WriteOptions chosen = options;  // the caller's, else what the source says
+  if (chosen.idVariable.empty()) chosen.idVariable = table.identifier;
+  if (chosen.weightVariable.empty()) chosen.weightVariable = table.weight;
+  const std::vector<std::string> stored = storedNames(table, report.notes);
+  checkTable(table, stored, outPath, chosen);
+  std::string idName, weightName;
+  if (!chosen.idVariable.empty()) findColumn(table, stored, chosen.idVariable, &idName);
+  if (!chosen.weightVariable.empty()) findColumn(table, stored, chosen.weightVariable, &weightName);
   report.records = table.rowCount;
   StagingDirectory work(stem, kDataArrayStaging);
   const std::string staged = work.file(baseNameOf(stem));
@@ -146,10 +185,10 @@ WriteReport writeDataSet(ImportedTable& table, const std::string& outPath,
     DataSet data;
     if (!data.openDataArray(staged + ".daH"))
       raiseFailure(staged + ".daH: can't open the new data array");
-    data.header(0).headerTextA = makeTextField(upperCase(options.idVariable));
-    data.header(0).headerTextB = makeTextField(upperCase(options.weightVariable));
+    data.header(0).headerTextA = makeTextField(idName);
+    data.header(0).headerTextB = makeTextField(weightName);
     for (std::size_t i = 0; i < table.columns.size(); ++i) {
-      storeImported(table.columns[i], data, report);
+      storeImported(table.columns[i], stored[i], data, report);
       if (progress) progress(i + 1, table.columns.size());
     }
     data.saveHeader();

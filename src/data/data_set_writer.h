@@ -6,6 +6,7 @@
 // failure or a crash leaves the old data set or the new one, never a mix.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -24,13 +25,21 @@ struct WriteReport {
   std::vector<std::string> notes;  // things the user should know (labels dropped ...)
 };
 
-// Codes 1..k for the distinct non-empty texts in sorted order; `labels` receives
-// code -> text, and each text's code (missing for an empty text) goes to `codes`.
-void codeTexts(const std::vector<std::string>& texts, std::vector<double>& codes,
-               std::map<int, std::string>& labels);
+// Codes 1..k for the levels of a text column in sorted order; `labels` receives code ->
+// text (or the text's label when it has one), and each record's code (missing for none)
+// goes to `codes`.
+void codeLevels(const ImportedColumn& column, std::vector<double>& codes,
+                std::map<int, std::string>& labels);
+
+// Gives every column a name the expression language reads (data/readable_name.h),
+// numbering names taken by another column (NAME_2, NAME_3 ...); a note tells each
+// change. Returns the stored (upper-case) name of every column.
+std::vector<std::string> storedNames(const ImportedTable& table, std::vector<std::string>& notes);
 
 // Writes `table` as the data array `outPath` (directory + base name; an extension is
-// dropped). The table's columns are consumed.
+// dropped). The table's columns are consumed; its notes open the report's. The
+// identifier and the weight may be named as the source spells them or by their stored
+// names.
 WriteReport writeDataSet(ImportedTable& table, const std::string& outPath,
                          const WriteOptions& options, const ProgressCallback& progress = {});
 

@@ -2,9 +2,14 @@
 // The separator (comma, semicolon or tab) is detected from the header; fields may be
 // quoted with '"' ("" inside a quoted field is one quote; quoted fields may hold
 // separators and line breaks). Blank lines are skipped. A column whose non-missing
-// cells all read as numbers is numeric; any other column is text. Empty cells, "NA"
+// cells all read as numbers is numeric; any other column is text, and so is a column
+// holding codes with leading zeros or whole numbers beyond 2^53 (csv_cells.h), each
+// such column with a note naming the first cell that decided it. Empty cells, "NA"
 // and "." are missing, unless quoted: a quoted field is missing only when empty. A
 // column without a name in the header is named V<position>.
+//
+// The records are parsed in chunks (csv_chunks.h) on the parallel layer and combined
+// in chunk order, so the result does not depend on the number of threads.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +17,9 @@
 #include <string_view>
 
 #include "data/imported_table.h"
+#include "import/column_types.h"
+#include "import/csv_cells.h"
+#include "import/csv_chunks.h"
 
 namespace tessary {
 
@@ -19,16 +27,15 @@ namespace tessary {
 // outside quotes; ',' when none does (or on a tie with it).
 char detectSeparator(std::string_view headerLine);
 
-// Reads one cell as a number. True for a number or a missing cell (value then not
-// finite); false for text. With the ';' separator a decimal comma is accepted.
-bool parseNumberCell(std::string_view cell, char separator, double& value);
-
 // Parses CSV content; `fileName` names the source in failure messages, which read
-// "<file>, line <n>, column <c> (<name>): <problem>".
+// "<file>, line <n>, column <c> (<name>): <problem>". `chunkBytes` (tests only) sets
+// the size of the chunks parsed in parallel.
 ImportedTable parseCsv(std::string_view content, const std::string& fileName,
-                       const ProgressCallback& progress = {});
+                       const ColumnTypeRequest& types = {}, const ProgressCallback& progress = {},
+                       std::size_t chunkBytes = kCsvChunkBytes);
 
 // Reads and parses a CSV file.
-ImportedTable readCsvFile(const std::string& path, const ProgressCallback& progress = {});
+ImportedTable readCsvFile(const std::string& path, const ColumnTypeRequest& types = {},
+                          const ProgressCallback& progress = {});
 
 }  // namespace tessary

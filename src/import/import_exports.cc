@@ -11,8 +11,9 @@ TESSARY_EXPORT int32_t tessaryImport(const char* file, const char* dataArray,
                                      const char* idVariable, const char* weightVariable) {
   using namespace tessary;
   return guardExport<int32_t>(additionPolicy("tessaryImport"), [&] {
-    const WriteReport report = importFile(argumentText(file), argumentText(dataArray),
-                                          {argumentText(idVariable), argumentText(weightVariable)});
+    const WriteReport report =
+        importFile(argumentText(file), argumentText(dataArray),
+                   {{argumentText(idVariable), argumentText(weightVariable)}});
     return static_cast<int32_t>(report.records);
   });
 }

@@ -2,6 +2,8 @@
 
 #include "frame/failure.h"
 #include "import/csv_reader.h"
+#include "import/data_set_description.h"
+#include "platform/file.h"
 #include "platform/text.h"
 
 namespace tessary {
@@ -21,11 +23,22 @@ bool statFormatOf(const std::string& path, StatFormat& format) {
   return true;
 }
 
-ImportedTable readImportFile(const std::string& path, const ProgressCallback& progress) {
+ImportedTable readImportFile(const std::string& path, const ColumnTypeRequest& types,
+                             const ProgressCallback& progress) {
   StatFormat format;
-  if (!statFormatOf(path, format)) return readCsvFile(path, progress);
+  if (!statFormatOf(path, format)) {
+    ImportedTable table = readCsvFile(path, types, progress);
+    const std::string description = descriptionPath(path);
+    if (fileExists(description)) {
+      applyDescription(table, readDescription(description), description);
+      table.notes.push_back("names, labels and codes from " + description);
+    }
+    return table;
+  }
 #if TESSARY_WITH_READSTAT
-  return readStatFile(path, format, progress);
+  ImportedTable table = readStatFile(path, format, progress);
+  applyColumnTypes(table, types);
+  return table;
 #else
   raiseFailure(path +
                ": this build of the library reads no Stata, SPSS or SAS files (it was "
@@ -34,9 +47,9 @@ ImportedTable readImportFile(const std::string& path, const ProgressCallback& pr
 }
 
 WriteReport importFile(const std::string& file, const std::string& outPath,
-                       const WriteOptions& options) {
-  ImportedTable table = readImportFile(file);
-  return writeDataSet(table, outPath, options);
+                       const ImportOptions& options) {
+  ImportedTable table = readImportFile(file, options.types);
+  return writeDataSet(table, outPath, options.write);
 }
 
 }  // namespace tessary

@@ -8,9 +8,11 @@
 #include <map>
 #include <memory>
 #include <new>
+#include <optional>
 
 #include "frame/failure.h"
 #include "frame/missing.h"
+#include "import/stat_dates.h"
 #include "platform/file.h"
 #include "platform/text.h"
 
@@ -23,7 +25,11 @@ constexpr const char* kTooMuchData =
 struct ReadState {
   ImportedTable table;
   std::vector<std::string> labelSetOfColumn;  // per column, "" when none
+  std::vector<std::optional<DateScale>> dateOfColumn;
+  std::vector<LevelCollector> levels;  // per column, once every variable is known
   std::map<std::string, std::map<double, std::string>> labelSets;
+  std::map<std::string, std::map<std::string, std::string>> textLabelSets;
+  StatFormat format = StatFormat::kStata;
   std::string errorText;
   std::string failure;  // raised after the parse: handlers must not throw through C
   bool outOfMemory = false;
@@ -128,16 +134,30 @@ int onVariable(int index, readstat_variable_t* variable, const char* labelSet, v
     column.label = label != nullptr ? label : "";
     column.isText = readstat_variable_get_type_class(variable) == READSTAT_TYPE_CLASS_STRING;
     if (column.isText)
-      column.texts.reserve(roomForRows(state));
+      column.levelOfRecord.reserve(roomForRows(state));
     else
       column.numbers.reserve(roomForRows(state));
     state.labelSetOfColumn.push_back(labelSetName(state, labelSet, state.variableSetWidth));
+    const char* format = readstat_variable_get_format(variable);
+    std::optional<DateScale> date;
+    if (!column.isText && format != nullptr) date = dateScaleOf(state.format, format);
+    if (date) state.table.notes.push_back(dateNote(column.name, format, *date));
+    state.dateOfColumn.push_back(date);
     return READSTAT_HANDLER_OK;
   });
 }
 
+// The level collectors, made once every variable is known (the columns no longer move).
+void collectLevels(ReadState& state) {
+  if (!state.levels.empty()) return;
+  state.levels.reserve(state.table.columns.size());
+  for (ImportedColumn& column : state.table.columns)
+    state.levels.emplace_back(column.levels);
+}
+
 int onValue(int row, readstat_variable_t* variable, readstat_value_t value, void* context) {
   return handle(context, [&](ReadState& state) -> int {
+    collectLevels(state);
     const int index = variable != nullptr ? readstat_variable_get_index(variable) : -1;
     // Rows arrive in order: a value belongs to the current row or starts the next.
     if (row < 0 || static_cast<std::uint64_t>(row) > state.table.rowCount || index < 0 ||
@@ -147,11 +167,15 @@ int onValue(int row, readstat_variable_t* variable, readstat_value_t value, void
     const auto at = static_cast<std::size_t>(row);
     const bool missing = readstat_value_is_missing(value, variable) != 0;
     if (column.isText) {
-      if (column.texts.size() <= at) column.texts.resize(at + 1);
-      if (!missing) column.texts[at] = trimmedRight(readstat_string_value(value));
+      if (column.levelOfRecord.size() <= at) column.levelOfRecord.resize(at + 1, 0);
+      if (!missing)
+        column.levelOfRecord[at] = state.levels[static_cast<std::size_t>(index)].entryOf(
+            trimmedRight(readstat_string_value(value)));
     } else {
       if (column.numbers.size() <= at) column.numbers.resize(at + 1, MISSING);
-      const double number = missing ? MISSING : numberOf(value);
+      double number = missing ? MISSING : numberOf(value);
+      const auto& date = state.dateOfColumn[static_cast<std::size_t>(index)];
+      if (date) number = date->days(number);
       column.numbers[at] = std::isfinite(number) ? number : MISSING;
     }
     if (static_cast<std::uint64_t>(row) + 1 > state.table.rowCount) state.table.rowCount = row + 1;
@@ -161,9 +185,14 @@ int onValue(int row, readstat_variable_t* variable, readstat_value_t value, void
 
 int onValueLabel(const char* labelSet, readstat_value_t value, const char* label, void* context) {
   return handle(context, [&](ReadState& state) -> int {
-    // Labels of string values say nothing the strings themselves do not.
-    if (readstat_value_type_class(value) != READSTAT_TYPE_CLASS_NUMERIC ||
-        readstat_value_is_tagged_missing(value) || readstat_value_is_system_missing(value))
+    if (readstat_value_type_class(value) == READSTAT_TYPE_CLASS_STRING) {
+      const std::string text = trimmedRight(readstat_string_value(value));
+      if (!text.empty())
+        state.textLabelSets[labelSetName(state, labelSet, state.tableSetWidth)][text] =
+            label != nullptr ? label : "";
+      return READSTAT_HANDLER_OK;
+    }
+    if (readstat_value_is_tagged_missing(value) || readstat_value_is_system_missing(value))
       return READSTAT_HANDLER_OK;
     const double code = numberOf(value);
     if (std::isfinite(code))
@@ -227,12 +256,18 @@ void completeColumns(ReadState& state) {
   for (std::size_t i = 0; i < table.columns.size(); ++i) {
     ImportedColumn& column = table.columns[i];
     if (column.isText)
-      column.texts.resize(table.rowCount);
+      column.levelOfRecord.resize(table.rowCount, 0);
     else
       column.numbers.resize(table.rowCount, MISSING);
-    const auto set = state.labelSets.find(state.labelSetOfColumn[i]);
-    if (!column.isText && !state.labelSetOfColumn[i].empty() && set != state.labelSets.end())
-      column.valueLabels = set->second;
+    const std::string& setName = state.labelSetOfColumn[i];
+    if (setName.empty()) continue;
+    if (column.isText) {
+      const auto set = state.textLabelSets.find(setName);
+      if (set != state.textLabelSets.end()) column.textLabels = set->second;
+    } else {
+      const auto set = state.labelSets.find(setName);
+      if (set != state.labelSets.end()) column.valueLabels = set->second;
+    }
   }
 }
 
@@ -243,6 +278,7 @@ ImportedTable readStatFile(const std::string& path, StatFormat format,
   ReadState state;
   state.progress = &progress;
   state.stata = format == StatFormat::kStata;
+  state.format = format;
   {
     File file;  // only its size: it bounds what a damaged count may make room for
     if (file.open(path, File::Mode::kRead))

@@ -55,6 +55,7 @@ class File {
   bool sync();
 
  private:
+  friend class MappedFile;
   int fd_ = -1;
   std::string path_;  // as opened, for the fault hook
   std::uint64_t position_ = 0;

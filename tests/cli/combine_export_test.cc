@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "data_fixture.h"
+#include "stat_file_writer.h"
 #include "support/csv_export.h"
 #include "support/data_set_info.h"
 
@@ -98,6 +99,16 @@ TEST(Combine, ClusterAndAuxiliaryVariablesReadAtHouseholdLevel) {
                 ": the records are not sorted by CLUSTER: record 2 (CLUSTER 10) comes after "
                 "record 1 (CLUSTER 20)");
   EXPECT_FALSE(std::filesystem::exists(dir.file("bad.daA")));
+  // With --sort the records are put in key order (equal keys keep theirs) and say so.
+  importCsvText(dir, "shuffled", "hhid,Cluster,grp\n1,20,b\n2,10,a\n3,20,a\n");
+  options.sort = true;
+  EXPECT_EQ(combineDataSets(options).sorted,
+            std::vector<std::string>{dir.file("shuffled.daH") + " by CLUSTER"});
+  EXPECT_EQ(readAtHouseholds(dir.file("bad.daA"), "hhid"), (std::vector<double>{2, 1, 3}));
+  EXPECT_EQ(readStored(dir.file("shuffled.daH"), "GRP").labels, (LabelMap{{1, "a"}, {2, "b"}}));
+  EXPECT_EQ(readStored(dir.file("shuffled.daH"), "CLUSTER").textA, "Cluster");
+  EXPECT_TRUE(combineDataSets(options).sorted.empty());
+  options.sort = false;
   importCsvText(dir, "textkeys", "hhid,cluster\n1,A\n2,B\n");
   options.households = dir.file("textkeys");
   EXPECT_EQ(failureText([&] { combineDataSets(options); }),
@@ -180,6 +191,38 @@ TEST(Export, ImportOfAnExportGivesTheSameFile) {
   writeFile(dir.file("z.csv"), "x\n-0\n1\n");
   EXPECT_EQ(importFile(dir.file("z.csv"), dir.file("z"), {}).notes,
             std::vector<std::string>{"x: -0 is stored as 0 (the variable holds whole numbers)"});
+}
+
+// Exporting and importing again gives the same data set files, byte for byte: codes
+// that don't sort like their labels, variable labels, the identifier and the weight,
+// names made readable, texts, dates (through the description beside the CSV).
+TEST(Export, ExportThenImportGivesTheSameDataSet) {
+  ScratchDir dir;
+  writeFile(dir.file("hh.dta"), fuzzing::writeStatFile({StatFormat::kStata, "households"}));
+  writeFile(dir.file("odd.csv"), "sch.wide,code,t\n1.5,0012,\"a,b\"\n,0013,\n");
+  const struct {
+    const char* source;
+    WriteOptions roles;
+    ExportOptions options;
+  } cases[] = {{"hh.dta", {"hhid", "share"}, {}},
+               {"odd.csv", {"code", "sch.wide"}, {}},
+               {"hh.dta", {"hhid", ""}, {.variables = {}, .codes = true}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.source);
+    importFile(dir.file(c.source), dir.file("first"), {c.roles});
+    exportCsv(dir.file("first"), dir.file("out.csv"), c.options);
+    importFile(dir.file("out.csv"), dir.file("second"), {});
+    for (const char* kind : {".daH", ".daD", ".msk", ".daL"})
+      EXPECT_EQ(readFile(dir.file(std::string("second") + kind)),
+                readFile(dir.file(std::string("first") + kind)))
+          << kind;
+  }
+  // A description that does not fit is named.
+  writeFile(dir.file("out.csv.json"),
+            "{\"variables\": [{\"name\": \"URBAN\", "
+            "\"categorical\": true, \"codes\": {\"x\": \"a\"}}]}");
+  EXPECT_EQ(failureText([&] { importFile(dir.file("out.csv"), dir.file("third"), {}); }),
+            dir.file("out.csv.json") + ": variables[0].codes: \"x\" is not a whole-number code");
 }
 
 TEST(Export, CombinedDataSetAtHouseholdLevelAndInfo) {

@@ -44,7 +44,10 @@ TEST(ImportFiles, FuzzSeeds) {
       {"csv/semicolon", "a;b;c\n1,5;2;x\n-0,25;.;y\n"},
       {"csv/tabs", "a\tb\n1\t2\r\n\r\n3\t\"4\"\r\n"},
       {"csv/bom_one_column", "\xEF\xBB\xBFx\n1\n\"\"\n-0\n1e308\n"},
-      {"csv/blank_names", ",b,\n1,,3\n"}};
+      {"csv/blank_names", ",b,\n1,,3\n"},
+      {"csv/identifiers",
+       "code,id,big,n.a me\n0161,12345678901234567890,1e400,1\n7,2,3,\"1,234\"\n"},
+      {"csv/stray_quote", "a,b\n1,x\"y\n\"2\",\"z\n\"\"w\"\n"}};
   for (const char* target : {"stat_dta", "stat_sav", "stat_sas7bdat", "csv"})
     std::filesystem::create_directories(root + target);
   for (const Variant& v : stat) {

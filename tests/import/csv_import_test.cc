@@ -29,7 +29,7 @@ std::vector<std::string> filesIn(const std::string& directory) {
 }
 
 void importCsv(const std::string& csv, const std::string& out, WriteOptions options = {}) {
-  importFile(csv, out, options);
+  importFile(csv, out, {options});
 }
 
 const double M = MISSING;
@@ -180,6 +180,87 @@ TEST(CsvImport, ReplacesAnEarlierDataSetWholeOnlyOnSuccess) {
   EXPECT_EQ(readStored(dir.file("towns.daH"), "TOWN").kind, 0);
   EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"broken.csv", "first.csv", "second.csv",
                                                            "towns.daD", "towns.daH", "towns.msk"}));
+}
+
+// Identifiers stay whole, a stray cell is named, and the user may choose the type.
+TEST(CsvImport, TypingNotesAndChosenTypes) {
+  const struct {
+    const char* csv;
+    ColumnTypeRequest types;
+    std::vector<std::string> notes;
+    std::vector<double> values;  // of the first column
+    LabelMap labels;
+  } cases[] = {
+      {"code,n\n01611190130229,1\n7,2\n",
+       {},
+       {"code is categorical: \"01611190130229\" on line 2 is a code with leading zeros (--numeric "
+        "code reads numbers)"},
+       {1, 2},
+       {{1, "01611190130229"}, {2, "7"}}},
+      {"id\n12\n12345678901234567890\n",
+       {},
+       {"id is categorical: \"12345678901234567890\" on line 3 is a whole number beyond 2^53, "
+        "which a number holds only approximately (--numeric id reads numbers)"},
+       {1, 2},
+       {{1, "12"}, {2, "12345678901234567890"}}},
+      {"x\n1\n\"1,234\"\n1e400\n",
+       {},
+       {"x is categorical: \"1,234\" on line 3 is not a number"},
+       {1, 2, 3},
+       {{1, "1"}, {2, "1,234"}, {3, "1e400"}}},
+      {"x\n1\n1e400\n",
+       {},
+       {"x is categorical: \"1e400\" on line 3 is beyond the range of numbers (--numeric x reads "
+        "numbers)"},
+       {1, 2},
+       {{1, "1"}, {2, "1e400"}}},
+      {"x\n1\n\"1,234\"\n\n007\nabc\n",
+       {.numeric = {"X"}},
+       {"x: 2 cells that are not numbers are missing, the first \"1,234\" on line 3"},
+       {1, M, 7, M},
+       {}},
+      {"n,t\n2\t,a\n1,b\n",
+       {.text = {"n"}},
+       {"t is categorical: \"a\" on line 2 is not a number"},
+       {2, 1},
+       {{1, "1"}, {2, "2\t"}}},
+  };
+  ScratchDir dir;
+  for (const auto& c : cases) {
+    writeFile(dir.file("t.csv"), c.csv);
+    const WriteReport report = importFile(dir.file("t.csv"), dir.file("t"), {{}, c.types});
+    EXPECT_EQ(report.notes, c.notes) << c.csv;
+    const auto stored = readStored(dir.file("t.daH"), parseCsv(c.csv, "t").columns[0].name);
+    EXPECT_EQ(stored.values, c.values) << c.csv;
+    EXPECT_EQ(stored.labels, c.labels) << c.csv;
+  }
+  writeFile(dir.file("t.csv"), "a,b\n1,2\n");
+  EXPECT_EQ(failureText([&] {
+              importFile(dir.file("t.csv"), dir.file("t"), {{}, {.text = {"c"}}});
+            }),
+            "c: no such variable in the imported file (asked to be read as text)");
+  EXPECT_EQ(failureText([&] {
+              importFile(dir.file("t.csv"), dir.file("t"), {{}, {{"a"}, {"A"}}});
+            }),
+            "A: asked to be read both as text and as numbers");
+}
+
+// Names expressions can't read are made readable; a name taken is numbered.
+TEST(CsvImport, NamesBecomeReadable) {
+  ScratchDir dir;
+  writeFile(dir.file("n.csv"), "sch.wide,my var,A_B,a b,2x\n1,2,3,4,5\n");
+  const WriteReport report = importFile(dir.file("n.csv"), dir.file("n"), {{"my var", "SCH_WIDE"}});
+  EXPECT_EQ(report.notes, (std::vector<std::string>{
+                              "sch.wide is stored as SCH_WIDE (a name expressions can read)",
+                              "my var is stored as MY_VAR (a name expressions can read)",
+                              "a b is stored as A_B_2 (a name expressions can read)",
+                              "2x is stored as _2X (a name expressions can read)"}));
+  EXPECT_EQ(readStored(dir.file("n.daH"), "A_B_2").values, std::vector<double>{4});
+  EXPECT_EQ(readStored(dir.file("n.daH"), "SCH_WIDE").textA, "sch.wide");
+  DataArray data;
+  data.open(dir.file("n.daH"));
+  data.loadHeader();
+  EXPECT_EQ(textOf(data.headerTextA) + "/" + textOf(data.headerTextB), "MY_VAR/SCH_WIDE");
 }
 
 TEST(LabelSection, FormsThatReadBackToTheSameCodes) {

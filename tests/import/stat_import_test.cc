@@ -37,8 +37,9 @@ TEST(StatImport, StataSpssAndSasFilesBecomeDataArrays) {
     StatFormat detected;
     ASSERT_TRUE(statFormatOf(dir.file(f.file), detected));
     EXPECT_EQ(detected, f.format);
-    importFile(dir.file(f.file), dir.file("hh"), {"hhid", ""});
+    const WriteReport report = importFile(dir.file(f.file), dir.file("hh"), {{"hhid", ""}});
     const std::string daH = dir.file("hh.daH");
+    const bool spss = f.format == StatFormat::kSpss;
 
     const bool sas = f.format == StatFormat::kSas;
     const auto id = readStored(daH, "HHID");
@@ -59,8 +60,18 @@ TEST(StatImport, StataSpssAndSasFilesBecomeDataArrays) {
     EXPECT_EQ(district.kind, 'C');
     EXPECT_EQ(district.values, (std::vector<double>{2, M, 3, 1}));
     EXPECT_EQ(district.holes, (std::vector<int>{2}));
-    EXPECT_EQ(district.labels, (LabelMap{{1, "East"}, {2, "North"}, {3, "South"}}));
+    // SPSS string values keep their labels.
+    EXPECT_EQ(district.labels,
+              (LabelMap{{1, "East"}, {2, spss ? "Northern" : "North"}, {3, "South"}}));
     EXPECT_EQ(readStored(daH, "SHARE").values, (std::vector<double>{0, 0.25, 0.5, 0.75}));
+    // Dates and date-times become days since 1899-12-30, each with a note.
+    const double born = fuzzing::kBornDay, seen = fuzzing::kSeenDay;
+    EXPECT_EQ(readStored(daH, "BORN").values,
+              (std::vector<double>{born, born + 1, born + 2, born + 3}));
+    EXPECT_EQ(readStored(daH, "SEEN").values,
+              (std::vector<double>{seen, seen + 1, seen + 2, seen + 3}));
+    const std::string format = f.format == StatFormat::kStata ? "%td" : spss ? "DATE11" : "DATE9";
+    EXPECT_EQ(report.notes.at(0), "born: a date (" + format + "), read as days since 1899-12-30");
   }
 }
 

@@ -209,7 +209,7 @@ constexpr double kTotalWeight = 5.1286750000000002e+03;
 void importInto(const testing::ScratchDir& dir, const std::string& name,
                 const std::string& weight) {
   importFile(std::string(TESSARY_TEST_SOURCE_DIR) + "/regression/data/apiclus2_" + name + ".csv",
-             dir.file(name), {.weightVariable = weight});
+             dir.file(name), {.write = {.weightVariable = weight}});
 }
 
 TEST(RealData, WeightedFitOfTheApiSchoolsMatchesR) {
