@@ -18,7 +18,8 @@ const std::vector<double>& sourceValues() {
     std::mt19937_64 random(17);
     std::lognormal_distribution<double> income(8, 1);
     std::vector<double> v(kValues);
-    for (double& x : v) x = income(random);
+    for (double& x : v)
+      x = income(random);
     return v;
   }();
   return values;

@@ -7,8 +7,8 @@
 #include "commands.h"
 #include "frame/failure.h"
 #include "frame/trace.h"
-#include "platform/text.h"
 #include "platform/parallel_threads.h"
+#include "platform/text.h"
 #include "support/message_printer.h"
 
 namespace tessary::cli {

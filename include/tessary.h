@@ -427,8 +427,9 @@ TESSARY_EXPORT int32_t readFileSection(const char* fileName, int32_t from, int32
  * ("sch.wide" becomes SCH_WIDE); dates become days since 1899-12-30. A CSV file with
  * the description the tool's export writes beside it (FILE.json) takes its names,
  * labels, codes, identifier and weight from it. idVariable and weightVariable ("" for
- * none, the description's then) are recorded in the header. The new data array replaces any old one of that name as one
- * step, so a failure leaves the old one as it was. Returns the number of records. */
+ * none, the description's then) are recorded in the header. The new data array
+ * replaces any old one of that name as one step, so a failure leaves the old one as it
+ * was. Returns the number of records. */
 TESSARY_EXPORT int32_t tessaryImport(const char* file, const char* dataArray,
                                      const char* idVariable, const char* weightVariable);
 

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "common/project.h"
+#include "data/staging_directory.h"
 #include "frame/failure.h"
 #include "frame/number_format.h"
 #include "platform/directories.h"
@@ -12,7 +13,6 @@
 #include "support/fit_directory.h"
 #include "support/fit_report.h"
 #include "support/output_file.h"
-#include "data/staging_directory.h"
 
 namespace tessary::cli {
 namespace {

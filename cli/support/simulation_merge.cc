@@ -2,12 +2,12 @@
 
 #include <map>
 
+#include "data/staging_directory.h"
 #include "frame/failure.h"
 #include "platform/text.h"
 #include "support/area_estimates.h"
 #include "support/json_file.h"
 #include "support/simulation_record.h"
-#include "data/staging_directory.h"
 
 namespace tessary::cli {
 namespace {

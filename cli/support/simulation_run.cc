@@ -3,13 +3,13 @@
 #include <cmath>
 #include <optional>
 
+#include "data/staging_directory.h"
 #include "frame/failure.h"
 #include "platform/text.h"
 #include "simulation/replication_summary.h"
 #include "support/area_estimates.h"
 #include "support/census_simulation.h"
 #include "support/simulation_record.h"
-#include "data/staging_directory.h"
 
 namespace tessary::cli {
 namespace {

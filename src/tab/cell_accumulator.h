@@ -63,8 +63,8 @@ double statisticValue(const CellAccumulator& cell, TabStatistic statistic,
                       const PercentBases& bases, TabPolicy policy);
 
 // Its text: Count as a decimal integer (kExact: the sum of weights as frequencyText
-// writes it), Mean to Max with 4 decimals and width 0 (kExact: width 14), percentages with 2 decimals and
-// width 7; a value that is not finite is "-".
+// writes it), Mean to Max with 4 decimals and width 0 (kExact: width 14), percentages with 2
+// decimals and width 7; a value that is not finite is "-".
 std::string statisticText(const CellAccumulator& cell, TabStatistic statistic,
                           const PercentBases& bases, TabPolicy policy);
 

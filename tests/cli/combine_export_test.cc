@@ -137,16 +137,6 @@ TEST(Export, RoundTripThroughImportAndSelectedVariables) {
             "3,O'Brien,,1,plain\n"
             "4,Adams,-7.25e-12,0,\n");
 
-  // Importing the export gives the same variables, values, holes and labels.
-  importCsvText(dir, "second", readFile(dir.file("first_out.csv")));
-  for (const char* name : {"ID", "NAME", "SCORE", "FLAG", "NOTE"}) {
-    const auto a = readStored(dir.file("first.daH"), name);
-    const auto b = readStored(dir.file("second.daH"), name);
-    EXPECT_EQ(a.values, b.values) << name;
-    EXPECT_EQ(a.holes, b.holes) << name;
-    EXPECT_EQ(a.labels, b.labels) << name;
-    EXPECT_EQ(a.encoding, b.encoding) << name;
-  }
 
   ExportOptions some;
   some.variables = {"score", "NAME"};

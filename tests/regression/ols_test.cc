@@ -35,9 +35,9 @@ TEST(Sscp, IncludedRecordsTheirTraceAndTheModelsSampleFigures) {
   const std::size_t kept = weights.size();
   // The products themselves are checked over many blocks in parallel_sscp_test.cc.
   std::vector<double> packed(36);
-  ASSERT_EQ(makeSSCP(s.survey.daa().c_str(), s.model.c_str(), mask.data(), weights.data(),
-                     packed.data()),
-            static_cast<int>(kept));
+  ASSERT_EQ(
+      makeSSCP(s.survey.daa().c_str(), s.model.c_str(), mask.data(), weights.data(), packed.data()),
+      static_cast<int>(kept));
   for (std::uint64_t record = 1; record <= 200; ++record)
     EXPECT_EQ(isHole(mask.data(), record), !included[record - 1]) << record;
   EXPECT_NE(s.survey.traced.text.str().find(
