@@ -13,62 +13,35 @@ constexpr const char* kStyle =
 
 }  // namespace
 
-std::string escapeMarkup(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (const char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      case '\'':
-        out += "&#39;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
-
 HtmlPage::HtmlPage(const std::string& title) : title_(title) {
-  body_ = "<h1>" + escapeMarkup(title) + "</h1>\n";
+  body_ = "<h1>" + escapeHtml(title) + "</h1>\n";
 }
 
 void HtmlPage::heading(const std::string& text) {
-  body_ += "<h2>" + escapeMarkup(text) + "</h2>\n";
+  body_ += "<h2>" + escapeHtml(text) + "</h2>\n";
 }
 
 void HtmlPage::paragraph(const std::string& text) {
-  body_ += "<p>" + escapeMarkup(text) + "</p>\n";
+  body_ += "<p>" + escapeHtml(text) + "</p>\n";
 }
 
 void HtmlPage::table(const std::vector<std::string>& header,
                      const std::vector<std::vector<std::string>>& rows) {
   body_ += "<table>\n<tr>";
   for (const std::string& cell : header)
-    body_ += "<th>" + escapeMarkup(cell) + "</th>";
+    body_ += "<th>" + escapeHtml(cell) + "</th>";
   body_ += "</tr>\n";
   for (const std::vector<std::string>& row : rows) {
     body_ += "<tr>";
     for (std::size_t i = 0; i < header.size(); ++i)
-      body_ += "<td>" + (i < row.size() ? escapeMarkup(row[i]) : std::string()) + "</td>";
+      body_ += "<td>" + (i < row.size() ? escapeHtml(row[i]) : std::string()) + "</td>";
     body_ += "</tr>\n";
   }
   body_ += "</table>\n";
 }
 
 void HtmlPage::folded(const std::string& summary, const std::string& text) {
-  body_ += "<details><summary>" + escapeMarkup(summary) + "</summary>\n<pre>" + escapeMarkup(text) +
+  body_ += "<details><summary>" + escapeHtml(summary) + "</summary>\n<pre>" + escapeHtml(text) +
            "</pre></details>\n";
 }
 
@@ -78,8 +51,8 @@ void HtmlPage::markup(const std::string& made) {
 
 std::string HtmlPage::text() const {
   return "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>" +
-         escapeMarkup(title_) + "</title>\n<style>" + kStyle + "</style>\n</head>\n<body>\n" +
-         body_ + "</body>\n</html>\n";
+         escapeHtml(title_) + "</title>\n<style>" + kStyle + "</style>\n</head>\n<body>\n" + body_ +
+         "</body>\n</html>\n";
 }
 
 }  // namespace tessary::cli

@@ -6,11 +6,9 @@
 #include <string_view>
 #include <vector>
 
-namespace tessary::cli {
+#include "tab/html_report.h"  // escapeHtml, the one escape of texts placed in markup
 
-// The text with &, <, >, " and ' written as character references: safe in element
-// content and in attribute values of HTML, SVG and XML.
-std::string escapeMarkup(std::string_view text);
+namespace tessary::cli {
 
 class HtmlPage {
  public:

@@ -59,14 +59,14 @@ std::string legend(const std::vector<double>& breaks, const std::vector<double>&
   std::string svg = formatText(
       "<g id=\"legend\" font-size=\"12\">\n<text x=\"%.0f\" y=\"%.0f\" "
       "font-weight=\"bold\">%s</text>\n",
-      kLegendX, kTop + 10, escapeMarkup(options.valueName).c_str());
+      kLegendX, kTop + 10, escapeHtml(options.valueName).c_str());
   const int classes = static_cast<int>(breaks.size());
   auto row = [&](int at, const std::string& colour, const std::string& text) {
     const double y = kTop + 26 + 22.0 * at;
     svg += formatText(
         "<rect x=\"%.0f\" y=\"%.0f\" width=\"18\" height=\"14\" fill=\"%s\" "
         "stroke=\"#555555\" stroke-width=\"0.5\"/><text x=\"%.0f\" y=\"%.0f\">%s</text>\n",
-        kLegendX, y, colour.c_str(), kLegendX + 26, y + 12, escapeMarkup(text).c_str());
+        kLegendX, y, colour.c_str(), kLegendX + 26, y + 12, escapeHtml(text).c_str());
   };
   for (int c = 0; c < classes; ++c)
     row(c, viridisColour(c, classes),
@@ -124,8 +124,8 @@ std::string choroplethSvg(const AreaShapes& shapes, const std::vector<double>& v
       "<text x=\"%.0f\" y=\"34\" font-size=\"20\" font-weight=\"bold\">%s</text>\n"
       "<g id=\"areas\" stroke=\"#ffffff\" stroke-width=\"0.6\" stroke-linejoin=\"round\" "
       "fill-rule=\"evenodd\">\n",
-      height, height, escapeMarkup(options.title).c_str(), height, kMargin,
-      escapeMarkup(options.title).c_str());
+      height, height, escapeHtml(options.title).c_str(), height, kMargin,
+      escapeHtml(options.title).c_str());
   for (std::int32_t k = 0; k < shapes.count; ++k) {
     const double v = values[k];
     std::string colour = kNoDataColour, shown = "no data";
@@ -141,7 +141,7 @@ std::string choroplethSvg(const AreaShapes& shapes, const std::vector<double>& v
     }
     svg +=
         formatText("<path fill=\"%s\" d=\"%s\"><title>%s (%s): %s</title></path>\n", colour.c_str(),
-                   pathData(shapes, k, projection).c_str(), escapeMarkup(shapes.label(k)).c_str(),
+                   pathData(shapes, k, projection).c_str(), escapeHtml(shapes.label(k)).c_str(),
                    formatGeneral(shapes.gid(k), 15).c_str(), shown.c_str());
   }
   svg += "</g>\n" + legend(breaks, lowest, counts, missing, options) + "</svg>\n";
