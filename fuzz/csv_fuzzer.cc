@@ -10,6 +10,7 @@
 #include "frame/failure.h"
 #include "fuzz_scratch.h"
 #include "import/csv_reader.h"
+#include "imported_table_check.h"
 
 using tessary::fuzzing::require;
 
@@ -44,14 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   // Chunks of a few bytes give what one chunk gives.
   require(outcome(content, 0) == outcome(content, 5));
   try {
-    const tessary::ImportedTable table = tessary::parseCsv(content, "fuzz.csv");
-    require(!table.columns.empty() && table.rowCount > 0);
-    for (const tessary::ImportedColumn& column : table.columns) {
-      require(!column.name.empty());
-      require(column.size() == table.rowCount);
-      for (std::uint32_t entry : column.levelOfRecord)
-        require(entry <= column.levels.size());
-    }
+    tessary::fuzzing::requireWellFormed(tessary::parseCsv(content, "fuzz.csv"));
   } catch (const tessary::Failure& failure) {
     require(failure.text().rfind("fuzz.csv", 0) == 0);
   }

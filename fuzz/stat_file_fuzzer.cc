@@ -10,6 +10,7 @@
 #include "frame/failure.h"
 #include "fuzz_scratch.h"
 #include "import/import_file.h"
+#include "imported_table_check.h"
 #include "platform/file.h"
 
 #ifndef TESSARY_FUZZ_EXTENSION
@@ -19,16 +20,6 @@
 namespace {
 
 using tessary::fuzzing::require;
-
-void checkTable(const tessary::ImportedTable& table) {
-  require(!table.columns.empty() && table.rowCount > 0);
-  for (const tessary::ImportedColumn& column : table.columns) {
-    require(!column.name.empty());
-    require(column.size() == table.rowCount);
-    for (std::uint32_t entry : column.levelOfRecord)
-      require(entry <= column.levels.size());
-  }
-}
 
 }  // namespace
 
@@ -42,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
                                   std::string_view(reinterpret_cast<const char*>(bytes), size),
                                   tessary::Durability::kScratch));
   try {
-    checkTable(tessary::readStatFile(path, format));
+    tessary::fuzzing::requireWellFormed(tessary::readStatFile(path, format));
   } catch (const tessary::Failure& failure) {
     require(failure.text().rfind(path + ": ", 0) == 0);
     require(failure.text().find('\n') == std::string::npos);
