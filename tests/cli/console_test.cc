@@ -15,11 +15,6 @@
 namespace tessary::cli {
 namespace {
 
-TEST(ProgressBar, Rendering) {
-  EXPECT_EQ(ProgressBar::render("Reading", 1, 4), "Reading [#######                       ] 25%");
-  EXPECT_EQ(ProgressBar::render("x", 9, 0), "x [##############################] 100%");
-}
-
 TEST(MessagePrinter, OneCaptionedLinePerMessage) {
   const struct {
     const char* caption;

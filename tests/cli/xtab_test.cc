@@ -29,13 +29,6 @@ struct Survey : testing::SmallSurvey {
   Survey() : SmallSurvey("cluster,urban\n1,1\n2,0\n") {}
 };
 
-TEST(Xtab, StatisticNamesBecomeOptionBytes) {
-  EXPECT_EQ(statisticBytes({"count", "Mean", "sd", "col%", "TOTAL"}),
-            (std::vector<unsigned char>{0, 1, 1, 1, 0, 0, 0, 1, 1, 0, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(failureText([] { statisticBytes({"median"}); }),
-            "unknown statistic median (count, mean, std, min, max, row%, col%, total%)");
-}
-
 TEST(Xtab, SummariesAndTablesMakeOneCompletePage) {
   Survey survey;
   XtabOptions summaries;

@@ -66,20 +66,5 @@ TEST(Profile, WritesReplaceInPlaceAndKeepEveryOtherLine) {
   EXPECT_EQ(profileString(ini, "models", "beta", "", 260), "beta.mdl");
 }
 
-TEST(Profile, WritingCreatesTheFileAndKeepsCarriageReturns) {
-  testing::ScratchDir dir;
-  const std::string fresh = dir.file("new.ini");
-  ASSERT_TRUE(writeProfileString(fresh, "S", "k", "v"));
-  EXPECT_EQ(readFile(fresh), "[S]\nk=v\n");
-
-  const std::string windows = dir.file("win.ini");
-  writeFile(windows, "[S]\r\na=1\r\n");
-  ASSERT_TRUE(writeProfileString(windows, "s", "B", "2"));
-  EXPECT_EQ(readFile(windows), "[S]\r\na=1\r\nB=2\r\n");
-  EXPECT_EQ(profileString(windows, "S", "a", "", 10), "1");
-
-  EXPECT_FALSE(writeProfileString(dir.file("no/dir/x.ini"), "S", "k", "v"));
-}
-
 }  // namespace
 }  // namespace tessary

@@ -89,12 +89,6 @@ TEST(Univariate, GroupLayouts) {
   for (int slot :
        {kUnivariateMin, kUnivariateMedian, kUnivariateMax, kUnivariateP5, kUnivariateP95})
     EXPECT_EQ(out2[26 + slot], MISSING);
-
-  // No group: nothing written.
-  std::int32_t zero = 0;
-  std::vector<double> untouched(13, -7);
-  Univariate(y.data(), v.data(), 4, &zero, 0, untouched.data());
-  EXPECT_EQ(untouched, std::vector<double>(13, -7));
 }
 
 TEST(Univariate, AgreesWithATwoPassReferenceOnRandomData) {
