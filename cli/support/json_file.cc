@@ -17,6 +17,8 @@ nlohmann::json readJsonFile(const std::string& path) {
     return nlohmann::json::parse(content);
   } catch (const nlohmann::json::parse_error& error) {
     raiseFailure(formatText("%s: not valid JSON (at byte %zu)", path.c_str(), error.byte));
+  } catch (const nlohmann::json::out_of_range&) {  // a number beyond a double's range
+    raiseFailure(path + ": not valid JSON (a number out of range)");
   }
 }
 

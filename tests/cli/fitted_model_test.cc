@@ -119,6 +119,9 @@ TEST(FittedModel, ADamagedFileFailsNamingTheField) {
   }
   writeFile(path, "{\"format\": ");
   EXPECT_EQ(failureText([&] { readFittedModel(path); }), path + ": not valid JSON (at byte 12)");
+  writeFile(path, "{\"sigEta2\": 1e400}");
+  EXPECT_EQ(failureText([&] { readFittedModel(path); }),
+            path + ": not valid JSON (a number out of range)");
   json side = good;
   side["empirical"] = "errors.json";
   writeFile(path, side.dump());
