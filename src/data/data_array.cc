@@ -90,20 +90,20 @@ std::uint64_t DataArray::freshValueRegion(std::uint64_t length) const {
                      length);
 }
 
-bool DataArray::addVariable(std::string_view name, const VariableSpec& spec) {
+bool DataArray::addVariable(std::string_view name, const VariableSpec& fields) {
   std::string key = lookupKey(name);
   if (variables_.count(key) != 0) return false;
   VariableRecord record;
   record.id = nextId++;
   record.name = makeTextField(key);
-  record.textA = makeTextField(spec.textA);
-  record.textB = makeTextField(spec.textB);
-  record.kind = spec.kind;
-  record.dataOffset = spec.dataOffset;
-  record.maskOffset = spec.maskOffset;
-  record.validCount = spec.validCount;
-  record.valueTag = spec.valueTag;
-  record.reservedByte1 = spec.reservedByte1;
+  record.textA = makeTextField(fields.textA);
+  record.textB = makeTextField(fields.textB);
+  record.kind = fields.kind;
+  record.dataOffset = fields.dataOffset;
+  record.maskOffset = fields.maskOffset;
+  record.validCount = fields.validCount;
+  record.valueTag = fields.valueTag;
+  record.reservedByte1 = fields.reservedByte1;
   record.minValue = record.maxValue = 0.0;
   record.secondWord = 0;
   record.encoding = 'D';

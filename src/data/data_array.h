@@ -51,7 +51,7 @@ class DataArray : public DataArrayHeader {
   bool hasVariable(std::string_view name) const { return find(name) != nullptr; }
   // Adds a record under the upper-cased name, stored as 'D' with minimum and maximum 0;
   // false when the name is taken. The header's variableCount is the caller's to keep.
-  bool addVariable(std::string_view name, const VariableSpec& spec);
+  bool addVariable(std::string_view name, const VariableSpec& fields);
 
   // Values of records fromRec..toRec (either order) into out; returns the valueTag.
   int getValue(std::string_view name, std::span<double> out, std::int64_t fromRec,
