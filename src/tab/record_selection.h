@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "data/data_set.h"
 #include "platform/column_memory.h"
@@ -35,12 +36,20 @@ class RecordSelection {
  private:
   // Every record's values into `column`, sized for the data set's buffers.
   void evaluateAll(const std::string& expression, ColumnBuffer<double>& column, LabelMap& labels);
-  // Packs the selected records' values at the front of a whole column.
-  void keepSelected(ColumnBuffer<double>& column) const;
+  // Where every record's values go on their way to `column`: the column itself when
+  // every record is selected, else everyRecord_; sized for the data set's buffers.
+  ColumnBuffer<double>& wholeColumnFor(ColumnBuffer<double>& column);
+  // The selection bits and block starts from the filter's values in everyRecord_.
+  void markSelected();
+  // Sizes `column` for the selected records and, unless every record is selected,
+  // packs their values from everyRecord_ into it.
+  void keepSelected(ColumnBuffer<double>& column);
 
   DataSet& data_;
   std::size_t records_ = 0;
   ColumnBuffer<std::uint64_t> selection_;  // a bit per record; unused when all are
+  std::vector<std::size_t> blockStart_;    // selected records before each block of records
+  ColumnBuffer<double> everyRecord_;       // an expression's values before selection
   bool allSelected_ = true;
   std::size_t count_ = 0;
   ColumnBuffer<double> weights_;

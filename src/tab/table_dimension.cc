@@ -4,22 +4,17 @@
 #include <cmath>
 #include <cstdint>
 
+#include "data/encodings.h"
 #include "frame/failure.h"
 #include "frame/number_format.h"
 #include "frame/trace.h"
 #include "numeric/small_statistics.h"
+#include "platform/parallel.h"
 
 namespace tessary {
 namespace {
 
 constexpr double kMaxIntegerCategories = 1000000;
-
-// Whether a finite value has no fractional part; doubles of 2^52 and more always
-// qualify. Cheaper than fmod on every record.
-bool isWhole(double v) {
-  if (!(std::fabs(v) < 4503599627370496.0)) return true;
-  return static_cast<double>(static_cast<std::int64_t>(v)) == v;
-}
 
 }  // namespace
 
@@ -27,6 +22,9 @@ void TableDimension::form(double* values, std::size_t count,
                           const std::map<int, std::string>& labels, int gridLimit) {
   headings_.clear();
   labelPosition_.clear();
+  const ColumnSummary summary = summarizeColumn(values, count);
+  lowest_ = summary.finiteCount > 0 ? summary.minValue : 0;
+  highest_ = summary.finiteCount > 0 ? summary.maxValue : 0;
   if (!labels.empty()) {
     kind_ = Kind::kLabels;
     for (const auto& [code, label] : labels) {
@@ -36,19 +34,10 @@ void TableDimension::form(double* values, std::size_t count,
     return;
   }
 
-  double min = 0, max = 0;
-  bool any = false, integral = true;
-  for (std::size_t i = 0; i < count; ++i) {
-    const double v = values[i];
-    if (!std::isfinite(v)) continue;
-    if (!any || v < min) min = v;
-    if (!any || v > max) max = v;
-    any = true;
-    if (!isWhole(v)) integral = false;
-  }
-  if (!any) return;  // no category: the caller reports the empty dimension
+  if (summary.finiteCount == 0) return;  // no category: the caller reports the empty dimension
+  const double min = summary.minValue, max = summary.maxValue;
 
-  if (integral) {
+  if (summary.allIntegral) {
     trace() << "No decimal in the data\n";
     const double n = std::trunc(max - min + 1);
     throwUnless(n <= kMaxIntegerCategories, "Too many integer category. Tabulation suspended.");
@@ -71,8 +60,10 @@ void TableDimension::form(double* values, std::size_t count,
   for (int k = 0; k <= intervals; ++k)
     headings_.push_back(
         {CategoryHeading::Kind::kInterval, "", 0, start + k * width, start + (k + 1) * width});
-  for (std::size_t i = 0; i < count; ++i)
-    if (std::isfinite(values[i])) values[i] = (values[i] - start) / width;
+  forEachBlock(count, kRecordsPerBlock, [&](std::size_t, std::size_t first, std::size_t last) {
+    for (std::size_t i = first; i < last; ++i)
+      if (std::isfinite(values[i])) values[i] = (values[i] - start) / width;
+  });
 }
 
 long long TableDimension::indexOf(double value) const {

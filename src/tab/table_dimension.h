@@ -34,6 +34,10 @@ class TableDimension {
             int gridLimit);
 
   const std::vector<CategoryHeading>& headings() const { return headings_; }
+  // The smallest and largest finite value form() saw, before any rewriting; 0 and 0
+  // when there was none.
+  double lowest() const { return lowest_; }
+  double highest() const { return highest_; }
   std::size_t size() const { return headings_.size(); }
 
   // The category of a (finite) value as the buffer holds it: may lie outside
@@ -44,6 +48,7 @@ class TableDimension {
   enum class Kind { kLabels, kIntegers, kGrid };
   Kind kind_ = Kind::kIntegers;
   double base_ = 0;
+  double lowest_ = 0, highest_ = 0;
   std::map<int, std::size_t> labelPosition_;
   std::vector<CategoryHeading> headings_;
 };

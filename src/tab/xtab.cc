@@ -13,23 +13,6 @@
 #include "tab/table_dimension.h"
 
 namespace tessary {
-namespace {
-
-// The smallest and largest finite value; 0 and 0 when there is none.
-std::pair<double, double> finiteRange(const ColumnBuffer<double>& values) {
-  double low = 0, high = 0;
-  bool any = false;
-  for (double v : values) {
-    if (!std::isfinite(v)) continue;
-    low = any ? std::min(low, v) : v;
-    high = any ? std::max(high, v) : v;
-    any = true;
-  }
-  return {low, high};
-}
-
-}  // namespace
-
 std::vector<std::string> splitVariableList(const std::string& list) {
   std::vector<std::string> names;
   std::size_t start = 0;
@@ -111,8 +94,6 @@ CrossTable XTab::tabulate(RecordSelection& selection) {
     trace() << "Col formula=" << colFormula_ << '\n';
     selection.evaluate(colFormula_, columns, columnLabels);
   }
-  const auto [rowMin, rowMax] = finiteRange(rows);  // before the dimension rewrites them
-
   TableDimension rowDimension, columnDimension;
   rowDimension.form(rows.data(), rows.size(), rowLabels, rowLimit_);
   throwUnless(rowDimension.size() > 0, "No value on Row:" + rowFormula_);
@@ -126,8 +107,8 @@ CrossTable XTab::tabulate(RecordSelection& selection) {
                                     {rows.data(), rows.size()},
                                     {columns.data(), twoWay ? columns.size() : 0}},
                                    rowDimension, twoWay ? &columnDimension : nullptr);
-  trace() << "=======nRows:" << table.rows.size() << " Min Value:" << rowMin
-          << " Max Value:" << rowMax << " nObs:" << selection.count() << '\n';
+  trace() << "=======nRows:" << table.rows.size() << " Min Value:" << rowDimension.lowest()
+          << " Max Value:" << rowDimension.highest() << " nObs:" << selection.count() << '\n';
   return table;
 }
 

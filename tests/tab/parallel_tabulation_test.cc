@@ -1,4 +1,4 @@
-// Cross tabulation and Univariate give the same bytes for any number of threads.
+// Univariate gives the same bytes for any number of threads.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,8 +7,6 @@
 
 #include "frame/trace.h"
 #include "platform/parallel_threads.h"
-#include "tab/cross_table.h"
-#include "tab/html_report.h"
 #include "tab/univariate.h"
 
 namespace tessary {
@@ -23,31 +21,6 @@ class ParallelTabulation : public ::testing::Test {
   }
   std::ostream* trace_;
 };
-
-TEST_F(ParallelTabulation, TwoWayPagesAreIdenticalForAnyThreadCount) {
-  // Several blocks of records, with weights and values whose sums depend on their order.
-  const std::size_t n = 300'007;
-  std::mt19937_64 random(11);
-  std::uniform_int_distribution<int> row(1, 9), column(0, 4);
-  std::uniform_real_distribution<double> value(-1e6, 1e6), weight(0.1, 3e3);
-  std::vector<double> x(n), w(n), rows(n), columns(n);
-  for (std::size_t i = 0; i < n; ++i)
-    x[i] = value(random), w[i] = weight(random), rows[i] = row(random), columns[i] = column(random);
-  TableDimension rowDimension, columnDimension;
-  rowDimension.form(rows.data(), n, {}, 500);
-  columnDimension.form(columns.data(), n, {}, 100);
-
-  std::string first;
-  for (int threads : {1, 2, 7}) {
-    setThreadCount(threads);
-    const CrossTable table = crossTabulate({x, w, rows, columns}, rowDimension, &columnDimension);
-    const std::uint8_t every[TabOptions::kBytes] = {0, 1, 1, 1, 1, 1, 1, 1, 1};
-    HtmlReport report{TabOptions(every)};
-    report.twoWayTable("R", "C", table);
-    if (first.empty()) first = report.html();
-    EXPECT_EQ(report.html(), first) << threads << " threads";
-  }
-}
 
 TEST_F(ParallelTabulation, UnivariateGroupsAreIdenticalForAnyThreadCount) {
   std::mt19937_64 random(3);
