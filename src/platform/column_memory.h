@@ -1,6 +1,8 @@
 // Column-sized memory. Fresh pages cost about 10 µs each on first touch, so large
 // buffers come from here: anonymous mappings that ask for transparent huge pages, kept
 // for the length of one call and reused from step to step instead of reallocated.
+// Block-sized mappings given back are kept (up to a bound) for the next loop that asks for
+// the same size.
 #pragma once
 
 #include <cstddef>
@@ -9,7 +11,7 @@
 
 namespace tessary {
 
-// Raw mapping of at least `bytes` bytes, zero-filled; throws std::bad_alloc.
+// Raw mapping of at least `bytes` bytes, zero-filled; throws std::bad_alloc. Thread-safe.
 void* mapColumnMemory(std::size_t bytes);
 void unmapColumnMemory(void* memory, std::size_t bytes);
 

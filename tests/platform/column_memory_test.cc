@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 
 namespace tessary {
@@ -33,6 +34,17 @@ TEST(ColumnMemory, BuffersStartZeroedAndKeepTheirContentWhenGrowing) {
   target = std::move(moved);
   EXPECT_EQ(target[0], 7);
   EXPECT_EQ(target.size(), std::size_t{1} << 22);
+}
+
+TEST(ColumnMemory, BlockSizedMemoryGivenBackComesBackZeroed) {
+  // The second buffer is normally the first one's mapping, kept.
+  const std::size_t count = std::size_t{1} << 16;
+  for (int pass = 0; pass < 2; ++pass) {
+    ColumnBuffer<double> block(count);
+    EXPECT_EQ(block[0], 0.0);
+    EXPECT_EQ(block[count - 1], 0.0);
+    std::fill(block.begin(), block.end(), 7.0);
+  }
 }
 
 TEST(ColumnMemory, ImpossibleSizesThrowBadAlloc) {
