@@ -1,7 +1,9 @@
 #include "data/data_set_writer.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <map>
 #include <set>
 #include <span>
@@ -16,6 +18,7 @@
 #include "frame/missing.h"
 #include "platform/directories.h"
 #include "platform/file.h"
+#include "platform/parallel.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 
@@ -123,8 +126,16 @@ void checkTable(const ImportedTable& table, const std::vector<std::string>& stor
 }
 
 bool holdsNegativeZero(const std::vector<double>& values) {
-  return std::any_of(values.begin(), values.end(),
-                     [](double v) { return v == 0 && std::signbit(v); });
+  constexpr std::uint64_t kNegativeZero = std::uint64_t{1} << 63;
+  return reduceBlocks(
+      values.size(), kRecordsPerBlock, false,
+      [&](std::size_t begin, std::size_t end) {
+        std::size_t found = 0;  // counted, not searched: the loop vectorises
+        for (std::size_t i = begin; i < end; ++i)
+          found += std::bit_cast<std::uint64_t>(values[i]) == kNegativeZero;
+        return found > 0;
+      },
+      [](bool a, bool b) { return a || b; });
 }
 
 // Stores one column as a variable of the new data set and releases the column's memory.

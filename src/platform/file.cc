@@ -157,6 +157,12 @@ bool File::sync() {
   return ::fsync(fd_) == 0;
 }
 
+void File::startWriteback(std::uint64_t offset, std::uint64_t count) {
+  if (fd_ >= 0)
+    ::sync_file_range(fd_, static_cast<off_t>(offset), static_cast<off_t>(count),
+                      SYNC_FILE_RANGE_WRITE);
+}
+
 bool fileExists(std::string_view path) {
   struct stat info;
   return !hasNulByte(path) && ::stat(nativePath(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
