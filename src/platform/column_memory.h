@@ -1,8 +1,8 @@
 // Column-sized memory. Fresh pages cost about 10 µs each on first touch, so large
 // buffers come from here: anonymous mappings that ask for transparent huge pages, kept
 // for the length of one call and reused from step to step instead of reallocated.
-// Mappings given back are kept (up to a bound) for the next request of the same size,
-// and zeroed then: repeated loops and calls on the same data fault in no fresh pages.
+// Block-sized mappings given back are kept (up to a bound) for the next loop that asks for
+// the same size.
 #pragma once
 
 #include <cstddef>
