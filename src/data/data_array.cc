@@ -227,7 +227,7 @@ void DataArray::writeValues(std::string_view name, std::span<const double> value
     const int error = lastSystemError();
     raiseFileFailure(formatText("File I/O error code = %d", error), filePath(".daD"), error);
   }
-  valueFile_.startWriteback(position, bytes);
+  if (writebackOnWrite_) valueFile_.startWriteback(position, bytes);
 
   // The record changes only once its values are on disk.
   if (record->dataOffset >= 0)

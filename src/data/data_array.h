@@ -69,6 +69,10 @@ class DataArray : public DataArrayHeader {
   void setValue(std::string_view name, std::span<double> values);
   // Writes a whole variable (recordCount values), leaving `values` as they are.
   void writeValues(std::string_view name, std::span<const double> values);
+  // For a data array synced before it counts (a staged one): each variable's values
+  // start on their way to the disk as soon as they are written, so that the sync finds
+  // little left to do. Elsewhere that would only make the writes wait.
+  void startWritebackOnWrite() { writebackOnWrite_ = true; }
   // Writes a whole variable from the values of the present records and a hole bitmap.
   void setValue(std::string_view name, std::span<const double> presentValues,
                 const RecordBitmap& holes);
@@ -121,6 +125,7 @@ class DataArray : public DataArrayHeader {
   std::vector<FileRegion> releasedMasks_;
   mutable std::unique_ptr<LabelFile> labels_;
   ColumnBuffer<unsigned char> encoded_;  // a narrow code's region, kept for the next write
+  bool writebackOnWrite_ = false;
 };
 
 }  // namespace tessary

@@ -245,6 +245,10 @@ bool DataSet::storeColumn(std::string_view name, std::span<double> values,
   return complete;
 }
 
+void DataSet::startWritebackOnWrite() {
+  levelData(0).startWritebackOnWrite();
+}
+
 void DataSet::saveHeader() {
   DataArray& data = levelData(0);
   if (!pendingLabels_.empty()) {

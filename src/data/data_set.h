@@ -59,6 +59,8 @@ class DataSet {
   // and loads its header; raises the store's messages. True when its files are
   // writable.
   bool openDataArray(std::string_view path);
+  // See DataArray::startWritebackOnWrite.
+  void startWritebackOnWrite();
   // Reads the .daA at `daaPath` and binds its levels, to be read at `level`; an absent
   // file gives an empty combined data array. load() reads the headers and references.
   void bindCombined(const std::string& daaPath, int level = 0);

@@ -196,6 +196,7 @@ WriteReport writeDataSet(ImportedTable& table, const std::string& outPath,
     DataSet data;
     if (!data.openDataArray(staged + ".daH"))
       raiseFailure(staged + ".daH: can't open the new data array");
+    data.startWritebackOnWrite();  // replaceDataArray() syncs it
     data.header(0).headerTextA = makeTextField(idName);
     data.header(0).headerTextB = makeTextField(weightName);
     for (std::size_t i = 0; i < table.columns.size(); ++i) {
