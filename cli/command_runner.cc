@@ -70,14 +70,20 @@ void addVerboseFlags(CLI::App& app) {
 int reportUsageError(const CLI::App& app, const CLI::ParseError& error) {
   // The innermost command given names the line ("model build").
   std::string command;
+  const CLI::App* innermost = &app;
   for (const CLI::App* at = &app; at != nullptr;) {
     const std::vector<CLI::App*> given = at->get_subcommands();
     at = given.empty() ? nullptr : given.front();
-    if (at != nullptr) command += (command.empty() ? "" : " ") + at->get_name();
+    if (at != nullptr) command += (command.empty() ? "" : " ") + at->get_name(), innermost = at;
   }
-  const std::string line = command.empty()
-                               ? "tessary: " + joinLines(error.what()) + " (see tessary --help)\n"
-                               : commandFailureLine(command.c_str(), error.what());
+  // A word where a command belongs names none (CLI11 says only that one is missing).
+  std::string what = joinLines(error.what());
+  const std::vector<std::string> rest = app.remaining();
+  if (innermost->get_require_subcommand_min() > 0 && innermost->get_subcommands().empty() &&
+      !rest.empty() && rest.front().rfind('-', 0) != 0)
+    what = "no command " + rest.front();
+  const std::string line = command.empty() ? "tessary: " + what + " (see tessary --help)\n"
+                                           : commandFailureLine(command.c_str(), what);
   std::fputs(line.c_str(), stderr);
   return 1;
 }
