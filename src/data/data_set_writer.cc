@@ -54,7 +54,7 @@ const ImportedColumn* findColumn(const ImportedTable& table, const std::vector<s
 
 }  // namespace
 
-void codeLevels(const ImportedColumn& column, std::vector<double>& codes,
+void codeLevels(const ImportedColumn& column, ColumnBuffer<double>& codes,
                 std::map<int, std::string>& labels) {
   const std::vector<std::string>& levels = column.levels;
   std::vector<std::uint32_t> order(levels.size());
@@ -71,8 +71,11 @@ void codeLevels(const ImportedColumn& column, std::vector<double>& codes,
     labels[static_cast<int>(rank + 1)] = label != column.textLabels.end() ? label->second : text;
   }
   codes.resize(column.levelOfRecord.size());
-  for (std::size_t r = 0; r < codes.size(); ++r)
-    codes[r] = codeOfEntry[column.levelOfRecord[r]];
+  forEachBlock(codes.size(), kRecordsPerBlock,
+               [&](std::size_t, std::size_t begin, std::size_t end) {
+                 for (std::size_t r = begin; r < end; ++r)
+                   codes[r] = codeOfEntry[column.levelOfRecord[r]];
+               });
 }
 
 std::vector<std::string> storedNames(const ImportedTable& table, std::vector<std::string>& notes) {
@@ -125,7 +128,7 @@ void checkTable(const ImportedTable& table, const std::vector<std::string>& stor
   }
 }
 
-bool holdsNegativeZero(const std::vector<double>& values) {
+bool holdsNegativeZero(std::span<const double> values) {
   constexpr std::uint64_t kNegativeZero = std::uint64_t{1} << 63;
   return reduceBlocks(
       values.size(), kRecordsPerBlock, false,
@@ -141,8 +144,8 @@ bool holdsNegativeZero(const std::vector<double>& values) {
 // Stores one column as a variable of the new data set and releases the column's memory.
 void storeImported(ImportedColumn& column, const std::string& name, DataSet& data,
                    WriteReport& report) {
-  std::vector<double> codes;
-  std::vector<double>* values = &column.numbers;
+  ColumnBuffer<double> codes;
+  std::span<double> values = column.numbers;
   LabelMap labels;
   StoreOptions options;
   // The first text keeps the name as the source spelled it ("" for none).
@@ -150,7 +153,7 @@ void storeImported(ImportedColumn& column, const std::string& name, DataSet& dat
   options.saveHeader = false;
   if (column.isText) {
     codeLevels(column, codes, labels);
-    values = &codes;
+    values = {codes.data(), codes.size()};
     options.variable.kind = 'C';
   } else if (!column.valueLabels.empty() || column.categorical) {
     if (integerLabels(column, labels))
@@ -161,11 +164,12 @@ void storeImported(ImportedColumn& column, const std::string& name, DataSet& dat
                              "not integers");
   }
   if (options.variable.kind == 'C') options.labels = &labels;
-  const bool negativeZero = holdsNegativeZero(*values);
-  if (!data.storeColumn(name, *values, options))
+  // Codes of texts are never negative zeros.
+  const bool negativeZero = !column.isText && holdsNegativeZero(values);
+  if (!data.storeColumn(name, values, options))
     report.notes.push_back(column.name + ": too many labels; some will not be read back");
   // Whole numbers are stored as integers, which have no negative zero.
-  if (negativeZero && !holdsNegativeZero(*values))
+  if (negativeZero && !holdsNegativeZero(values))
     report.notes.push_back(column.name + ": -0 is stored as 0 (the variable holds whole numbers)");
   std::vector<double>().swap(column.numbers);
   std::vector<std::uint32_t>().swap(column.levelOfRecord);

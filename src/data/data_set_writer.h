@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "data/imported_table.h"
+#include "platform/column_memory.h"
 
 namespace tessary {
 
@@ -28,7 +29,7 @@ struct WriteReport {
 // Codes 1..k for the levels of a text column in sorted order; `labels` receives code ->
 // text (or the text's label when it has one), and each record's code (missing for none)
 // goes to `codes`.
-void codeLevels(const ImportedColumn& column, std::vector<double>& codes,
+void codeLevels(const ImportedColumn& column, ColumnBuffer<double>& codes,
                 std::map<int, std::string>& labels);
 
 // Gives every column a name the expression language reads (data/readable_name.h),
