@@ -229,12 +229,14 @@ bool DataSet::storeColumn(std::string_view name, std::span<double> values,
   } else {
     data.setValue(name, values);
     std::vector<std::uint8_t> holes(data.maskBytes, 0);
-    // Blocks own whole bytes of the bitmap: kRecordsPerBlock is a multiple of 8.
-    forEachBlock(data.recordCount, kRecordsPerBlock,
-                 [&](std::size_t, std::size_t begin, std::size_t end) {
-                   for (std::size_t r = begin; r < end; ++r)
-                     if (!std::isfinite(values[r])) setHole(holes.data(), r + 1);
-                 });
+    // Blocks own whole bytes of the bitmap: kRecordsPerBlock is a multiple of 8. A
+    // column whose every value counted as valid has no hole to look for.
+    if (data.find(name)->validCount != static_cast<std::int32_t>(data.recordCount))
+      forEachBlock(data.recordCount, kRecordsPerBlock,
+                   [&](std::size_t, std::size_t begin, std::size_t end) {
+                     for (std::size_t r = begin; r < end; ++r)
+                       if (!std::isfinite(values[r])) setHole(holes.data(), r + 1);
+                   });
     data.setMask(name, holes);
   }
   if (options.select) data.select(name);
