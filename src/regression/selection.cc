@@ -64,6 +64,7 @@ std::int16_t Regression::stepwise(const std::string& file, double* packed,
 // lower record index wins.
 Regression::Trial Regression::bestCandidate(int m, double entryF, int lastDropped) {
   Trial best{0, entryF, 0.0};
+  if (m >= numOfRgrs) return best;  // every record is in the model already
   bool setUp = true;
   for (int j = 1; j < numOfRgrs; ++j) {
     if (regressors[static_cast<std::size_t>(j)].flags != 0 || j == lastDropped) continue;
@@ -112,7 +113,7 @@ std::int16_t Regression::ForwardEstimate(const std::string& file, double* packed
       const Trial best = bestCandidate(m, entryF, lastDropped);
       if (best.record == 0) {
         if (estimationCount < 1) raiseFailure(kInvalidModel);
-        selected[m] = 0;
+        if (m < numOfRgrs) selected[m] = 0;  // a full model has no slot after its last
         nModel = static_cast<std::int16_t>(m);
         break;
       }
