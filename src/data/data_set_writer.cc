@@ -168,8 +168,8 @@ void storeImported(ImportedColumn& column, const std::string& name, DataSet& dat
   const bool negativeZero = !column.isText && holdsNegativeZero(values);
   if (!data.storeColumn(name, values, options))
     report.notes.push_back(column.name + ": too many labels; some will not be read back");
-  // Whole numbers are stored as integers, which have no negative zero.
-  if (negativeZero && !holdsNegativeZero(values))
+  // Whole numbers are stored as integer codes, which have no negative zero.
+  if (negativeZero && data.variable(name)->encoding != 'D')
     report.notes.push_back(column.name + ": -0 is stored as 0 (the variable holds whole numbers)");
   std::vector<double>().swap(column.numbers);
   std::vector<std::uint32_t>().swap(column.levelOfRecord);
